@@ -1,0 +1,105 @@
+#include "audio/Workspace.h"
+
+#include <algorithm>
+#include <iterator>
+
+bool Workspace::AddFile(const char* path) {
+    auto file = std::make_unique<WaveFile>();
+    if (!file->Open(path, WaveFile::kRead)) {
+        return false;
+    }
+    if (IsEmpty()) {
+        segments.push_back(Segment{0, file->FrameCount(), file.get()});
+    }
+    files.push_back(std::move(file));
+    return true;
+}
+
+void Workspace::Clear() {
+    if (IsEmpty()) {
+        return;
+    }
+    // Segments first: none may outlive the file it refers to.
+    segments.clear();
+    clipboard.clear();
+    files.clear();  // destroys each WaveFile in opening order, which closes it
+}
+
+uint32_t Workspace::TotalLength() const {
+    uint32_t total = 0;
+    for (const Segment& s : segments) {
+        total += s.Length();
+    }
+    return total;
+}
+
+const WaveFile* Workspace::File(uint32_t fileIndex) const {
+    if (fileIndex >= files.size()) {
+        return nullptr;
+    }
+    return std::next(files.begin(), fileIndex)->get();
+}
+
+const WaveFile* Workspace::ChooseFile(uint32_t fileIndex) const {
+    if (files.empty()) {
+        return nullptr;
+    }
+    const WaveFile* chosen = File(fileIndex);
+    return chosen != nullptr ? chosen : files.front().get();
+}
+
+uint32_t Workspace::FileLength(uint32_t fileIndex) const {
+    const WaveFile* file = ChooseFile(fileIndex);
+    return file != nullptr ? file->FrameCount() : 0;
+}
+
+bool Workspace::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
+                           uint32_t position) const {
+    if (buffer == nullptr || n == 0) {
+        return false;
+    }
+    // Find the first segment holding the position; its end belongs to it.
+    uint32_t offset = 0;
+    auto it = segments.begin();
+    for (; it != segments.end(); ++it) {
+        if (offset <= position && position <= offset + it->Length()) {
+            break;
+        }
+        offset += it->Length();
+    }
+    if (it == segments.end()) {
+        return false;
+    }
+    // Deliver from that segment on, crossing into the following ones, never past a segment's
+    // end: frames the user deleted and frames beyond the workspace never leak out.
+    auto* out = static_cast<uint8_t*>(buffer);
+    uint32_t delivered = 0;
+    uint32_t within = position - offset;
+    for (; it != segments.end() && delivered < n; ++it, within = 0) {
+        const uint32_t wanted = std::min(n - delivered, it->Length() - within);
+        if (wanted == 0) {
+            continue;
+        }
+        const uint32_t got = it->file->ReadFramesAt(
+            out + size_t{delivered} * WaveFile::kBytesPerFrame, wanted, it->start + within);
+        delivered += got;
+        if (got < wanted) {
+            break;  // the file is shorter than when the segment was made
+        }
+    }
+    framesRead = delivered;
+    return true;
+}
+
+bool Workspace::ReadFileFrames(uint32_t fileIndex, void* buffer, uint32_t n,
+                               uint32_t& framesRead, uint32_t position) const {
+    if (buffer == nullptr || n == 0) {
+        return false;
+    }
+    const WaveFile* file = ChooseFile(fileIndex);
+    if (file == nullptr) {
+        return false;
+    }
+    framesRead = file->ReadFramesAt(buffer, n, position);
+    return true;
+}

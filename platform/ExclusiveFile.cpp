@@ -1,0 +1,122 @@
+#include "platform/ExclusiveFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+namespace {
+
+// Opens without blocking (a FIFO would otherwise wait for a peer), insists on a regular
+// file, takes the exclusive lock, then makes the descriptor blocking again.
+int OpenLocked(const char* path, int flags) {
+    if (path == nullptr || path[0] == '\0') {
+        return -1;
+    }
+    const int fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat info {};
+    const bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                        ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+    if (!usable) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Repeats a read or write until size bytes are through, the file ends, or an error other
+// than an interruption occurs; returns the bytes transferred.
+template <typename Step>
+size_t TransferAll(int fd, size_t size, Step step) {
+    size_t done = 0;
+    while (fd >= 0 && done < size) {
+        const ssize_t moved = step(fd, done);
+        if (moved < 0 && errno == EINTR) {
+            continue;
+        }
+        if (moved <= 0) {
+            break;
+        }
+        done += static_cast<size_t>(moved);
+    }
+    return done;
+}
+
+}  // namespace
+
+ExclusiveFile::~ExclusiveFile() { Close(); }
+
+bool ExclusiveFile::OpenForReading(const char* path) {
+    Close();
+    fd_ = OpenLocked(path, O_RDONLY);
+    return fd_ >= 0;
+}
+
+bool ExclusiveFile::CreateForWriting(const char* path) {
+    Close();
+    // No O_TRUNC: the file is emptied only once the lock is ours.
+    const int fd = OpenLocked(path, O_WRONLY | O_CREAT);
+    if (fd < 0) {
+        return false;
+    }
+    if (::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+int ExclusiveFile::Close() {
+    if (fd_ < 0) {
+        return -1;
+    }
+    const int result = ::close(fd_);  // closing the descriptor releases the flock
+    fd_ = -1;
+    return result;
+}
+
+int64_t ExclusiveFile::Seek(uint64_t offset) {
+    if (fd_ < 0) {
+        return -1;
+    }
+    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET);
+}
+
+size_t ExclusiveFile::Read(void* buffer, size_t size) {
+    auto* bytes = static_cast<char*>(buffer);
+    return TransferAll(fd_, size, [&](int fd, size_t done) {
+        return ::read(fd, bytes + done, size - done);
+    });
+}
+
+size_t ExclusiveFile::ReadAt(void* buffer, size_t size, uint64_t offset) const {
+    auto* bytes = static_cast<char*>(buffer);
+    return TransferAll(fd_, size, [&](int fd, size_t done) {
+        return ::pread(fd, bytes + done, size - done, static_cast<off_t>(offset + done));
+    });
+}
+
+size_t ExclusiveFile::Write(const void* buffer, size_t size) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    return TransferAll(fd_, size, [&](int fd, size_t done) {
+        return ::write(fd, bytes + done, size - done);
+    });
+}
+
+uint64_t ExclusiveFile::Size() const {
+    struct stat info {};
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
+        return 0;
+    }
+    return static_cast<uint64_t>(info.st_size);
+}
+
+}  // namespace platform
