@@ -91,8 +91,8 @@ bool Workspace::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
     return true;
 }
 
-bool Workspace::ReadFileFrames(uint32_t fileIndex, void* buffer, uint32_t n,
-                               uint32_t& framesRead, uint32_t position) const {
+bool Workspace::ReadFileFrames(uint32_t fileIndex, void* buffer, uint32_t n, uint32_t& framesRead,
+                               uint32_t position) const {
     if (buffer == nullptr || n == 0) {
         return false;
     }

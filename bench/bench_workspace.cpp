@@ -1,1 +1,142 @@
-int main() {}
+// Workspace reads and edits against the number of segments in the edit list.
+//
+// Every workspace here is 5,120,000 frames (about 116 s of audio) of one generated file, cut
+// into 1, 100 or 10,000 equal segments; only the segment count changes between runs.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "audio/Workspace.h"
+
+namespace {
+
+constexpr uint32_t kWorkspaceFrames = 5'120'000;
+constexpr uint32_t kBlock = 512;
+constexpr int kEditsPerBatch = 100;
+
+// One 20 MB source file for the whole run, removed at exit.
+class SourceFile {
+public:
+    SourceFile() {
+        char pattern[] = "/tmp/orvane-bench-XXXXXX";
+        const int fd = mkstemp(pattern);
+        path_ = pattern;
+        const auto header = WaveFile::MakeHeader(kWorkspaceFrames);
+        std::vector<uint32_t> frames(kWorkspaceFrames);
+        for (uint32_t k = 0; k < kWorkspaceFrames; ++k) {
+            frames[k] = k * 2654435761u;
+        }
+        const bool ok =
+            fd >= 0 && write(fd, header.data(), header.size()) == 44 &&
+            write(fd, frames.data(), frames.size() * 4) == static_cast<ssize_t>(frames.size() * 4);
+        if (fd >= 0) {
+            close(fd);
+        }
+        if (!ok) {
+            std::fprintf(stderr, "cannot write %s\n", path_.c_str());
+            std::abort();
+        }
+    }
+    ~SourceFile() { unlink(path_.c_str()); }
+    const char* Path() const { return path_.c_str(); }
+
+private:
+    std::string path_;
+};
+
+const SourceFile& Source() {
+    static SourceFile file;
+    return file;
+}
+
+// Opens the source into `ws` and splits it into `segments` equal segments.
+void BuildWorkspace(Workspace& ws, uint32_t segments) {
+    ws.Clear();
+    if (!ws.AddFile(Source().Path())) {
+        std::fprintf(stderr, "cannot open the source\n");
+        std::abort();
+    }
+    const uint32_t length = kWorkspaceFrames / segments;
+    for (uint32_t k = 1; k < segments; ++k) {
+        ws.DeleteRange(k * length, k * length);  // an empty delete splits without removing
+    }
+}
+
+void BM_ReadWholeWorkspace(benchmark::State& state) {
+    Workspace ws;
+    BuildWorkspace(ws, static_cast<uint32_t>(state.range(0)));
+    std::vector<uint32_t> buffer(kBlock);
+    for (auto _ : state) {
+        for (uint32_t position = 0; position < kWorkspaceFrames; position += kBlock) {
+            uint32_t got = 0;
+            ws.ReadFrames(buffer.data(), kBlock, got, position);
+            benchmark::DoNotOptimize(buffer.data());
+        }
+    }
+    const double frames = double(kWorkspaceFrames) * double(state.iterations());
+    state.SetBytesProcessed(static_cast<int64_t>(frames * 4));
+    state.counters["xRealtime"] = benchmark::Counter(frames / 44100.0, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ReadWholeWorkspace)->Arg(1)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Times batches of one edit at random positions in the middle of a freshly split workspace;
+// the rebuild between batches is not timed.
+template <typename Edit>
+void RunEdits(benchmark::State& state, Edit edit) {
+    const auto segments = static_cast<uint32_t>(state.range(0));
+    std::mt19937 rng(1);
+    std::uniform_int_distribution<uint32_t> middle(kWorkspaceFrames / 4, kWorkspaceFrames / 2);
+    Workspace ws;
+    for (auto _ : state) {
+        BuildWorkspace(ws, segments);
+        ws.CopyFromFile(1000, 1000 + 4096, 0);
+        std::vector<uint32_t> positions(kEditsPerBatch);
+        for (uint32_t& p : positions) {
+            p = middle(rng);
+        }
+        const auto begin = std::chrono::steady_clock::now();
+        for (uint32_t p : positions) {
+            edit(ws, p);
+        }
+        const auto elapsed = std::chrono::steady_clock::now() - begin;
+        state.SetIterationTime(std::chrono::duration<double>(elapsed).count());
+    }
+    state.counters["edits"] = benchmark::Counter(double(state.iterations()) * kEditsPerBatch,
+                                                 benchmark::Counter::kIsRate);
+}
+
+void BM_DeleteRange(benchmark::State& state) {
+    RunEdits(state, [](Workspace& ws, uint32_t p) { ws.DeleteRange(p, p + 300); });
+}
+void BM_CopyRange(benchmark::State& state) {
+    RunEdits(state, [](Workspace& ws, uint32_t p) { ws.CopyRange(p, p + 100000); });
+}
+void BM_CutRange(benchmark::State& state) {
+    RunEdits(state, [](Workspace& ws, uint32_t p) { ws.CutRange(p, p + 300); });
+}
+void BM_PasteAt(benchmark::State& state) {
+    RunEdits(state, [](Workspace& ws, uint32_t p) { ws.PasteAt(p); });
+}
+void BM_CopyFromFile(benchmark::State& state) {
+    RunEdits(state, [](Workspace& ws, uint32_t p) { ws.CopyFromFile(p, p + 300, 0); });
+}
+
+#define EDIT_BENCHMARK(name) \
+    BENCHMARK(name)->Arg(1)->Arg(100)->Arg(10000)->UseManualTime()->Iterations(30)
+
+EDIT_BENCHMARK(BM_DeleteRange);
+EDIT_BENCHMARK(BM_CopyRange);
+EDIT_BENCHMARK(BM_CutRange);
+EDIT_BENCHMARK(BM_PasteAt);
+EDIT_BENCHMARK(BM_CopyFromFile);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -51,7 +51,9 @@ size_t TransferAll(int fd, size_t size, Step step) {
 
 }  // namespace
 
-ExclusiveFile::~ExclusiveFile() { Close(); }
+ExclusiveFile::~ExclusiveFile() {
+    Close();
+}
 
 bool ExclusiveFile::OpenForReading(const char* path) {
     Close();
@@ -92,9 +94,8 @@ int64_t ExclusiveFile::Seek(uint64_t offset) {
 
 size_t ExclusiveFile::Read(void* buffer, size_t size) {
     auto* bytes = static_cast<char*>(buffer);
-    return TransferAll(fd_, size, [&](int fd, size_t done) {
-        return ::read(fd, bytes + done, size - done);
-    });
+    return TransferAll(fd_, size,
+                       [&](int fd, size_t done) { return ::read(fd, bytes + done, size - done); });
 }
 
 size_t ExclusiveFile::ReadAt(void* buffer, size_t size, uint64_t offset) const {
@@ -106,9 +107,8 @@ size_t ExclusiveFile::ReadAt(void* buffer, size_t size, uint64_t offset) const {
 
 size_t ExclusiveFile::Write(const void* buffer, size_t size) {
     const auto* bytes = static_cast<const char*>(buffer);
-    return TransferAll(fd_, size, [&](int fd, size_t done) {
-        return ::write(fd, bytes + done, size - done);
-    });
+    return TransferAll(fd_, size,
+                       [&](int fd, size_t done) { return ::write(fd, bytes + done, size - done); });
 }
 
 uint64_t ExclusiveFile::Size() const {

@@ -49,8 +49,11 @@ protected:
         std::ostringstream out;
         const char* sep = "";
         for (const Segment& s : records) {
-            out << sep << (s.file == ws.File(0) ? "A" : s.file == ws.File(1) ? "B" : "?") << ' '
-                << s.start << '-' << s.end;
+            out << sep
+                << (s.file == ws.File(0)   ? "A"
+                    : s.file == ws.File(1) ? "B"
+                                           : "?")
+                << ' ' << s.start << '-' << s.end;
             sep = "|";
         }
         return out.str();
@@ -80,50 +83,70 @@ TEST_F(EditingFixture, WorkedExamplesAndEdgeCases) {
          "A 0-200|A 700-1000|B 2000-3000|A 5000-6000", ""},
         {"delete exactly one record", [](Workspace& w) { w.DeleteRange(1000, 2000); },
          "A 0-1000|A 5000-6000", ""},
-        {"delete everything keeps the files", [](Workspace& w) { w.DeleteRange(0, 3000); }, "",
-         ""},
+        {"delete everything keeps the files", [](Workspace& w) { w.DeleteRange(0, 3000); }, "", ""},
         {"delete beyond the end cuts what lies inside",
-         [](Workspace& w) { w.DeleteRange(2500, 9000); }, "A 0-1000|B 2000-3000|A 5000-5500",
-         ""},
+         [](Workspace& w) { w.DeleteRange(2500, 9000); }, "A 0-1000|B 2000-3000|A 5000-5500", ""},
         {"empty delete inside a record splits without removing",
          [](Workspace& w) { w.DeleteRange(500, 500); },
          "A 0-500|A 500-1000|B 2000-3000|A 5000-6000", ""},
         {"empty delete at a boundary changes nothing",
          [](Workspace& w) { w.DeleteRange(1000, 1000); }, kW, ""},
-        {"reversed delete changes nothing", [](Workspace& w) { w.DeleteRange(700, 200); }, kW,
-         ""},
+        {"reversed delete changes nothing", [](Workspace& w) { w.DeleteRange(700, 200); }, kW, ""},
         {"copy across three records", [](Workspace& w) { w.CopyRange(500, 2500); }, kW,
          "A 500-1000|B 2000-3000|A 5000-5500"},
         {"copy from a record's end gives a zero-length piece",
          [](Workspace& w) { w.CopyRange(1000, 1500); }, kW, "A 1000-1000|B 2000-2500"},
-        {"copy beyond the workspace is empty", [](Workspace& w) { w.CopyRange(3001, 4000); },
-         kW, ""},
+        {"copy beyond the workspace is empty", [](Workspace& w) { w.CopyRange(3001, 4000); }, kW,
+         ""},
         {"copy reaching past the end", [](Workspace& w) { w.CopyRange(2500, 9999); }, kW,
          "A 5500-6000"},
         {"reversed copy is empty", [](Workspace& w) { w.CopyRange(700, 200); }, kW, ""},
         {"cut", [](Workspace& w) { w.CutRange(200, 700); },
          "A 0-200|A 700-1000|B 2000-3000|A 5000-6000", "A 200-700"},
         {"paste at 0 inserts before",
-         [&](Workspace& w) { clipB0to500(w); w.PasteAt(0); },
+         [&](Workspace& w) {
+             clipB0to500(w);
+             w.PasteAt(0);
+         },
          "B 0-500|A 0-1000|B 2000-3000|A 5000-6000", "B 0-500"},
         {"paste inside a record splits it",
-         [&](Workspace& w) { clipB0to500(w); w.PasteAt(500); },
+         [&](Workspace& w) {
+             clipB0to500(w);
+             w.PasteAt(500);
+         },
          "A 0-500|B 0-500|A 500-1000|B 2000-3000|A 5000-6000", "B 0-500"},
         {"paste at a record's end leaves a zero-length record",
-         [&](Workspace& w) { clipB0to500(w); w.PasteAt(1000); },
+         [&](Workspace& w) {
+             clipB0to500(w);
+             w.PasteAt(1000);
+         },
          "A 0-1000|B 0-500|A 1000-1000|B 2000-3000|A 5000-6000", "B 0-500"},
         {"paste at the workspace end appends",
-         [&](Workspace& w) { clipB0to500(w); w.PasteAt(3000); },
+         [&](Workspace& w) {
+             clipB0to500(w);
+             w.PasteAt(3000);
+         },
          "A 0-1000|B 2000-3000|A 5000-6000|B 0-500|A 6000-6000", "B 0-500"},
         {"paste past the end does nothing",
-         [&](Workspace& w) { clipB0to500(w); w.PasteAt(3001); }, kW, "B 0-500"},
-        {"paste with an empty clipboard does nothing", [](Workspace& w) { w.PasteAt(0); }, kW,
-         ""},
+         [&](Workspace& w) {
+             clipB0to500(w);
+             w.PasteAt(3001);
+         },
+         kW, "B 0-500"},
+        {"paste with an empty clipboard does nothing", [](Workspace& w) { w.PasteAt(0); }, kW, ""},
         {"paste into a workspace with no segments does nothing",
-         [&](Workspace& w) { clipB0to500(w); w.DeleteRange(0, 3000); w.PasteAt(0); }, "",
-         "B 0-500"},
+         [&](Workspace& w) {
+             clipB0to500(w);
+             w.DeleteRange(0, 3000);
+             w.PasteAt(0);
+         },
+         "", "B 0-500"},
         {"delete removes zero-length records inside the range",
-         [&](Workspace& w) { clipB0to500(w); w.PasteAt(1000); w.DeleteRange(900, 1600); },
+         [&](Workspace& w) {
+             clipB0to500(w);
+             w.PasteAt(1000);
+             w.DeleteRange(900, 1600);
+         },
          "A 0-900|B 2100-3000|A 5000-6000", "B 0-500"},
         {"two pastes are independent of each other and of the clipboard",
          [&](Workspace& w) {
@@ -141,7 +164,11 @@ TEST_F(EditingFixture, WorkedExamplesAndEdgeCases) {
         {"copy from a file never stores start > end",
          [](Workspace& w) { w.CopyFromFile(900, 100, 1); }, kW, "B 100-100"},
         {"copy from a file that is not open leaves the clipboard empty",
-         [&](Workspace& w) { clipB0to500(w); w.CopyFromFile(0, 10, 2); }, kW, ""},
+         [&](Workspace& w) {
+             clipB0to500(w);
+             w.CopyFromFile(0, 10, 2);
+         },
+         kW, ""},
     };
     for (const EditCase& c : cases) {
         SCOPED_TRACE(c.name);

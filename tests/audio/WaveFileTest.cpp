@@ -44,18 +44,32 @@ TEST(WaveFileHeader, AcceptsOnlyStereo16BitPcmByLowOrderBytes) {
         {"float format tag 3", [](auto& b) { Put16(b, 20, 3); }, false, 0},
         {"extensible tag 0xFFFE", [](auto& b) { Put16(b, 20, 0xFFFE); }, false, 0},
         {"tag 0x0101: only the low byte counts", [](auto& b) { Put16(b, 20, 0x0101); }, true, 10},
-        {"channels 0x0302: only the low byte counts", [](auto& b) { Put16(b, 22, 0x0302); },
-         true, 10},
+        {"channels 0x0302: only the low byte counts", [](auto& b) { Put16(b, 22, 0x0302); }, true,
+         10},
         {"48000 Hz is accepted as it is",
-         [](auto& b) { b[24] = 0x80; b[25] = 0xBB; b[26] = 0; b[27] = 0; }, true, 10},
+         [](auto& b) {
+             b[24] = 0x80;
+             b[25] = 0xBB;
+             b[26] = 0;
+             b[27] = 0;
+         },
+         true, 10},
         {"garbage identifiers are not examined",
-         [](auto& b) { std::memset(b.data(), 'x', 20); std::memset(b.data() + 36, 'y', 8); },
+         [](auto& b) {
+             std::memset(b.data(), 'x', 20);
+             std::memset(b.data() + 36, 'y', 8);
+         },
          true, 10},
         {"1 trailing byte", [](auto& b) { b.push_back(9); }, true, 10},
-        {"3 trailing bytes", [](auto& b) { b.insert(b.end(), {7, 8, 9}); }, true, 10},
+        {"3 trailing bytes",
+         [](auto& b) {
+             b.insert(b.end(), {7, 8, 9});
+         },
+         true, 10},
         {"43 bytes", [](auto& b) { b.resize(43); }, false, 0},
         {"empty file", [](auto& b) { b.clear(); }, false, 0},
-        {"35 bytes: every tested field present, header short", [](auto& b) { b.resize(35); }, false, 0},
+        {"35 bytes: every tested field present, header short", [](auto& b) { b.resize(35); }, false,
+         0},
     };
     TempDir dir;
     for (const HeaderCase& c : cases) {
@@ -138,8 +152,8 @@ TEST(WaveFileReading, FrameCountUsesTheFull64BitSize) {
         uint64_t size;
         uint32_t frames;
     } cases[] = {
-        {44 + (uint64_t{1} << 32), 0x40000000u},       // low 32 bits alone would give 0 frames
-        {44 + 4 * uint64_t{0xFFFFFFFFu}, 0xFFFFFFFFu},  // the largest countable
+        {44 + (uint64_t{1} << 32), 0x40000000u},            // low 32 bits alone would give 0 frames
+        {44 + 4 * uint64_t{0xFFFFFFFFu}, 0xFFFFFFFFu},      // the largest countable
         {44 + 4 * (uint64_t{1} << 32) + 400, 0xFFFFFFFFu},  // beyond: capped, not wrapped to 100
     };
     for (const SizeCase& c : cases) {

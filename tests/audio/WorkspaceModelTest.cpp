@@ -129,9 +129,8 @@ TEST(WorkspaceModel, RandomEditsMatchTheReferenceModel) {
                     break;
                 }
             }
-            SCOPED_TRACE("sequence " + std::to_string(sequence) + " step " +
-                         std::to_string(step) + ": " + op + "(" + std::to_string(a) + ", " +
-                         std::to_string(b) + ")");
+            SCOPED_TRACE("sequence " + std::to_string(sequence) + " step " + std::to_string(step) +
+                         ": " + op + "(" + std::to_string(a) + ", " + std::to_string(b) + ")");
 
             ASSERT_EQ(ws.TotalLength(), model.audio.size());
             for (const Segment& s : ws.Segments()) {

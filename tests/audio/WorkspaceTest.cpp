@@ -141,8 +141,8 @@ TEST_F(WorkspaceFixture, ReadsSkipZeroLengthSegmentsAndMixFiles) {
     ws.PasteAt(100);  // [A 0-100][B 10-20][A 100-100]
     ws.PasteAt(50);   // [A 0-50][B 10-20][A 50-100][B 10-20][A 100-100]
     EXPECT_EQ(ws.TotalLength(), 120u);
-    EXPECT_EQ(Read(45, 100), Concat({FramesOf(1, 45, 50), FramesOf(2, 10, 20),
-                                     FramesOf(1, 50, 100), FramesOf(2, 10, 20)}));
+    EXPECT_EQ(Read(45, 100), Concat({FramesOf(1, 45, 50), FramesOf(2, 10, 20), FramesOf(1, 50, 100),
+                                     FramesOf(2, 10, 20)}));
     EXPECT_EQ(Read(110, 100), FramesOf(2, 10, 20));
 }
 

@@ -31,11 +31,14 @@ std::vector<Frame> MakeFrames(uint32_t fileId, uint32_t count) {
     return frames;
 }
 
-std::array<uint8_t, 44> CanonicalHeader(uint32_t frames) { return WaveFile::MakeHeader(frames); }
+std::array<uint8_t, 44> CanonicalHeader(uint32_t frames) {
+    return WaveFile::MakeHeader(frames);
+}
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) {
         throw std::runtime_error("cannot write " + path);
     }
