@@ -1,0 +1,89 @@
+// Passing blocks of the workspace through the effect chain, and the conversions between
+// 16-bit frames and the effects' floats.
+
+#include <cmath>
+
+#include "audio/Workspace.h"
+#include "plugins/PluginHost.h"
+
+namespace {
+
+constexpr float kToFloat = 1.0f / 65536.0f;  // full scale is +-0.5, and every sample is exact
+constexpr double kToInt = 65536.0;
+
+int16_t ReadSample(const uint8_t* bytes) {
+    return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
+}
+
+void WriteSample(uint8_t* bytes, int16_t sample) {
+    const auto word = static_cast<uint16_t>(sample);
+    bytes[0] = static_cast<uint8_t>(word & 0xFF);
+    bytes[1] = static_cast<uint8_t>(word >> 8);
+}
+
+// Saturates instead of wrapping: a wrapped overshoot would be a full-scale click.
+int16_t ToSample(float value) {
+    const double scaled = static_cast<double>(value) * kToInt;
+    if (std::isnan(scaled)) {
+        return 0;
+    }
+    // The limits are whole numbers, so clamping first and truncating after equals truncating
+    // first and clamping after.
+    const double limited = std::fmin(std::fmax(scaled, -32768.0), 32767.0);
+    return static_cast<int16_t>(static_cast<int32_t>(limited));
+}
+
+}  // namespace
+
+void PluginHost::Int16ToFloat(const uint8_t* frames, uint32_t count, float* left, float* right) {
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* frame = frames + static_cast<size_t>(i) * kBytesPerFrame;
+        left[i] = static_cast<float>(ReadSample(frame)) * kToFloat;
+        right[i] = static_cast<float>(ReadSample(frame + 2)) * kToFloat;
+    }
+}
+
+void PluginHost::FloatToInt16(const float* left, const float* right, uint8_t* frames,
+                              uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t* frame = frames + static_cast<size_t>(i) * kBytesPerFrame;
+        WriteSample(frame, ToSample(left[i]));
+        WriteSample(frame + 2, ToSample(right[i]));
+    }
+}
+
+bool PluginHost::Process(void* buffer, uint32_t& framesOut, uint32_t position) {
+    if (chain.empty()) {
+        uint32_t delivered = 0;
+        if (workspace == nullptr ||
+            !workspace->ReadFrames(buffer, blockFrames, delivered, position)) {
+            delivered = 0;  // a failed read counts as no frames
+        }
+        framesOut = delivered;
+        return true;
+    }
+    RunChain(position);
+    if (buffer == nullptr) {
+        framesOut = 0;
+        return true;
+    }
+    FloatToInt16(inputLeft.data(), inputRight.data(), static_cast<uint8_t*>(buffer), framesRead);
+    framesOut = framesRead;
+    return true;
+}
+
+void PluginHost::RunChain(uint32_t position) {
+    // The workspace is read once per block; then the signal lives in the input pair and every
+    // effect, first to last, turns it into its own output, which becomes the next one's input.
+    uint32_t delivered = 0;
+    if (workspace == nullptr || blockFrames == 0 ||
+        !workspace->ReadFrames(sampleBuffer.data(), blockFrames, delivered, position)) {
+        delivered = 0;
+    }
+    framesRead = delivered;
+    Int16ToFloat(sampleBuffer.data(), framesRead, inputLeft.data(), inputRight.data());
+    for (const auto& entry : chain) {
+        entry->channels.Run(entry->effect, inputLeft.data(), inputRight.data(), outputLeft.data(),
+                            outputRight.data(), framesRead, blockFrames);
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vst {
+struct AEffect;
+}
+
+/// The one editor window, seen from the host. The core cannot create windows; the editor code
+/// implements this and the host calls it whenever an effect is unloaded while an editor is
+/// recorded as open.
+class EditorWindows {
+public:
+    virtual ~EditorWindows() = default;
+
+    /// Closes `window`, the editor showing `effect`. Called before the unloaded effect receives
+    /// effMainsChanged 0 and effClose, so both effects are still open and the implementation
+    /// may send effEditClose before it destroys the window that holds the plug-in's view.
+    virtual void CloseEditor(uintptr_t window, vst::AEffect* effect) = 0;
+};
+
+/// Messages the host shows to the user, by string id. The application maps ids to texts and
+/// shows them modally; tests record them.
+class HostMessages {
+public:
+    virtual ~HostMessages() = default;
+    virtual void ShowMessage(uint32_t stringId) = 0;
+};
+
+/// The playback lock as the host sees it. The owner of the thread that calls
+/// PluginHost::Process holds it around every Process call; the host holds it around every
+/// change of the effect chain, so no effect is inserted or removed while a block is processed.
+/// The lower-case names make it usable with std::lock_guard.
+class ChainGuard {
+public:
+    virtual ~ChainGuard() = default;
+    virtual void lock() = 0;
+    virtual void unlock() = 0;
+};
+
+/// A ChainGuard over any lockable object, such as the player's std::mutex.
+template <typename Lockable>
+class LockableChainGuard : public ChainGuard {
+public:
+    explicit LockableChainGuard(Lockable& lockable) : lockable_(lockable) {}
+    void lock() override { lockable_.lock(); }
+    void unlock() override { lockable_.unlock(); }
+
+private:
+    Lockable& lockable_;
+};
+
+/// String ids of the host's messages.
+constexpr uint32_t kMessagePluginInitFailed = 61204;  // "Failed to initialize plugin!"
+constexpr uint32_t kMessageLibraryNotFreed =
+    61207;  // "Failed to free library! This may cause memory leaks."

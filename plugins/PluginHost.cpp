@@ -1,0 +1,235 @@
+#include "plugins/PluginHost.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "platform/Directory.h"
+
+namespace {
+
+// Holds the chain guard, when there is one, for the life of a scope.
+class GuardScope {
+public:
+    explicit GuardScope(ChainGuard* guard) : guard_(guard) {
+        if (guard_ != nullptr) {
+            guard_->lock();
+        }
+    }
+    ~GuardScope() {
+        if (guard_ != nullptr) {
+            guard_->unlock();
+        }
+    }
+    GuardScope(const GuardScope&) = delete;
+    GuardScope& operator=(const GuardScope&) = delete;
+
+private:
+    ChainGuard* guard_;
+};
+
+// Real Linux plug-ins export one entry name or the other.
+constexpr const char* kEntryNames[] = {"VSTPluginMain", "main"};
+
+}  // namespace
+
+PluginHost::PluginHost(Workspace* workspace) : workspace(workspace) {
+    PublishConfiguration(0, 0);
+}
+
+void PluginHost::Configure(uint32_t rate, uint32_t blockBytes, const std::string& directory) {
+    pluginDirectory = directory;
+    if (!pluginDirectory.empty() && pluginDirectory.back() != '/') {
+        pluginDirectory += '/';
+    }
+    configuredRate = rate;
+    configuredBlockBytes = blockBytes;
+    // Process may be reading the buffers and the chain's scratch memory.
+    GuardScope hold(chainGuard);
+    blockFrames = blockBytes / kBytesPerFrame;
+    inputLeft.assign(blockFrames, 0.0f);
+    inputRight.assign(blockFrames, 0.0f);
+    outputLeft.assign(blockFrames, 0.0f);
+    outputRight.assign(blockFrames, 0.0f);
+    sampleBuffer.assign(static_cast<size_t>(blockFrames) * kBytesPerFrame, 0);
+    framesRead = 0;
+    PublishConfiguration(rate, blockBytes);
+}
+
+PluginHost::~PluginHost() {
+    // No Process can run any more (the player is destroyed first), so the guard is not taken:
+    // its owner may already be gone.
+    chainGuard = nullptr;
+    while (!chain.empty()) {
+        UnloadPlugin(0, nullptr);
+    }
+}
+
+bool PluginHost::ScanPlugins() {
+    const std::vector<std::string> files = platform::ListFiles(pluginDirectory, kLibrarySuffix);
+    if (files.empty()) {
+        return false;
+    }
+    for (const std::string& fileName : files) {
+        platform::SharedLibrary library;
+        vst::AEffect* effect = LoadPlugin(fileName, 0, false, &library);
+        if (effect == nullptr) {
+            continue;
+        }
+        intptr_t answer = 0;
+        std::string name = EffectText(effect, vst::effGetEffectName, 0, &answer);
+        if (answer == 0 || name.empty()) {
+            name = fileName.substr(0, fileName.size() - std::string(kLibrarySuffix).size());
+        }
+        catalog.push_back(PluginInfo{CutUtf8(name, kMaxNameBytes), fileName});
+        UnloadPlugin(0, effect);
+        FreeLibrary(library);
+    }
+    return true;
+}
+
+const char* PluginHost::PluginName(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= catalog.size()) {
+        return nullptr;
+    }
+    return catalog[static_cast<size_t>(index)].name.c_str();
+}
+
+const char* PluginHost::PluginFileName(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= catalog.size()) {
+        return nullptr;
+    }
+    return catalog[static_cast<size_t>(index)].fileName.c_str();
+}
+
+vst::AEffect* PluginHost::LoadPlugin(const std::string& fileName, uint8_t position, bool insert,
+                                     platform::SharedLibrary* libraryOut) {
+    lastLoadError.clear();
+    if (configuredRate == 0 || configuredBlockBytes == 0) {
+        lastLoadError = "host not configured";
+        return nullptr;
+    }
+    if (!insert && libraryOut == nullptr) {
+        lastLoadError = "no owner for the library";  // it could never be freed
+        return nullptr;
+    }
+    auto entry = std::make_unique<LoadedPlugin>();
+    if (!entry->library.Open(pluginDirectory + fileName)) {
+        lastLoadError = entry->library.ErrorText();
+        return nullptr;
+    }
+    vst::EntryProc entryPoint = nullptr;
+    for (const char* name : kEntryNames) {
+        entryPoint = reinterpret_cast<vst::EntryProc>(entry->library.Symbol(name));
+        if (entryPoint != nullptr) {
+            break;
+        }
+    }
+    vst::AEffect* effect = entryPoint != nullptr ? entryPoint(&PluginHost::HostCallback) : nullptr;
+    if (effect == nullptr || effect->magic != vst::kMagic) {
+        lastLoadError = entryPoint == nullptr ? "no entry point"
+                        : effect == nullptr   ? "entry point returned no effect"
+                                              : "wrong magic";
+        FreeLibrary(entry->library);
+        return nullptr;
+    }
+
+    Dispatch(effect, vst::effOpen);
+    Dispatch(effect, vst::effSetProgram, 0, 0);
+    Dispatch(effect, vst::effSetSampleRate, 0, 0, nullptr, static_cast<float>(configuredRate));
+    Dispatch(effect, vst::effSetBlockSize, 0, configuredBlockBytes);
+    if (!insert) {
+        *libraryOut = std::move(entry->library);
+        return effect;
+    }
+    // Resumed here so that the suspend sent at unload is paired.
+    Dispatch(effect, vst::effMainsChanged, 0, 1);
+    entry->effect = effect;
+
+    GuardScope hold(chainGuard);
+    auto where = chain.end();
+    if (chain.size() >= 2 && position < chain.size()) {
+        where = std::next(chain.begin(), position);
+    }
+    chain.insert(where, std::move(entry));
+    return effect;
+}
+
+bool PluginHost::UnloadPlugin(uint8_t position, vst::AEffect* effect) {
+    if (effect != nullptr) {
+        const bool inChain = std::any_of(
+            chain.begin(), chain.end(), [&](const auto& entry) { return entry->effect == effect; });
+        if (inChain) {
+            return false;
+        }
+        CloseEditor();
+        // Never resumed (only chain entries are), so there is no suspend to pair.
+        Dispatch(effect, vst::effClose);
+        ForgetEffect(effect);
+        return true;
+    }
+    if (chain.empty()) {
+        return true;
+    }
+
+    std::unique_ptr<LoadedPlugin> removed;
+    {
+        GuardScope hold(chainGuard);
+        auto it =
+            position < chain.size() ? std::next(chain.begin(), position) : std::prev(chain.end());
+        removed = std::move(*it);
+        chain.erase(it);
+    }
+    // Out of the chain, so no block can reach the effect any more.
+    CloseEditor();
+    Dispatch(removed->effect, vst::effMainsChanged, 0, 0);
+    Dispatch(removed->effect, vst::effClose);
+    ForgetEffect(removed->effect);
+    return FreeLibrary(removed->library);
+}
+
+vst::AEffect* PluginHost::EffectAt(uint8_t position) const {
+    if (chain.empty()) {
+        return nullptr;
+    }
+    auto it = position < chain.size() ? std::next(chain.begin(), position) : std::prev(chain.end());
+    return (*it)->effect;
+}
+
+void PluginHost::SetEditor(uintptr_t window, vst::AEffect* effect) {
+    editorWindow = window;
+    currentEffect = effect;
+}
+
+void PluginHost::CloseEditor() {
+    if (editorWindow == 0) {
+        return;
+    }
+    if (editorWindows != nullptr) {
+        editorWindows->CloseEditor(editorWindow, currentEffect);
+    }
+    editorWindow = 0;
+}
+
+void PluginHost::ForgetEffect(const vst::AEffect* closed) {
+    if (currentEffect == closed) {
+        currentEffect = nullptr;  // the editor code must never reach a closed effect
+    }
+}
+
+bool PluginHost::FreeLibrary(platform::SharedLibrary& library) {
+    if (library.Close()) {
+        return true;
+    }
+    Report(kMessageLibraryNotFreed);
+    return false;
+}
+
+void PluginHost::Report(uint32_t stringId) {
+    if (messages != nullptr) {
+        messages->ShowMessage(stringId);
+    }
+}
+
+std::string PluginHost::DefaultPluginDirectory() {
+    return platform::CurrentDirectory() + "/" + kDirectoryName + "/";
+}

@@ -1,0 +1,179 @@
+#include <cstring>
+#include <map>
+
+#include "HostFixture.h"
+
+namespace {
+
+const std::string kVendorBytes =
+    "Kalvoro \xC5\x82"
+    "ejw editor";
+const std::string kProductBytes =
+    "Kalvoro soft\xC5\x82"
+    "er";
+
+// An effect whose dispatcher only notes the opcodes it receives.
+struct FakeEffect {
+    FakeEffect() {
+        effect.magic = vst::kMagic;
+        effect.object = this;
+        effect.dispatcher = [](vst::AEffect* e, int32_t opcode, int32_t, intptr_t, void*,
+                               float) -> intptr_t {
+            static_cast<FakeEffect*>(e->object)->received.push_back(opcode);
+            return 0;
+        };
+    }
+    vst::AEffect effect{};
+    std::vector<int32_t> received;
+};
+
+class CallbackFixture : public HostFixture {
+protected:
+    void SetUp() override { Configure(); }
+};
+
+TEST_F(CallbackFixture, AnswersByOpcodeAloneAndZeroForEverythingElse) {
+    const std::map<int32_t, intptr_t> answers = {
+        {vst::audioMasterVersion, 2},           {vst::audioMasterCurrentId, 0x4B555041},
+        {vst::audioMasterGetSampleRate, 44100}, {vst::audioMasterGetBlockSize, 2048},
+        {vst::audioMasterGetVendorVersion, 1},  {vst::audioMasterGetLanguage, 1},
+    };
+    FakeEffect fake;
+    std::vector<int32_t> opcodes = {-1, INT32_MIN, INT32_MAX, 1000};
+    for (int32_t op = 0; op <= 80; ++op) {
+        opcodes.push_back(op);
+    }
+    for (int32_t op : opcodes) {
+        if (op == vst::audioMasterIdle || op == vst::audioMasterNeedIdle) {
+            continue;  // they call the effect back; checked below
+        }
+        for (vst::AEffect* effect : {&fake.effect, static_cast<vst::AEffect*>(nullptr)}) {
+            char text[256];
+            std::memset(text, 0x55, sizeof text);
+            const auto it = answers.find(op);
+            // index, value and opt are never read: odd values must not change the answer.
+            EXPECT_EQ(PluginHost::HostCallback(effect, op, -7, 99, text, 3.5f),
+                      it != answers.end() ? it->second : 0)
+                << "opcode " << op;
+        }
+    }
+    EXPECT_TRUE(fake.received.empty());
+}
+
+TEST_F(CallbackFixture, IdleRequestsCallTheAskingEffectBackButNeverANullOne) {
+    FakeEffect fake;
+    EXPECT_EQ(PluginHost::HostCallback(&fake.effect, vst::audioMasterIdle, 0, 0, nullptr, 0), 0);
+    EXPECT_EQ(PluginHost::HostCallback(&fake.effect, vst::audioMasterNeedIdle, 0, 0, nullptr, 0),
+              1);
+    EXPECT_EQ(fake.received, (std::vector<int32_t>{vst::effEditIdle, vst::effIdle}));
+    EXPECT_EQ(PluginHost::HostCallback(nullptr, vst::audioMasterIdle, 0, 0, nullptr, 0), 0);
+    EXPECT_EQ(PluginHost::HostCallback(nullptr, vst::audioMasterNeedIdle, 0, 0, nullptr, 0), 0);
+}
+
+TEST_F(CallbackFixture, IdentityTextsAreCopiedWithTheirTerminatorAndNothingMore) {
+    const std::pair<int32_t, std::string> texts[] = {
+        {vst::audioMasterGetVendorString, kVendorBytes},
+        {vst::audioMasterGetProductString, kProductBytes},
+    };
+    for (const auto& [opcode, bytes] : texts) {
+        std::vector<char> buffer(64, '\x55');
+        EXPECT_EQ(PluginHost::HostCallback(nullptr, opcode, 0, 0, buffer.data(), 0), 0);
+        EXPECT_EQ(std::string(buffer.data(), bytes.size() + 1), bytes + '\0');
+        EXPECT_EQ(buffer[bytes.size() + 1], '\x55') << "wrote past the terminator";
+        // A request without a buffer is answered without writing anywhere.
+        EXPECT_EQ(PluginHost::HostCallback(nullptr, opcode, 0, 0, nullptr, 0), 0);
+    }
+}
+
+TEST_F(CallbackFixture, ThePluginGetsTheCallbackAndSafeAnswersBeforeItsEffectExists) {
+    Install({"recorder"});
+    RecorderLog& log = Recorder();
+    vst::AEffect* effect = Insert("recorder");
+    ASSERT_NE(effect, nullptr);
+
+    const std::map<int32_t, std::pair<intptr_t, std::string>> expected = {
+        {vst::audioMasterVersion, {2, ""}},
+        {vst::audioMasterCurrentId, {0x4B555041, ""}},
+        {vst::audioMasterIdle, {0, ""}},
+        {vst::audioMasterNeedIdle, {0, ""}},
+        {vst::audioMasterGetSampleRate, {44100, ""}},
+        {vst::audioMasterGetBlockSize, {2048, ""}},
+        {vst::audioMasterGetVendorString, {0, kVendorBytes}},
+        {vst::audioMasterGetProductString, {0, kProductBytes}},
+        {vst::audioMasterGetVendorVersion, {1, ""}},
+        {vst::audioMasterGetLanguage, {1, ""}},
+    };
+    ASSERT_FALSE(log.answers.empty());
+    for (const RecorderLog::Answer& a : log.answers) {
+        EXPECT_TRUE(a.nullEffect);
+        const auto it = expected.find(a.opcode);
+        EXPECT_EQ(a.answer, it != expected.end() ? it->second.first : 0) << a.opcode;
+        EXPECT_EQ(a.text, it != expected.end() ? it->second.second : "") << a.opcode;
+    }
+    // The null-effect idle requests called nothing: the effect saw only its initialisation.
+    EXPECT_EQ(log.calls.size(), 5u);
+
+    // Asked with its effect, the idle requests come back into its dispatcher.
+    log.Clear();
+    PluginHost::Dispatch(effect, vst::effGetVendorString);
+    EXPECT_EQ(RecordedOpcodes(),
+              (std::vector<int32_t>{vst::effGetVendorString, vst::effEditIdle, vst::effIdle}));
+    ASSERT_EQ(log.answers.size(), 2u);
+    EXPECT_EQ(log.answers[0].answer, 0);
+    EXPECT_EQ(log.answers[1].answer, 1);
+}
+
+TEST_F(CallbackFixture, EffectTextsComeWholeFromRoomyBuffers) {
+    Install({"gain", "longnames"});
+    vst::AEffect* gain = Insert("gain");
+    ASSERT_NE(gain, nullptr);
+    struct Row {
+        const char* name;
+        const char* display;
+        const char* label;
+    };
+    const Row rows[] = {{"Gain", "1.00", "x"}, {"Left", "on", ""}, {"Right", "on", ""}};
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(PluginHost::EffectText(gain, vst::effGetParamName, i), rows[i].name);
+        EXPECT_EQ(PluginHost::EffectText(gain, vst::effGetParamDisplay, i), rows[i].display);
+        EXPECT_EQ(PluginHost::EffectText(gain, vst::effGetParamLabel, i), rows[i].label);
+    }
+    gain->setParameter(gain, 0, 0.25f);
+    EXPECT_EQ(PluginHost::EffectText(gain, vst::effGetParamDisplay, 0), "0.50");
+
+    vst::AEffect* longNames = Insert("longnames");
+    ASSERT_NE(longNames, nullptr);
+    EXPECT_EQ(PluginHost::EffectText(longNames, vst::effGetParamName, 0), std::string(200, 'p'));
+    intptr_t answer = -1;
+    EXPECT_EQ(PluginHost::EffectText(longNames, vst::effGetEffectName, 0, &answer),
+              std::string(30, 'n') +
+                  "\xC5\x82"
+                  "ong name");
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(PluginHost::EffectText(nullptr, vst::effGetParamName, 0), "");
+}
+
+TEST(CutUtf8, KeepsWholeCharactersWithinTheLimit) {
+    struct Case {
+        std::string text;
+        size_t limit;
+        std::string expected;
+    };
+    const std::string l = "\xC5\x82";         // two bytes
+    const std::string euro = "\xE2\x82\xAC";  // three bytes
+    const Case cases[] = {
+        {"short", 31, "short"},
+        {std::string(31, 'a'), 31, std::string(31, 'a')},
+        {std::string(32, 'a'), 31, std::string(31, 'a')},
+        {std::string(30, 'a') + l, 31, std::string(30, 'a')},
+        {std::string(29, 'a') + l + "b", 31, std::string(29, 'a') + l},
+        {std::string(29, 'a') + euro, 31, std::string(29, 'a')},
+        {std::string(28, 'a') + euro + "b", 31, std::string(28, 'a') + euro},
+        {euro + euro, 2, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PluginHost::CutUtf8(c.text, c.limit), c.expected) << c.text;
+    }
+}
+
+}  // namespace
