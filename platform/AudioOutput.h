@@ -29,7 +29,8 @@ struct AudioBuffer {
     static constexpr uint32_t kDone = 4;     // handed back at least once since its last Write
 
     uint8_t* data = nullptr;
-    uint32_t length = 0;  // bytes, always played in full
+    uint32_t length = 0;   // bytes, always played in full
+    void* user = nullptr;  // the owner's own reference; the queue never touches it
     std::atomic<uint32_t> flags{0};
 
     bool IsQueued() const { return (flags.load(std::memory_order_acquire) & kInQueue) != 0; }

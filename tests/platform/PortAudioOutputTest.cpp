@@ -3,15 +3,14 @@
 // plays lands in a file we can read back.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <fstream>
 #include <mutex>
 
 #include "platform/AudioOutput.h"
+#include "support/AlsaTestDevice.h"
 #include "support/TestWav.h"
 
 using namespace testing_support;
@@ -22,12 +21,7 @@ namespace {
 class CapturedOutput : public ::testing::Test {
 protected:
     void SetUp() override {
-        capture = dir.File("out.raw");
-        const std::string config = dir.File("asoundrc");
-        std::ofstream(config) << "pcm.!default { type file slave.pcm \"null\" file \"" << capture
-                              << "\" format \"raw\" }\n";
-        // ALSA reads its configuration once per process, at the first device use.
-        setenv("ALSA_CONFIG_PATH", ("/usr/share/alsa/alsa.conf:" + config).c_str(), 1);
+        capture = AlsaTestDevice(dir.Path().string(), true).CapturePath();
         output = platform::MakeSystemAudioOutput();
     }
 

@@ -1,0 +1,223 @@
+#include "playback/WavePlayer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "plugins/PluginHost.h"
+
+using platform::AudioBuffer;
+
+WavePlayer::WavePlayer(PluginHost* pluginHost, platform::AudioOutput& audioOutput)
+    : host(pluginHost), output(audioOutput) {
+    if (host != nullptr) {
+        host->SetChainGuard(&chainGuard);  // chain changes wait for a refill in progress
+    }
+}
+
+WavePlayer::~WavePlayer() {
+    if (open) {
+        Close();
+    }
+    if (host != nullptr) {
+        host->SetChainGuard(nullptr);
+    }
+}
+
+bool WavePlayer::Open(uint32_t newBufferBytes, uint8_t newBufferCount, uint8_t channels,
+                      uint32_t sampleRate, uint8_t bitsPerSample) {
+    if (open) {
+        return false;  // a second device would leak the first
+    }
+    const platform::PcmFormat format{channels, sampleRate, bitsPerSample};
+    if (newBufferBytes != 0) {
+        bufferBytes = newBufferBytes;
+    }
+    if (newBufferCount != 0) {
+        bufferCount = newBufferCount;
+    }
+    stagingBuffer.assign(std::max(bufferBytes, PluginHost::BlockSize()), 0);
+    lastError = output.Open(
+        format, [this](AudioBuffer* played) { DeviceCallback(played); }, device);
+    if (lastError != platform::kAudioOk) {
+        device.reset();
+        stagingBuffer = {};
+        return false;
+    }
+    open = true;
+    for (uint16_t i = 0; i < bufferCount; ++i) {
+        auto buffer = std::make_unique<RingBuffer>();
+        buffer->data.assign(bufferBytes, 0);
+        buffer->header.data = buffer->data.data();
+        buffer->header.length = bufferBytes;
+        buffer->header.user = buffer.get();
+        bufferRing.push_back(std::move(buffer));
+    }
+    return true;
+}
+
+bool WavePlayer::Close() {
+    if (streaming.load(std::memory_order_acquire)) {
+        Stop();
+    }
+    ResetIfAnythingQueued();  // never free a buffer the device still holds
+    for (const auto& buffer : bufferRing) {
+        device->Unprepare(buffer->header);
+    }
+    bufferRing.clear();
+    stagingBuffer = {};
+    lastError = device->Close();
+    if (lastError != platform::kAudioOk) {
+        return false;
+    }
+    device.reset();
+    open = false;
+    return true;
+}
+
+bool WavePlayer::Play(uint32_t start, uint32_t end) {
+    if (!open || streaming.load(std::memory_order_acquire) || bufferRing.empty()) {
+        return false;
+    }
+    ResetIfAnythingQueued();  // buffers still draining from the last playback come back first
+    cursor = start;
+    rangeStart = start;
+    rangeEnd = end;
+    if (stagingBuffer.size() < PluginHost::BlockSize()) {
+        stagingBuffer.assign(PluginHost::BlockSize(), 0);  // the host's block grew since Open
+    }
+    for (const auto& buffer : bufferRing) {
+        buffer->needsRefill.store(false, std::memory_order_relaxed);
+    }
+
+    priming.store(true, std::memory_order_release);
+    {
+        std::lock_guard guard(lock);
+        for (const auto& buffer : bufferRing) {
+            if (!QueueNextBlock(*buffer, true) || !AdvanceCursor()) {
+                // Priming failed or the range is exhausted: what is queued plays out alone.
+                streaming.store(false, std::memory_order_release);
+                priming.store(false, std::memory_order_release);
+                return false;
+            }
+        }
+    }
+    streaming.store(true, std::memory_order_release);
+    Resume();  // a device left paused by an earlier playback runs again
+    {
+        // A fast device may have handed buffers back while the ring was primed; they go
+        // round again now instead of dropping out of the rotation.
+        std::lock_guard guard(lock);
+        for (const auto& buffer : bufferRing) {
+            if (streaming.load(std::memory_order_relaxed) &&
+                buffer->needsRefill.exchange(false, std::memory_order_acq_rel)) {
+                if (!QueueNextBlock(*buffer, false) || !AdvanceCursor()) {
+                    streaming.store(false, std::memory_order_release);
+                }
+            }
+        }
+        priming.store(false, std::memory_order_release);
+    }
+    return true;
+}
+
+void WavePlayer::DeviceCallback(AudioBuffer* played) {
+    if (!streaming.load(std::memory_order_acquire) && !priming.load(std::memory_order_acquire)) {
+        return;  // not playing: no lock, no work
+    }
+    std::lock_guard guard(lock);
+    auto* buffer = static_cast<RingBuffer*>(played->user);
+    if (!streaming.load(std::memory_order_acquire)) {
+        // Stop ran after the test above, or the ring is still being primed.
+        if (priming.load(std::memory_order_acquire)) {
+            buffer->needsRefill.store(true, std::memory_order_release);
+        }
+        return;
+    }
+    if (!QueueNextBlock(*buffer, false) || !AdvanceCursor()) {
+        streaming.store(false, std::memory_order_release);
+    }
+}
+
+bool WavePlayer::QueueNextBlock(RingBuffer& buffer, bool duringPriming) {
+    uint32_t framesRead = 0;
+    if (host == nullptr || !host->Process(stagingBuffer.data(), framesRead, cursor)) {
+        return false;
+    }
+    // Only the frames Process delivered and that lie inside the range are heard; the rest of
+    // the buffer is silence, never stale bytes of an earlier block.
+    const uint32_t toRangeEnd = cursor < rangeEnd ? rangeEnd - cursor : 0;
+    const uint32_t frames = std::min({framesRead, bufferBytes / 4, toRangeEnd});
+    std::memcpy(buffer.data.data(), stagingBuffer.data(), size_t{frames} * 4);
+    std::memset(buffer.data.data() + size_t{frames} * 4, 0, bufferBytes - size_t{frames} * 4);
+
+    if (!duringPriming) {
+        device->Write(buffer.header);  // a failed refill drops out of the rotation
+        return true;
+    }
+    lastError = device->Prepare(buffer.header);
+    if (lastError != platform::kAudioOk) {
+        return false;
+    }
+    lastError = device->Write(buffer.header);
+    return lastError == platform::kAudioOk;
+}
+
+bool WavePlayer::AdvanceCursor() {
+    const uint32_t next = cursor + bufferBytes / 4;
+    // A cursor that wraps past 0xFFFFFFFF has passed every possible end.
+    if (next >= rangeEnd || next < cursor) {
+        if (!loop.load(std::memory_order_relaxed)) {
+            cursor = next;
+            return false;
+        }
+        cursor = rangeStart;
+        return true;
+    }
+    cursor = next;
+    return true;
+}
+
+bool WavePlayer::Stop() {
+    if (!open) {
+        return false;
+    }
+    streaming.store(false, std::memory_order_release);
+    {
+        // A refill already past its first test finishes here; later ones see streaming clear.
+        std::lock_guard wait(lock);
+    }
+    lastError = device->Reset();
+    return lastError == platform::kAudioOk;
+}
+
+bool WavePlayer::Pause() {
+    if (!open || !streaming.load(std::memory_order_acquire)) {
+        return false;
+    }
+    lastError = device->Pause();
+    if (lastError != platform::kAudioOk) {
+        return false;
+    }
+    paused = true;
+    return true;
+}
+
+bool WavePlayer::Resume() {
+    if (!open || !streaming.load(std::memory_order_acquire)) {
+        return false;
+    }
+    lastError = device->Restart();
+    if (lastError != platform::kAudioOk) {
+        return false;
+    }
+    paused = false;
+    return true;
+}
+
+void WavePlayer::ResetIfAnythingQueued() {
+    const bool anyQueued = std::any_of(bufferRing.begin(), bufferRing.end(),
+                                       [](const auto& b) { return b->header.IsQueued(); });
+    if (anyQueued) {
+        lastError = device->Reset();
+    }
+}

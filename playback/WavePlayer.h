@@ -1,0 +1,96 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/AudioOutput.h"
+#include "plugins/HostSeams.h"
+
+class PluginHost;
+
+/// Plays a range of workspace frames, as the plug-in host delivers them, on an output device.
+///
+/// A fixed ring of buffers is filled when playback starts, one block each, and queued; every
+/// buffer the device hands back is refilled with the next block and queued again, on the
+/// device's completion thread, until the block that reaches the end of the range. Blocks come
+/// from PluginHost::Process only, under the player's one lock, which the host also takes
+/// around every change of its effect chain.
+///
+///     WavePlayer player(&host, *platform::MakeSystemAudioOutput());
+///     player.Open(2048, 16, 2, 44100, 16);
+///     player.Play(0, workspace.TotalLength());
+///
+/// Every public operation runs on the user-interface thread; DeviceCallback runs on the
+/// device's completion thread.
+class WavePlayer {
+public:
+    WavePlayer(PluginHost* host, platform::AudioOutput& output);
+    ~WavePlayer();
+    WavePlayer(const WavePlayer&) = delete;
+    WavePlayer& operator=(const WavePlayer&) = delete;
+
+    /// Opens the default output device and allocates the ring. A buffer size or count of 0
+    /// keeps the current value (4096 bytes and 16 buffers before the first Open).
+    bool Open(uint32_t bufferBytes, uint8_t bufferCount, uint8_t channels, uint32_t sampleRate,
+              uint8_t bitsPerSample);
+    /// Stops, frees the ring and closes the device; false (still open) when the close fails.
+    bool Close();
+
+    /// Plays the workspace range [start, end). True when the ring is primed and further blocks
+    /// will follow; false when the player is not open or already streaming, when priming
+    /// fails, or when the whole range fitted in the ring (it then plays out by itself).
+    bool Play(uint32_t start, uint32_t end);
+    /// Ends playback; when it returns no refill runs or will run for that playback.
+    bool Stop();
+    bool Pause();
+    bool Resume();
+
+    bool IsPlaying() const { return streaming.load(std::memory_order_acquire); }
+    bool IsPaused() const { return paused; }
+    bool IsOpen() const { return open; }
+    void SetLoop(bool enabled) { loop.store(enabled, std::memory_order_relaxed); }
+
+    /// The result of the last device call; 0 is success.
+    uint32_t LastError() const { return lastError; }
+    uint32_t BufferBytes() const { return bufferBytes; }
+    uint32_t BufferCount() const { return bufferCount; }
+
+    /// A played buffer came back from the device: refill it with the next block and queue it
+    /// again while streaming.
+    void DeviceCallback(platform::AudioBuffer* played);
+
+private:
+    struct RingBuffer {
+        platform::AudioBuffer header;
+        std::vector<uint8_t> data;
+        std::atomic<bool> needsRefill{false};  // came back while the ring was being primed
+    };
+
+    bool QueueNextBlock(RingBuffer& buffer, bool duringPriming);
+    bool AdvanceCursor();
+    void ResetIfAnythingQueued();
+
+    uint32_t bufferBytes = 4096;
+    uint16_t bufferCount = 16;
+    std::list<std::unique_ptr<RingBuffer>> bufferRing;
+    std::vector<uint8_t> stagingBuffer;
+    std::unique_ptr<platform::AudioOutputQueue> device;
+    uint32_t cursor = 0;
+    uint32_t rangeStart = 0;
+    uint32_t rangeEnd = 0;
+    std::atomic<bool> streaming{false};
+    std::atomic<bool> priming{false};
+    std::atomic<bool> loop{false};
+    std::mutex lock;
+    LockableChainGuard<std::mutex> chainGuard{lock};
+    PluginHost* host;
+    platform::AudioOutput& output;
+
+    bool open = false;
+    bool paused = false;
+    uint32_t lastError = 0;
+};
