@@ -5,7 +5,6 @@
 // 512-frame blocks, as playback and rendering pull it.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -22,48 +21,39 @@ namespace {
 constexpr uint32_t kFrames = 60 * 44100;
 constexpr uint32_t kBlock = 512;
 
-// A generated source file for the whole run, removed at exit.
+// A generated source file for the whole run, written through WaveFile, removed at exit.
 class SourceFile {
 public:
-    SourceFile() {
-        char pattern[] = "/tmp/orvane-bench-host-XXXXXX";
-        const int fd = mkstemp(pattern);
-        path_ = pattern;
-        const auto header = WaveFile::MakeHeader(kFrames);
+    SourceFile()
+        : path_((std::filesystem::temp_directory_path() /
+                 ("orvane-bench-host-" + std::to_string(getpid()) + ".wav"))
+                    .string()) {
         std::vector<int16_t> samples(2 * static_cast<size_t>(kFrames));
         for (uint32_t k = 0; k < kFrames; ++k) {
             const double phase = 2.0 * M_PI * 440.0 * k / 44100.0;
             samples[2 * k] = static_cast<int16_t>(12000 * std::sin(phase));
             samples[2 * k + 1] = static_cast<int16_t>(12000 * std::cos(phase));
         }
-        const auto bytes = static_cast<ssize_t>(samples.size() * sizeof(int16_t));
-        const bool ok = fd >= 0 && write(fd, header.data(), header.size()) == 44 &&
-                        write(fd, samples.data(), static_cast<size_t>(bytes)) == bytes;
-        if (fd >= 0) {
-            close(fd);
-        }
-        if (!ok) {
+        WaveFile wav;
+        if (!wav.Open(path_.c_str(), WaveFile::kWrite) || !wav.WriteHeader(kFrames) ||
+            wav.WriteFrames(samples.data(), kFrames) != kFrames || wav.Close() != 0) {
             std::fprintf(stderr, "cannot write %s\n", path_.c_str());
             std::abort();
         }
     }
-    ~SourceFile() { unlink(path_.c_str()); }
+    ~SourceFile() { std::filesystem::remove(path_); }
     const char* Path() const { return path_.c_str(); }
 
 private:
     std::string path_;
 };
 
-const SourceFile& Source() {
-    static SourceFile file;
-    return file;
-}
-
 // Runs the whole workspace through a host whose chain holds the given library (none when
 // `library` is empty).
 void RunChain(benchmark::State& state, const std::string& library) {
+    static const SourceFile source;  // written once, on first use
     Workspace workspace;
-    if (!workspace.AddFile(Source().Path())) {
+    if (!workspace.AddFile(source.Path())) {
         state.SkipWithError("cannot open the source file");
         return;
     }

@@ -43,7 +43,7 @@ void PluginHost::Configure(uint32_t rate, uint32_t blockBytes, const std::string
     }
     configuredRate = rate;
     configuredBlockBytes = blockBytes;
-    // Process may be reading the buffers and the chain's scratch memory.
+    // Process may be reading the buffers.
     GuardScope hold(chainGuard);
     blockFrames = blockBytes / kBytesPerFrame;
     inputLeft.assign(blockFrames, 0.0f);
