@@ -52,6 +52,10 @@ bool WaveFile::Open(const char* filePath, uint8_t mode) {
     return true;
 }
 
+bool WaveFile::RemoveFile() {
+    return isOpen && handle.Remove(path.c_str());
+}
+
 int WaveFile::Close() {
     isOpen = false;
     return handle.Close();

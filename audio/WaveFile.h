@@ -64,6 +64,11 @@ public:
     uint32_t LastReadBytes() const { return lastReadBytes; }
     uint32_t LastWrittenBytes() const { return lastWrittenBytes; }
     const std::string& Path() const { return path; }
+    /// Why the latest Open, WriteHeader or WriteFrames failed, in words for the user.
+    const std::string& FailureReason() const { return handle.FailureReason(); }
+    /// Removes the file this object created, still holding it until Close: the way to drop
+    /// an incomplete output. False when nothing is open or the removal fails.
+    bool RemoveFile();
     uint64_t SizeAtOpen() const { return sizeAtOpen; }
 
     /// True when the first 44 bytes of a file describe a file this class accepts.

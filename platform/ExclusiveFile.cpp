@@ -6,30 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace platform {
 namespace {
-
-// Opens without blocking (a FIFO would otherwise wait for a peer), insists on a regular
-// file, takes the exclusive lock, then makes the descriptor blocking again.
-int OpenLocked(const char* path, int flags) {
-    if (path == nullptr || path[0] == '\0') {
-        return -1;
-    }
-    const int fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) {
-        return -1;
-    }
-    struct stat info {};
-    const bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                        ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-                        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
-    if (!usable) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 // Repeats a read or write until size bytes are through, the file ends, or an error other
 // than an interruption occurs; returns the bytes transferred.
@@ -55,6 +35,64 @@ ExclusiveFile::~ExclusiveFile() {
     Close();
 }
 
+void ExclusiveFile::NoteFailure(int error) {
+    switch (error) {
+        case 0:
+            failureReason_.clear();
+            break;
+        case EWOULDBLOCK:
+            failureReason_ = "the file is in use (open in Orvane or in another program)";
+            break;
+        case EISDIR:
+            failureReason_ = "it is a directory";
+            break;
+        case ENODEV:
+            failureReason_ = "it is not a regular file";
+            break;
+        default:
+            failureReason_ = std::strerror(error);
+    }
+}
+
+// Opens without blocking (a FIFO would otherwise wait for a peer), insists on a regular
+// file, takes the exclusive lock, then makes the descriptor blocking again.
+int ExclusiveFile::OpenLocked(const char* path, int flags) {
+    if (path == nullptr || path[0] == '\0') {
+        NoteFailure(ENOENT);
+        return -1;
+    }
+    const int fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
+        NoteFailure(errno);
+        return -1;
+    }
+    struct stat info {};
+    int error = 0;
+    if (::fstat(fd, &info) != 0) {
+        error = errno;
+    } else if (!S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
+    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+               ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        NoteFailure(error);
+        return -1;
+    }
+    NoteFailure(0);
+    return fd;
+}
+
+bool ExclusiveFile::Remove(const char* path) {
+    if (path == nullptr || ::unlink(path) != 0) {
+        NoteFailure(path == nullptr ? ENOENT : errno);
+        return false;
+    }
+    return true;
+}
+
 bool ExclusiveFile::OpenForReading(const char* path) {
     Close();
     fd_ = OpenLocked(path, O_RDONLY);
@@ -69,6 +107,7 @@ bool ExclusiveFile::CreateForWriting(const char* path) {
         return false;
     }
     if (::ftruncate(fd, 0) != 0) {
+        NoteFailure(errno);
         ::close(fd);
         return false;
     }
@@ -107,8 +146,11 @@ size_t ExclusiveFile::ReadAt(void* buffer, size_t size, uint64_t offset) const {
 
 size_t ExclusiveFile::Write(const void* buffer, size_t size) {
     const auto* bytes = static_cast<const char*>(buffer);
-    return TransferAll(fd_, size,
-                       [&](int fd, size_t done) { return ::write(fd, bytes + done, size - done); });
+    errno = 0;
+    const size_t written = TransferAll(
+        fd_, size, [&](int fd, size_t done) { return ::write(fd, bytes + done, size - done); });
+    NoteFailure(written == size ? 0 : (errno != 0 ? errno : EIO));
+    return written;
 }
 
 uint64_t ExclusiveFile::Size() const {

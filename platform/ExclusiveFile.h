@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -51,8 +52,20 @@ public:
     /// The file's current size in bytes, or 0 when not open.
     uint64_t Size() const;
 
+    /// Why the latest open, create or write failed, in words for the user ("" when the
+    /// latest of them succeeded).
+    const std::string& FailureReason() const { return failureReason_; }
+
+    /// Removes the file at path from its directory; false with FailureReason set on failure.
+    /// An open ExclusiveFile on it stays usable and keeps its lock until closed.
+    bool Remove(const char* path);
+
 private:
+    int OpenLocked(const char* path, int flags);
+    void NoteFailure(int error);
+
     int fd_ = -1;
+    std::string failureReason_;
 };
 
 }  // namespace platform
