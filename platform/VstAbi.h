@@ -96,6 +96,7 @@ constexpr int32_t audioMasterAutomate = 0;
 constexpr int32_t audioMasterVersion = 1;
 constexpr int32_t audioMasterCurrentId = 2;
 constexpr int32_t audioMasterIdle = 3;
+constexpr int32_t audioMasterSizeWindow = 6;
 constexpr int32_t audioMasterGetTime = 7;
 constexpr int32_t audioMasterNeedIdle = 14;
 constexpr int32_t audioMasterGetSampleRate = 16;

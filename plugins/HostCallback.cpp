@@ -2,16 +2,19 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 
 #include "plugins/PluginHost.h"
 
 namespace {
 
-// Plug-ins call back without a host object, so the two values they may ask for live once per
+// Plug-ins call back without a host object, so the values their requests need live once per
 // process. Atomic because the callback may run on the playback thread.
 std::atomic<uint32_t> sampleRate{0};
 std::atomic<uint32_t> blockSize{0};
+// The editor windows that take audioMasterSizeWindow requests; nullptr while there are none.
+std::atomic<EditorWindows*> editorWindowsForSizing{nullptr};
 
 // The identity reported to plug-ins, UTF-8 ("ł" is C5 82), copied with the terminator.
 constexpr char kVendor[] =
@@ -39,6 +42,15 @@ void PluginHost::PublishConfiguration(uint32_t rate, uint32_t blockBytes) {
     blockSize.store(blockBytes, std::memory_order_relaxed);
 }
 
+void PluginHost::PublishEditorWindows(EditorWindows* previous, EditorWindows* windows) {
+    if (windows != nullptr) {
+        editorWindowsForSizing.store(windows);
+    } else {
+        // Only the host that published the current windows withdraws them.
+        editorWindowsForSizing.compare_exchange_strong(previous, nullptr);
+    }
+}
+
 uint32_t PluginHost::SampleRate() {
     return sampleRate.load(std::memory_order_relaxed);
 }
@@ -47,8 +59,8 @@ uint32_t PluginHost::BlockSize() {
     return blockSize.load(std::memory_order_relaxed);
 }
 
-intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t /*index*/,
-                                  intptr_t /*value*/, void* ptr, float /*opt*/) {
+intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t index,
+                                  intptr_t value, void* ptr, float /*opt*/) {
     // Compared as unsigned so that negative opcodes fall to the default like large ones.
     switch (static_cast<uint32_t>(opcode)) {
         case vst::audioMasterVersion:
@@ -61,6 +73,14 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
                 Dispatch(effect, vst::effEditIdle);
             }
             return 0;
+        case vst::audioMasterSizeWindow: {
+            // index = width, value = height, in pixels.
+            EditorWindows* windows = editorWindowsForSizing.load();
+            const bool sized = windows != nullptr && effect != nullptr && value >= INT32_MIN &&
+                               value <= INT32_MAX &&
+                               windows->ResizeEditor(effect, index, static_cast<int32_t>(value));
+            return sized ? 1 : 0;
+        }
         case vst::audioMasterNeedIdle:
             if (effect == nullptr) {
                 return 0;

@@ -17,6 +17,13 @@ public:
     /// effMainsChanged 0 and effClose, so both effects are still open and the implementation
     /// may send effEditClose before it destroys the window that holds the plug-in's view.
     virtual void CloseEditor(uintptr_t window, vst::AEffect* effect) = 0;
+
+    /// A plug-in asks for its editor to be width x height pixels (audioMasterSizeWindow),
+    /// during effEditOpen or later. True when an editor of `effect` took the size. Called on
+    /// whatever thread the plug-in calls from.
+    virtual bool ResizeEditor(vst::AEffect* /*effect*/, int32_t /*width*/, int32_t /*height*/) {
+        return false;
+    }
 };
 
 /// Messages the host shows to the user, by string id. The application maps ids to texts and

@@ -62,6 +62,7 @@ PluginHost::~PluginHost() {
     while (!chain.empty()) {
         UnloadPlugin(0, nullptr);
     }
+    PublishEditorWindows(editorWindows, nullptr);
 }
 
 bool PluginHost::ScanPlugins() {
@@ -193,6 +194,11 @@ vst::AEffect* PluginHost::EffectAt(uint8_t position) const {
     }
     auto it = position < chain.size() ? std::next(chain.begin(), position) : std::prev(chain.end());
     return (*it)->effect;
+}
+
+void PluginHost::SetEditorWindows(EditorWindows* windows) {
+    PublishEditorWindows(editorWindows, windows);
+    editorWindows = windows;
 }
 
 void PluginHost::SetEditor(uintptr_t window, vst::AEffect* effect) {

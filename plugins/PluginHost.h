@@ -126,7 +126,9 @@ public:
                              uint32_t count);
 
     /// The seams to the user interface and the player. Not owned; nullptr leaves them out.
-    void SetEditorWindows(EditorWindows* windows) { editorWindows = windows; }
+    /// The editor windows also answer the plug-ins' audioMasterSizeWindow requests, which
+    /// reach HostCallback without a host object, so they are published process-wide.
+    void SetEditorWindows(EditorWindows* windows);
     void SetMessages(HostMessages* sink) { messages = sink; }
     void SetChainGuard(ChainGuard* guard) { chainGuard = guard; }
 
@@ -144,6 +146,7 @@ private:
     void CloseEditor();
     void ForgetEffect(const vst::AEffect* closed);
     static void PublishConfiguration(uint32_t rate, uint32_t blockBytes);
+    static void PublishEditorWindows(EditorWindows* previous, EditorWindows* windows);
     bool FreeLibrary(platform::SharedLibrary& library);
     void Report(uint32_t stringId);
 

@@ -172,4 +172,43 @@ TEST(CutUtf8, KeepsWholeCharactersWithinTheLimit) {
     }
 }
 
+// Notes every size request and takes those of one effect only.
+struct SizingWindows : EditorWindows {
+    void CloseEditor(uintptr_t, vst::AEffect*) override {}
+    bool ResizeEditor(vst::AEffect* effect, int32_t width, int32_t height) override {
+        requests.push_back({width, height});
+        return effect == shown;
+    }
+    vst::AEffect* shown = nullptr;
+    std::vector<std::pair<int32_t, int32_t>> requests;
+};
+
+TEST_F(CallbackFixture, SizeWindowRequestsReachTheEditorWindowsOfTheLatestHost) {
+    FakeEffect shown;
+    FakeEffect other;
+    SizingWindows windows;
+    windows.shown = &shown.effect;
+    auto sizeWindow = [](vst::AEffect* effect, int32_t width, intptr_t height) {
+        return PluginHost::HostCallback(effect, vst::audioMasterSizeWindow, width, height, nullptr,
+                                        0.0f);
+    };
+
+    EXPECT_EQ(sizeWindow(&shown.effect, 320, 240), 0) << "no editor windows yet";
+    host.SetEditorWindows(&windows);
+    EXPECT_EQ(sizeWindow(&shown.effect, 320, 240), 1);
+    EXPECT_EQ(sizeWindow(&other.effect, 100, 50), 0);
+    EXPECT_EQ(sizeWindow(nullptr, 100, 50), 0) << "asked from an entry point";
+    EXPECT_EQ(sizeWindow(&shown.effect, 10, intptr_t{1} << 40), 0) << "height out of range";
+    EXPECT_EQ(windows.requests, (std::vector<std::pair<int32_t, int32_t>>{{320, 240}, {100, 50}}));
+
+    {
+        // Another host that never had editor windows does not withdraw these.
+        PluginHost local(&workspace);
+    }
+    EXPECT_EQ(sizeWindow(&shown.effect, 1, 2), 1);
+    host.SetEditorWindows(nullptr);
+    EXPECT_EQ(sizeWindow(&shown.effect, 3, 4), 0);
+    EXPECT_EQ(windows.requests.size(), 3u);
+}
+
 }  // namespace
