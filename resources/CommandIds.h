@@ -1,0 +1,56 @@
+#pragma once
+
+/// Command ids of the menus, toolbars and accelerators. The numbers are fixed: the view and
+/// the frame route by them, and the two ranges at the end are filled at run time.
+namespace cmd {
+
+// File
+inline constexpr int kNew = 57600;
+inline constexpr int kLoadWave = 32780;
+inline constexpr int kCloseWave = 57602;
+inline constexpr int kRenderToFile = 32781;
+inline constexpr int kExit = 57665;
+
+// Edit
+inline constexpr int kCut = 57635;
+inline constexpr int kCopy = 57634;
+inline constexpr int kPaste = 57637;
+inline constexpr int kDelete = 32775;
+inline constexpr int kUndo = 57643;  // accelerator target without a handler
+
+// VST Plugins
+inline constexpr int kEditPlugin = 32783;
+inline constexpr int kRemovePlugin = 32794;
+
+// View
+inline constexpr int kToggleEditBar = 59392;
+inline constexpr int kToggleNavigationBar = 32784;
+inline constexpr int kToggleZoomBar = 32793;
+inline constexpr int kToggleStatusBar = 59393;
+inline constexpr int kShowWorkspace = 32777;
+inline constexpr int kNoFilesLoaded = 32782;
+
+// Help
+inline constexpr int kAbout = 57664;
+
+// Transport (navigation toolbar)
+inline constexpr int kPlay = 32772;
+inline constexpr int kStop = 32773;
+inline constexpr int kPause = 32779;
+
+// Zoom (zoom toolbar)
+inline constexpr int kZoomIn = 32788;
+inline constexpr int kZoomOut = 32791;
+inline constexpr int kZoomOutFull = 32792;
+
+// Pane switching accelerators without a handler
+inline constexpr int kNextPane = 57680;
+inline constexpr int kPrevPane = 57681;
+
+// Items appended at run time: plug-in i is kFirstPlugin + i, opened file i is kFirstWaveFile + i.
+inline constexpr int kFirstPlugin = 10000;
+inline constexpr int kLastPlugin = 10255;
+inline constexpr int kFirstWaveFile = 10256;
+inline constexpr int kLastWaveFile = 10511;
+
+}  // namespace cmd

@@ -1,0 +1,168 @@
+// The view's commands and their update rules: choosing the source, zoom, and the edits.
+// The handlers rely on the update rules (the framework applies them before a menu or
+// accelerator command runs) and do not test them again.
+
+#include <algorithm>
+
+#include "audio/Workspace.h"
+#include "resources/CommandIds.h"
+#include "view/ViewMath.h"
+#include "view/WaveformView.h"
+
+using view_math::RangeEnd;
+using view_math::ToFrames;
+
+// ---- Source ----
+
+void WaveformView::ShowSource(int index) {
+    fullRepaint = true;
+    fileIndex = uint8_t(index);
+    if (index == -1) {
+        showWorkspace = true;
+        viewLength = workspace != nullptr ? workspace->TotalLength() : 0;
+    } else {
+        showWorkspace = false;
+        viewLength = workspace != nullptr ? workspace->FileLength(uint32_t(index)) : 0;
+    }
+    viewStart = 0;
+    selectionStart = 0;
+    selectionLength = 0;
+    InvalidateAll(true);
+    Update();
+}
+
+void WaveformView::OnShowWaveFile(wxCommandEvent& event) {
+    fileIndex = uint8_t(event.GetId() - cmd::kFirstWaveFile);
+    showWorkspace = false;
+    viewStart = 0;
+    viewLength = SourceLength();
+    selectionStart = 0;
+    selectionLength = 0;
+    InvalidateAll(true);
+}
+
+void WaveformView::OnShowWorkspace(wxCommandEvent&) {
+    showWorkspace = true;
+    viewStart = 0;
+    viewLength = SourceLength();
+    selectionStart = 0;
+    selectionLength = 0;
+    InvalidateAll(true);
+}
+
+// ---- Zoom ----
+
+void WaveformView::OnZoomIn(wxCommandEvent&) {
+    // The deepest zoom is a little over half a frame per pixel.
+    if (double(selectionLength) / ClientWidth() > 0.5) {
+        viewStart = selectionStart;
+        viewLength = selectionLength;
+        InvalidateAll(true);
+    }
+}
+
+void WaveformView::OnZoomOut(wxCommandEvent&) {
+    // A quarter of the length is added on each side, the start held at 0 and the end at
+    // the end of the source.
+    const uint32_t start = ToFrames(viewStart - 0.25 * viewLength);
+    uint32_t length = ToFrames(1.5 * viewLength);
+    const uint32_t source = SourceLength();
+    if (uint64_t{start} + length > source) {
+        length = source > start ? source - start : 0;
+    }
+    viewStart = start;
+    viewLength = length;
+    InvalidateAll(true);
+}
+
+void WaveformView::OnZoomOutFull(wxCommandEvent&) {
+    viewStart = 0;
+    viewLength = SourceLength();
+    InvalidateAll(true);
+}
+
+// ---- Edits ----
+
+void WaveformView::FitViewToSource() {
+    const uint32_t source = SourceLength();
+    if (uint64_t{viewStart} + viewLength > source) {
+        viewLength = source > viewStart ? source - viewStart : 0;
+    }
+}
+
+void WaveformView::OnCut(wxCommandEvent&) {
+    if (workspace == nullptr) {
+        return;
+    }
+    workspace->CutRange(selectionStart, RangeEnd(selectionStart, selectionLength));
+    FitViewToSource();
+    selectionLength = 0;
+    InvalidateAll(true);
+}
+
+void WaveformView::OnDelete(wxCommandEvent&) {
+    if (workspace == nullptr) {
+        return;
+    }
+    workspace->DeleteRange(selectionStart, RangeEnd(selectionStart, selectionLength));
+    FitViewToSource();
+    selectionLength = 0;
+    InvalidateAll(true);
+}
+
+void WaveformView::OnCopy(wxCommandEvent&) {
+    if (workspace == nullptr) {
+        return;
+    }
+    const uint32_t end = RangeEnd(selectionStart, selectionLength);
+    if (showWorkspace) {
+        workspace->CopyRange(selectionStart, end);
+    } else {
+        workspace->CopyFromFile(selectionStart, end, fileIndex);
+    }
+}
+
+void WaveformView::OnPaste(wxCommandEvent&) {
+    if (workspace == nullptr) {
+        return;
+    }
+    if (selectionLength != 0) {
+        // The pasted material takes the selection's place.
+        workspace->DeleteRange(selectionStart, RangeEnd(selectionStart, selectionLength));
+        selectionLength = 0;
+    }
+    workspace->PasteAt(selectionStart);
+    const uint32_t source = SourceLength();
+    viewLength = source > viewStart ? source - viewStart : 0;
+    InvalidateAll(true);
+}
+
+// ---- Update rules ----
+
+void WaveformView::OnUpdateCutDelete(wxUpdateUIEvent& event) {
+    event.Enable(showWorkspace && IsFileOpen() && selectionLength != 0 && !IsPlaying());
+}
+
+void WaveformView::OnUpdatePaste(wxUpdateUIEvent& event) {
+    event.Enable(showWorkspace && workspace != nullptr && !workspace->IsClipboardEmpty() &&
+                 !IsPlaying());
+}
+
+void WaveformView::OnUpdateCopyZoomIn(wxUpdateUIEvent& event) {
+    event.Enable(IsFileOpen() && selectionLength != 0);
+}
+
+void WaveformView::OnUpdateZoomOut(wxUpdateUIEvent& event) {
+    const bool wholeSourceShown = viewStart == 0 && viewLength == SourceLength();
+    event.Enable(IsFileOpen() && !wholeSourceShown);
+}
+
+void WaveformView::OnUpdateShowWorkspace(wxUpdateUIEvent& event) {
+    event.Enable(true);
+    event.Check(showWorkspace);
+}
+
+void WaveformView::OnUpdateShowWaveFile(wxUpdateUIEvent& event) {
+    event.Enable(true);
+    event.Check(!showWorkspace && fileIndex == event.GetId() - cmd::kFirstWaveFile);
+}

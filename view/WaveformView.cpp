@@ -1,0 +1,283 @@
+#include "view/WaveformView.h"
+
+#include <wx/bitmap.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/settings.h>
+
+#include <algorithm>
+
+#include "audio/Workspace.h"
+#include "playback/WavePlayer.h"
+#include "resources/CommandIds.h"
+#include "view/ViewMath.h"
+
+using view_math::ToFrames;
+using view_math::ToPixels;
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(WaveformView, wxWindow)
+    EVT_MENU(cmd::kCut, WaveformView::OnCut)
+    EVT_MENU(cmd::kDelete, WaveformView::OnDelete)
+    EVT_MENU(cmd::kCopy, WaveformView::OnCopy)
+    EVT_MENU(cmd::kPaste, WaveformView::OnPaste)
+    EVT_MENU(cmd::kZoomIn, WaveformView::OnZoomIn)
+    EVT_MENU(cmd::kZoomOut, WaveformView::OnZoomOut)
+    EVT_MENU(cmd::kZoomOutFull, WaveformView::OnZoomOutFull)
+    EVT_MENU(cmd::kShowWorkspace, WaveformView::OnShowWorkspace)
+    EVT_MENU_RANGE(cmd::kFirstWaveFile, cmd::kLastWaveFile, WaveformView::OnShowWaveFile)
+
+    EVT_UPDATE_UI(cmd::kCut, WaveformView::OnUpdateCutDelete)
+    EVT_UPDATE_UI(cmd::kDelete, WaveformView::OnUpdateCutDelete)
+    EVT_UPDATE_UI(cmd::kPaste, WaveformView::OnUpdatePaste)
+    EVT_UPDATE_UI(cmd::kCopy, WaveformView::OnUpdateCopyZoomIn)
+    EVT_UPDATE_UI(cmd::kZoomIn, WaveformView::OnUpdateCopyZoomIn)
+    EVT_UPDATE_UI(cmd::kZoomOut, WaveformView::OnUpdateZoomOut)
+    EVT_UPDATE_UI(cmd::kZoomOutFull, WaveformView::OnUpdateZoomOut)
+    EVT_UPDATE_UI(cmd::kShowWorkspace, WaveformView::OnUpdateShowWorkspace)
+    EVT_UPDATE_UI_RANGE(cmd::kFirstWaveFile, cmd::kLastWaveFile,
+                        WaveformView::OnUpdateShowWaveFile)
+
+    EVT_PAINT(WaveformView::OnPaint)
+    EVT_LEFT_DOWN(WaveformView::OnLButtonDown)
+    EVT_MOTION(WaveformView::OnMouseMove)
+    EVT_LEFT_UP(WaveformView::OnLButtonUp)
+    EVT_MOUSE_CAPTURE_LOST(WaveformView::OnMouseCaptureLost)
+wxEND_EVENT_TABLE()
+    // clang-format on
+
+    WaveformView::WaveformView() {
+    // The paint handler covers every pixel from the buffer; nothing is erased underneath.
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+}
+
+WaveformView::~WaveformView() {
+    // A window must not go while it holds the mouse, as when it closes in mid-drag.
+    if (HasCapture()) {
+        ReleaseMouse();
+    }
+}
+
+bool WaveformView::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
+                          long style) {
+    style = (style & ~wxBORDER_MASK) | wxBORDER_SUNKEN | wxFULL_REPAINT_ON_RESIZE;
+    if (!wxWindow::Create(parent, id, pos, size, style)) {
+        return false;
+    }
+    SetBackgroundColour(*wxBLACK);
+    SetCursor(wxCursor(wxCURSOR_ARROW));
+    return true;
+}
+
+void WaveformView::Attach(Workspace* ws, WavePlayer* wavePlayer) {
+    workspace = ws;
+    player = wavePlayer;
+}
+
+uint32_t WaveformView::SourceLength() const {
+    if (workspace == nullptr) {
+        return 0;
+    }
+    return showWorkspace ? workspace->TotalLength() : workspace->FileLength(fileIndex);
+}
+
+bool WaveformView::IsFileOpen() const {
+    return workspace != nullptr && !workspace->IsEmpty();
+}
+
+bool WaveformView::IsPlaying() const {
+    return player != nullptr && player->IsPlaying();
+}
+
+bool WaveformView::IsSourceDrawable() const {
+    // A file shown alone is drawn whatever its length; the workspace only when not empty.
+    return IsFileOpen() && (!showWorkspace || workspace->TotalLength() != 0);
+}
+
+::ColumnPeaks WaveformView::ColumnPeaks(uint32_t position, double framesPerPixel,
+                                        bool fromWorkspace) {
+    if (workspace == nullptr) {
+        return {};
+    }
+    return peakReader.Read(*workspace, fromWorkspace, fileIndex, position, framesPerPixel);
+}
+
+void WaveformView::InvalidateAll(bool erase) {
+    if (erase) {
+        fullRepaint = true;
+    }
+    Refresh(erase);
+}
+
+// ---- Painting ----
+
+void WaveformView::OnPaint(wxPaintEvent&) {
+    wxPaintDC dc(this);
+    PaintBuffer();
+
+    wxRect area = GetUpdateRegion().GetBox();
+    area.Intersect(wxRect(0, 0, raster.Width(), raster.Height()));
+    if (area.IsEmpty()) {
+        return;
+    }
+    // The image borrows the buffer's bytes; only the part to show is converted.
+    wxImage whole(raster.Width(), raster.Height(), raster.Data(), true);
+    if (area.GetSize() == whole.GetSize()) {
+        dc.DrawBitmap(wxBitmap(whole), 0, 0);
+    } else {
+        dc.DrawBitmap(wxBitmap(whole.GetSubImage(area)), area.GetPosition());
+    }
+}
+
+void WaveformView::PaintBuffer() {
+    const wxSize client = GetClientSize();
+    const int width = std::max(client.x, 0);
+    const int height = std::max(client.y, 0);
+
+    bool redraw = fullRepaint;
+    if (raster.Width() != width || raster.Height() != height) {
+        // A new size holds no picture yet, so only a full drawing can be right.
+        raster.Resize(width, height);
+        band = Band{};
+        redraw = true;
+    }
+    if (redraw) {
+        DrawWaveform(width, height);
+    } else {
+        raster.InvertRect(band.left, 0, band.right, height);  // takes the old band away
+    }
+
+    if (selectionLength == 0 || suppressDrag) {
+        band = Band{};
+    } else {
+        band = SelectionBand(width);
+        raster.InvertRect(band.left, 0, band.right, height);
+    }
+    fullRepaint = true;
+}
+
+void WaveformView::DrawWaveform(int width, int height) {
+    raster.Fill(kBackgroundColour);
+    raster.HorizontalLine(0, width, height / 2, kWaveColour);
+    if (!IsFileOpen()) {
+        DrawNoWaveData(width, height);
+        return;
+    }
+    if (!IsSourceDrawable() || width == 0) {
+        return;
+    }
+    const double framesPerPixel = double(viewLength) / width;
+    const int64_t h = height / 4;
+    auto drawLane = [&](int x, int64_t centre, int16_t min, int16_t max) {
+        const int64_t low = h * min / 32768;
+        const int64_t high = h * max / 32768;
+        if (low == high) {
+            raster.SetPixel(x, int(centre), kWaveColour);
+        } else {
+            raster.VerticalLine(x, int(centre - low), int(centre - high), kWaveColour);
+        }
+    };
+    for (int x = 0; x < width; ++x) {
+        const uint32_t position = ToFrames(viewStart + x * framesPerPixel);
+        const ::ColumnPeaks peaks = ColumnPeaks(position, framesPerPixel, showWorkspace);
+        drawLane(x, h, peaks.leftMin, peaks.leftMax);
+        drawLane(x, 3 * h, peaks.rightMin, peaks.rightMax);
+    }
+}
+
+void WaveformView::DrawNoWaveData(int width, int height) {
+    if (!noWaveDataText.IsOk()) {
+        // The text is drawn once, opaque white on black, in the default GUI font.
+        const wxString text = "No Wave Data";
+        wxMemoryDC dc;
+        dc.SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
+        wxBitmap bitmap(dc.GetTextExtent(text), 24);
+        dc.SelectObject(bitmap);
+        dc.SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
+        dc.SetBackground(*wxBLACK_BRUSH);
+        dc.Clear();
+        dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
+        dc.SetTextBackground(*wxBLACK);
+        dc.SetTextForeground(*wxWHITE);
+        dc.DrawText(text, 0, 0);
+        dc.SelectObject(wxNullBitmap);
+        noWaveDataText = bitmap.ConvertToImage();
+    }
+    raster.CopyBlock(width / 2 - 48, height / 2 - 8, noWaveDataText.GetWidth(),
+                     noWaveDataText.GetHeight(), noWaveDataText.GetData());
+}
+
+WaveformView::Band WaveformView::SelectionBand(int width) const {
+    if (selectionLength == 0 || suppressDrag) {
+        return {};
+    }
+    // Differences wrap as 32-bit frame counts: a selection left of the view lands far right.
+    const double pixelsPerFrame = double(width) / viewLength;
+    const uint32_t left = selectionStart - viewStart;
+    const uint32_t right = selectionStart + selectionLength - viewStart;
+    return Band{ToPixels(left * pixelsPerFrame), ToPixels(right * pixelsPerFrame)};
+}
+
+// ---- Mouse ----
+
+void WaveformView::OnLButtonDown(wxMouseEvent& event) {
+    if (!HasCapture()) {
+        CaptureMouse();
+    }
+    const float framesPerPixel = float(double(viewLength) / ClientWidth());
+    if (IsSourceDrawable()) {
+        selectionLength = 0;
+        selectionStart = ToFrames(event.GetX() * double(framesPerPixel) + viewStart);
+        anchorX = event.GetX();
+        InvalidateAll(true);
+        Update();
+    }
+    event.Skip();
+}
+
+void WaveformView::OnMouseMove(wxMouseEvent& event) {
+    const int width = ClientWidth();
+    const double framesPerPixel = double(viewLength) / width;
+    if (IsSourceDrawable() && view_math::IsLeftButtonAlone(event) && !suppressDrag) {
+        const int x = event.GetX();
+        const double anchorFrame = viewStart + anchorX * framesPerPixel;
+        if (x < anchorX) {
+            selectionStart = ToFrames(viewStart + std::max(x, 0) * framesPerPixel);
+            selectionLength = ToFrames(anchorFrame - selectionStart);
+        } else {
+            selectionStart = ToFrames(anchorFrame);
+            selectionLength =
+                ToFrames((viewStart + std::min(x, width) * framesPerPixel) - selectionStart);
+        }
+        fullRepaint = false;
+
+        // Only the columns of the old and the new band change.
+        const Band next = SelectionBand(width);
+        int left = width, right = 0;
+        for (const Band& b : {band, next}) {
+            if (b.left != b.right) {
+                left = std::min({left, b.left, b.right});
+                right = std::max({right, b.left, b.right});
+            }
+        }
+        left = std::max(left, 0);
+        right = std::min(right, width);
+        if (left < right) {
+            const wxRect changed(left, 0, right - left, GetClientSize().y);
+            Refresh(false, &changed);
+        }
+    }
+    suppressDrag = false;
+    event.Skip();
+}
+
+void WaveformView::OnLButtonUp(wxMouseEvent& event) {
+    if (HasCapture()) {
+        ReleaseMouse();
+    }
+    event.Skip();
+}
+
+void WaveformView::OnMouseCaptureLost(wxMouseCaptureLostEvent&) {
+    // The capture is gone already; the selection made so far stays.
+}

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <wx/image.h>
+#include <wx/window.h>
+
+#include <cstdint>
+
+#include "view/ColumnPeaks.h"
+#include "view/PixelRaster.h"
+
+class Workspace;
+class WavePlayer;
+
+/// The child window that shows the workspace, or one opened file alone, as two lanes of
+/// vertical lines, one per pixel column, from each column's smallest to its largest sample:
+/// the left channel in the upper half, the right channel in the lower half. It holds the
+/// visible range and the selection in frames, turns left-button drags into a selection,
+/// marks the selection by inverting a band of the full height, and carries the edit, zoom and
+/// source commands with their enabling rules.
+///
+/// The picture is drawn into the view's own pixel buffer and then copied to the window, so
+/// that the band can be inverted pixel by pixel: a drag only inverts the old band and the new
+/// one and never reads audio.
+///
+///     view->Create(frame, wxID_ANY);
+///     view->Attach(&workspace, player);
+///     view->ShowSource(-1);              // the workspace, all of it
+///
+/// Everything runs on the user-interface thread. Positions and lengths are frames of the
+/// shown source.
+class WaveformView : public wxWindow {
+public:
+    WaveformView();
+    ~WaveformView() override;
+    WaveformView(const WaveformView&) = delete;
+    WaveformView& operator=(const WaveformView&) = delete;
+
+    /// Creates the window with a sunken edge in place of any border the parent asks for, a
+    /// black background, the arrow cursor, and a full repaint whenever the size changes.
+    bool Create(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+                const wxSize& size = wxDefaultSize, long style = 0);
+
+    /// The workspace to show and the player whose state the update rules read; not owned.
+    void Attach(Workspace* workspace, WavePlayer* player);
+
+    /// The next mouse move, of any kind, leaves the selection alone; the frame calls this
+    /// before a file dialog whose closing click would otherwise reach the view as a drag.
+    void SuppressNextDrag() { suppressDrag = true; }
+
+    /// Shows the workspace (index -1) or opened file `index` (0 to 255) alone, all of it,
+    /// with no selection, and repaints at once.
+    void ShowSource(int index);
+
+    /// The length of the shown source: the workspace's, or the shown file's.
+    uint32_t SourceLength() const;
+
+    uint32_t SelectionStart() const { return selectionStart; }
+    uint32_t SelectionLength() const { return selectionLength; }
+    uint32_t ViewStart() const { return viewStart; }
+    uint32_t ViewLength() const { return viewLength; }
+    bool IsWorkspaceShown() const { return showWorkspace; }
+
+    /// The extremes of the frames a column at `position` covers, from the workspace or from
+    /// the file shown alone.
+    ::ColumnPeaks ColumnPeaks(uint32_t position, double framesPerPixel, bool fromWorkspace);
+
+    /// The picture as the last paint left it, the size of the client area then.
+    const PixelRaster& Pixels() const { return raster; }
+
+    static constexpr Rgb kWaveColour = 0x00FF00;
+    static constexpr Rgb kTextColour = 0xFFFFFF;
+    static constexpr Rgb kBackgroundColour = 0x000000;
+
+private:
+    struct Band {
+        int left = 0;
+        int right = 0;
+    };
+
+    // Commands
+    void OnCut(wxCommandEvent& event);
+    void OnDelete(wxCommandEvent& event);
+    void OnCopy(wxCommandEvent& event);
+    void OnPaste(wxCommandEvent& event);
+    void OnZoomIn(wxCommandEvent& event);
+    void OnZoomOut(wxCommandEvent& event);
+    void OnZoomOutFull(wxCommandEvent& event);
+    void OnShowWorkspace(wxCommandEvent& event);
+    void OnShowWaveFile(wxCommandEvent& event);
+
+    // Update rules
+    void OnUpdateCutDelete(wxUpdateUIEvent& event);
+    void OnUpdatePaste(wxUpdateUIEvent& event);
+    void OnUpdateCopyZoomIn(wxUpdateUIEvent& event);
+    void OnUpdateZoomOut(wxUpdateUIEvent& event);
+    void OnUpdateShowWorkspace(wxUpdateUIEvent& event);
+    void OnUpdateShowWaveFile(wxUpdateUIEvent& event);
+
+    // Window messages
+    void OnPaint(wxPaintEvent& event);
+    void OnLButtonDown(wxMouseEvent& event);
+    void OnMouseMove(wxMouseEvent& event);
+    void OnLButtonUp(wxMouseEvent& event);
+    void OnMouseCaptureLost(wxMouseCaptureLostEvent& event);
+
+    bool IsFileOpen() const;
+    bool IsPlaying() const;
+    bool IsSourceDrawable() const;
+    int ClientWidth() const { return GetClientSize().x; }
+
+    /// Asks for a repaint of the whole view. With erase the picture is wiped, so the next
+    /// paint redraws the waveform rather than only moving the band.
+    void InvalidateAll(bool erase);
+    /// Shortens the visible range where it reaches past the end of the source.
+    void FitViewToSource();
+
+    /// Brings the buffer up to date, as one paint does: the waveform when a full repaint is
+    /// due, then the band.
+    void PaintBuffer();
+    void DrawWaveform(int width, int height);
+    void DrawNoWaveData(int width, int height);
+    /// The columns the band over the selection covers at this width; none without selection.
+    Band SelectionBand(int width) const;
+
+    bool showWorkspace = true;
+    uint8_t fileIndex = 0;
+    Workspace* workspace = nullptr;
+    WavePlayer* player = nullptr;
+    uint32_t viewStart = 0;
+    uint32_t viewLength = 0;
+    uint32_t selectionStart = 0;
+    uint32_t selectionLength = 0;
+    int32_t anchorX = 0;
+    bool fullRepaint = true;
+    bool suppressDrag = false;
+    Band band;  // the band the last paint left in the buffer; 0, 0 for none
+
+    PixelRaster raster;
+    ColumnPeakReader peakReader;
+    wxImage noWaveDataText;  // rendered once, white on black
+
+    wxDECLARE_EVENT_TABLE();
+};
