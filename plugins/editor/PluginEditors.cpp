@@ -1,0 +1,96 @@
+#include "plugins/editor/PluginEditors.h"
+
+#include <wx/msgdlg.h>
+#include <wx/thread.h>
+
+#include "platform/X11Window.h"
+#include "plugins/PluginHost.h"
+#include "plugins/editor/GeneratedParameterDialog.h"
+#include "plugins/editor/PluginEditorWindow.h"
+
+PluginEditors::PluginEditors(PluginHost& host, wxWindow* owner) : host(host), owner(owner) {
+    // A plug-in's X error, such as one about its editor's parent that went away, must never
+    // end the process.
+    platform::InstallX11ErrorHandler();
+    host.SetEditorWindows(this);
+}
+
+PluginEditors::~PluginEditors() {
+    CloseOpenEditor();
+    host.SetEditorWindows(nullptr);
+}
+
+uintptr_t PluginEditors::HandleOf(const EditorFrame* frame) {
+    return reinterpret_cast<uintptr_t>(frame);
+}
+
+void PluginEditors::OpenEditor(uint8_t position, int catalogIndex) {
+    CloseOpenEditor();
+    const char* name = host.PluginName(catalogIndex);
+    const wxString title = name != nullptr ? PluginText(name) : wxString();
+    if (host.IsChainEmpty()) {
+        wxMessageBox("No plugins loaded.", "Info...", wxOK | wxICON_ERROR, owner);
+        return;
+    }
+    vst::AEffect* effect = host.EffectAt(position);
+    EditorFrame* frame = CreateWindow(effect, title);
+    frame->Bind(wxEVT_CLOSE_WINDOW, &PluginEditors::OnWindowClose, this);
+    frame->PlaceNearOwner();
+    frame->Show();
+}
+
+EditorFrame* PluginEditors::CreateWindow(vst::AEffect* effect, const wxString& title) {
+    if (!alwaysGenerated && (effect->flags & vst::effFlagsHasEditor) != 0) {
+        auto* own = new PluginEditorWindow(owner, title, effect);
+        // Recorded before effEditOpen: the plug-in may ask for its size during the open.
+        window = own;
+        host.SetEditor(HandleOf(own), effect);
+        if (own->OpenPluginEditor()) {
+            return own;
+        }
+        // No X11 window to embed in: the generated dialog still edits the effect.
+        window = nullptr;
+        own->Destroy();
+    }
+    auto* generated = new GeneratedParameterDialog(owner, title, effect);
+    window = generated;
+    host.SetEditor(HandleOf(generated), effect);
+    return generated;
+}
+
+void PluginEditors::CloseOpenEditor() {
+    EditorFrame* frame = window.get();
+    if (frame == nullptr) {
+        return;
+    }
+    window = nullptr;
+    frame->Unbind(wxEVT_CLOSE_WINDOW, &PluginEditors::OnWindowClose, this);
+    // effEditClose while the plug-in's parent window still exists.
+    frame->Detach();
+    frame->Destroy();
+    // The effect stays the one whose editor was opened last.
+    host.SetEditor(0, host.CurrentEffect());
+}
+
+void PluginEditors::CloseEditor(uintptr_t closing, vst::AEffect* /*effect*/) {
+    if (closing == HandleOf(window.get())) {
+        CloseOpenEditor();
+    }
+}
+
+bool PluginEditors::ResizeEditor(vst::AEffect* effect, int32_t width, int32_t height) {
+    // Windows belong to the user-interface thread; a request from elsewhere is refused.
+    if (!wxIsMainThread()) {
+        return false;
+    }
+    auto* own = dynamic_cast<PluginEditorWindow*>(window.get());
+    return own != nullptr && own->Effect() == effect && own->SetEditorSize(width, height);
+}
+
+void PluginEditors::OnWindowClose(wxCloseEvent& event) {
+    if (event.GetEventObject() == window.get()) {
+        CloseOpenEditor();
+    } else {
+        event.Skip();
+    }
+}

@@ -1,0 +1,94 @@
+// PluginEditors::OpenEditor: which entry it opens, one window at a time, the empty chain's
+// message, closing on unload, and the X error handler it installs.
+
+#include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/testing.h>
+
+#include "EditorFixture.h"
+#include "platform/X11Window.h"
+#include "plugins/editor/GeneratedParameterDialog.h"
+
+namespace {
+
+// Expects the empty chain's message box and answers it with OK.
+class NoPluginsMessage : public wxExpectModalBase<wxMessageDialog> {
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override {
+        EXPECT_EQ(dialog->GetMessage(), "No plugins loaded.");
+        EXPECT_EQ(dialog->GetTitle(), "Info...");
+        EXPECT_EQ(dialog->GetMessageDialogStyle() & wxICON_MASK, wxICON_ERROR);
+        return wxID_OK;
+    }
+};
+
+using OpenEditorFixture = EditorFixture;
+
+TEST_F(OpenEditorFixture, APositionPastTheEndOpensTheLastEntrysEditor) {
+    Install({"gain"});
+    vst::AEffect* effect = ScanAndInsert("gain");
+    editors->OpenEditor(3, 0);
+    EditorFrame* window = editors->Window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Effect(), effect);
+    EXPECT_EQ(window->GetTitle(), "Gain");
+    EXPECT_EQ(host.EditorWindow(), PluginEditors::HandleOf(window));
+    EXPECT_EQ(host.CurrentEffect(), effect);
+    // The gain's value texts: display followed directly by label.
+    EXPECT_EQ(static_cast<wxStaticText*>(window->FindWindow(406))->GetLabelText(), "1.00x");
+}
+
+TEST_F(OpenEditorFixture, OpeningTwiceLeavesOneWindow) {
+    Install({"gain"});
+    ScanAndInsert("gain");
+    editors->OpenEditor(0, 0);
+    EditorFrame* first = editors->Window();
+    editors->OpenEditor(0, 0);
+    Settle();
+    EXPECT_EQ(LiveEditorWindows(), 1);
+    EXPECT_NE(editors->Window(), nullptr);
+    EXPECT_NE(editors->Window(), first);
+}
+
+TEST_F(OpenEditorFixture, UnloadingTheEffectClosesItsEditor) {
+    Install({"gain"});
+    ScanAndInsert("gain");
+    editors->OpenEditor(0, 0);
+    ASSERT_NE(editors->Window(), nullptr);
+    ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
+    EXPECT_EQ(editors->Window(), nullptr);
+    EXPECT_EQ(host.EditorWindow(), 0u);
+    Settle();
+    EXPECT_EQ(LiveEditorWindows(), 0);
+}
+
+TEST_F(OpenEditorFixture, AnEmptyChainShowsNoPluginsLoadedAndOpensNothing) {
+    Install({"gain"});
+    ASSERT_TRUE(host.ScanPlugins());
+    wxTEST_DIALOG(editors->OpenEditor(0, 0), NoPluginsMessage());
+    EXPECT_EQ(editors->Window(), nullptr);
+    EXPECT_EQ(host.EditorWindow(), 0u);
+    EXPECT_EQ(LiveEditorWindows(), 0);
+}
+
+TEST_F(OpenEditorFixture, ClosingTheWindowLeavesTheEffectOfTheLastEditor) {
+    Install({"gain"});
+    vst::AEffect* effect = ScanAndInsert("gain");
+    editors->OpenEditor(0, 0);
+    ASSERT_NE(editors->Window(), nullptr);
+    editors->Window()->Close();
+    Settle();
+    EXPECT_EQ(editors->Window(), nullptr);
+    EXPECT_EQ(LiveEditorWindows(), 0);
+    EXPECT_EQ(host.EditorWindow(), 0u);
+    EXPECT_EQ(host.CurrentEffect(), effect);
+}
+
+TEST_F(OpenEditorFixture, AnXErrorOnAPluginsConnectionIsIgnored) {
+    // PluginEditors installed the handler. Xlib's default one would end the process here.
+    const uint64_t before = platform::IgnoredX11Errors();
+    ASSERT_TRUE(MapMissingWindowOnNewConnection());
+    EXPECT_EQ(platform::IgnoredX11Errors(), before + 1);
+}
+
+}  // namespace

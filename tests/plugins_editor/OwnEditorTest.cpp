@@ -1,0 +1,190 @@
+// Editors that plug-ins draw themselves, on the painter and self-sizing test plug-ins: the
+// window's size, the plug-in's pixels on screen, the idle calls, and effEditClose before the
+// window goes in every way it can close.
+
+#include <wx/app.h>
+
+#include <algorithm>
+
+#include "EditorFixture.h"
+#include "platform/X11Window.h"
+#include "plugins/editor/PluginEditorWindow.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using PainterRgbProc = unsigned long (*)();
+
+class OwnEditorFixture : public EditorFixture {
+protected:
+    /// Opens the editor of an installed test plug-in.
+    PluginEditorWindow* OpenOwn(const char* name) {
+        log = &LogOf(name);
+        effect = ScanAndInsert(name);
+        log->Clear();
+        editors->OpenEditor(0, 0);
+        auto* window = dynamic_cast<PluginEditorWindow*>(editors->Window());
+        EXPECT_NE(window, nullptr);
+        return window;
+    }
+
+    /// Opens the self-sizing plug-in's editor, which asks for width x height during the open
+    /// (0 x 0: never asks).
+    PluginEditorWindow* OpenSelfSizing(int32_t width, int32_t height) {
+        Install({"selfsizing"});
+        EditorLog& config = LogOf("selfsizing");
+        config.openWidth = width;
+        config.openHeight = height;
+        return OpenOwn("selfsizing");
+    }
+
+    size_t Count(int32_t opcode) const {
+        return static_cast<size_t>(std::count(log->opcodes.begin(), log->opcodes.end(), opcode));
+    }
+    ptrdiff_t IndexOf(int32_t opcode) const {
+        return std::find(log->opcodes.begin(), log->opcodes.end(), opcode) - log->opcodes.begin();
+    }
+
+    EditorLog* log = nullptr;
+    vst::AEffect* effect = nullptr;
+};
+
+TEST_F(OwnEditorFixture, TheEditorRectangleSizesTheWindowAndThePluginDrawsIntoIt) {
+    Install({"painter"});
+    PluginEditorWindow* window = OpenOwn("painter");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->GetTitle(), "Painter");
+    EXPECT_EQ(window->GetClientSize(), wxSize(400, 300));
+    EXPECT_EQ(window->PluginParent()->GetSize(), wxSize(400, 300));
+    // The rectangle is asked for before the open, which gets the child window's X11 id.
+    EXPECT_LT(IndexOf(vst::effEditGetRect), IndexOf(vst::effEditOpen));
+    EXPECT_EQ(Count(vst::effEditOpen), 1u);
+    EXPECT_NE(log->parent, 0u);
+    EXPECT_EQ(log->parent,
+              platform::X11WindowId(static_cast<GtkWidget*>(window->PluginParent()->GetHandle())));
+    EXPECT_EQ(editors->Window(), window);
+    EXPECT_EQ(host.EditorWindow(), PluginEditors::HandleOf(window));
+    EXPECT_EQ(host.CurrentEffect(), effect);
+
+    // The plug-in's colour fills the area on screen once it has had its idle calls.
+    const auto rgb = static_cast<uint32_t>(
+        reinterpret_cast<PainterRgbProc>(Symbol("painter.so", "PainterRgb"))());
+    const wxRect area(window->PluginParent()->GetScreenPosition(), wxSize(400, 300));
+    double share = 0;
+    testing_support::WaitUntil([&] {
+        window->Raise();  // over any window another test put there
+        share = ShareOf(CaptureScreen(area), rgb);
+        return share > 0.99;
+    });
+    EXPECT_GT(share, 0.99) << "the plug-in's pixels are not on screen";
+}
+
+TEST_F(OwnEditorFixture, IdleCallsArriveWhileTheEditorIsOpenAndStopWhenItCloses) {
+    Install({"painter"});
+    PluginEditorWindow* window = OpenOwn("painter");
+    ASSERT_NE(window, nullptr);
+    RunFor(300ms);
+    EXPECT_GE(log->idles, 4) << "one every " << PluginEditorWindow::kIdleMilliseconds << " ms";
+
+    window->Close();
+    const size_t calls = log->opcodes.size();
+    RunFor(150ms);
+    EXPECT_EQ(log->opcodes.size(), calls);
+    EXPECT_EQ(log->opcodes.back(), vst::effEditClose);
+    EXPECT_EQ(Count(vst::effEditClose), 1u);
+}
+
+// The ways an open editor closes, with the calls the plug-in must receive from effEditClose on.
+enum class CloseBy { kCloseBox, kNextOpenEditor, kUnloadPlugin, kEditorsDestroyed };
+struct ClosePath {
+    CloseBy how;
+    const char* name;
+    std::vector<int32_t> calls;
+};
+
+TEST_F(OwnEditorFixture, EveryWayOfClosingSendsEditCloseWhileTheWindowStillExists) {
+    const ClosePath paths[] = {
+        {CloseBy::kCloseBox, "close box", {vst::effEditClose}},
+        {CloseBy::kNextOpenEditor,
+         "next OpenEditor",
+         {vst::effEditClose, vst::effEditGetRect, vst::effEditOpen, vst::effEditGetRect}},
+        {CloseBy::kUnloadPlugin,
+         "UnloadPlugin",
+         {vst::effEditClose, vst::effMainsChanged, vst::effClose}},
+        {CloseBy::kEditorsDestroyed, "editors destroyed", {vst::effEditClose}},
+    };
+    Install({"painter"});
+    for (const ClosePath& path : paths) {
+        SCOPED_TRACE(path.name);
+        editors.reset();
+        editors = std::make_unique<PluginEditors>(host, owner);
+        while (!host.IsChainEmpty()) {
+            host.UnloadPlugin(0, nullptr);
+        }
+        PluginEditorWindow* window = OpenOwn("painter");
+        ASSERT_NE(window, nullptr);
+        wxWeakRef<wxWindow> gone(window);
+        const uintptr_t parent = log->parent;
+        ASSERT_TRUE(X11WindowExists(parent));
+        RunFor(50ms);
+        log->Clear();
+
+        switch (path.how) {
+            case CloseBy::kCloseBox:
+                window->Close();
+                break;
+            case CloseBy::kNextOpenEditor:
+                editors->OpenEditor(0, 0);
+                break;
+            case CloseBy::kUnloadPlugin:
+                EXPECT_TRUE(host.UnloadPlugin(0, nullptr));
+                break;
+            case CloseBy::kEditorsDestroyed:
+                editors.reset();
+                break;
+        }
+        Settle();
+        const auto close = std::find(log->opcodes.begin(), log->opcodes.end(), vst::effEditClose);
+        ASSERT_GE(log->opcodes.end() - close, static_cast<ptrdiff_t>(path.calls.size()));
+        EXPECT_EQ(std::vector<int32_t>(close, close + static_cast<ptrdiff_t>(path.calls.size())),
+                  path.calls);
+        RunFor(100ms);
+        if (path.calls.size() == 1) {  // nothing opened again
+            EXPECT_EQ(log->opcodes.back(), vst::effEditClose) << "calls after effEditClose";
+        }
+        ASSERT_FALSE(log->parentAliveAtClose.empty());
+        EXPECT_TRUE(log->parentAliveAtClose[0]) << "the window went before effEditClose";
+        EXPECT_EQ(gone.get(), nullptr) << "the closed window still exists";
+        EXPECT_FALSE(X11WindowExists(parent));
+    }
+}
+
+TEST_F(OwnEditorFixture, AnEditorThatAsksForItsSizeGetsIt) {
+    PluginEditorWindow* window = OpenSelfSizing(320, 240);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(log->sizeAnswer, 1);
+    EXPECT_EQ(window->GetClientSize(), wxSize(320, 240));
+
+    // Later requests resize the open editor too.
+    auto request =
+        reinterpret_cast<RequestEditorSizeProc>(Symbol("selfsizing.so", "RequestEditorSize"));
+    EXPECT_EQ(request(500, 200), 1);
+    // A shown window takes its new size when the window system confirms it.
+    testing_support::WaitUntil([&] { return window->GetClientSize() == wxSize(500, 200); });
+    EXPECT_EQ(window->GetClientSize(), wxSize(500, 200));
+    EXPECT_EQ(window->PluginParent()->GetSize(), wxSize(500, 200));
+    EXPECT_EQ(request(0, 200), 0) << "an empty size is refused";
+
+    window->Close();
+    Settle();
+    EXPECT_EQ(request(300, 300), 0) << "no editor open";
+}
+
+TEST_F(OwnEditorFixture, AnEditorThatNeverTellsItsSizeGetsTheDefault) {
+    PluginEditorWindow* window = OpenSelfSizing(0, 0);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(log->sizeAnswer, -1) << "it was not meant to ask";
+    EXPECT_EQ(window->GetClientSize(), wxSize(400, 300));
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// Debian's DPF 3 Band EQ (package dpf-plugins-vst): its own OpenGL editor embedded, drawn
+// through the idle calls, closed and unloaded; and its generated dialog when that is forced.
+
+#include <wx/slider.h>
+#include <wx/stattext.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "EditorFixture.h"
+#include "plugins/editor/GeneratedParameterDialog.h"
+#include "plugins/editor/PluginEditorWindow.h"
+
+namespace {
+
+constexpr const char* kFile = "3BandEQ-vst.so";
+
+class RealEditorFixture : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        const std::string source = std::string(ORVANE_SYSTEM_VST_DIR) + "/" + kFile;
+        ASSERT_TRUE(std::filesystem::exists(source))
+            << source << " is missing: install dpf-plugins-vst (scripts/setup does)";
+        InstallFile(source, kFile);
+        effect = ScanAndInsert("3BandEQ-vst");
+        ASSERT_NE(effect, nullptr);
+    }
+
+    vst::AEffect* effect = nullptr;
+};
+
+TEST_F(RealEditorFixture, ItsOwnEditorOpensDrawsClosesAndUnloads) {
+    ASSERT_NE(effect->flags & vst::effFlagsHasEditor, 0);
+    editors->OpenEditor(0, 0);
+    auto* window = dynamic_cast<PluginEditorWindow*>(editors->Window());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->GetTitle(), "3 Band EQ");
+    const wxSize size = window->GetClientSize();
+    EXPECT_GT(size.x, 100);
+    EXPECT_GT(size.y, 100);
+
+    // Its background image is anything but black once the idle calls have let it draw.
+    const wxRect area(window->PluginParent()->GetScreenPosition(), size);
+    double drawn = 0;
+    testing_support::WaitUntil([&] {
+        window->Raise();  // over any window another test put there
+        drawn = ShareOtherThan(CaptureScreen(area), 0x000000);
+        return drawn > 0.5;
+    });
+    EXPECT_GT(drawn, 0.5) << "the editor stayed black";
+
+    window->Close();
+    Settle();
+    EXPECT_EQ(LiveEditorWindows(), 0);
+    EXPECT_TRUE(host.UnloadPlugin(0, nullptr));
+    EXPECT_TRUE(host.IsChainEmpty());
+}
+
+TEST_F(RealEditorFixture, ItsGeneratedDialogShowsAndSetsEveryParameter) {
+    editors->SetAlwaysGenerated(true);
+    editors->OpenEditor(0, 0);
+    auto* dialog = dynamic_cast<GeneratedParameterDialog*>(editors->Window());
+    ASSERT_NE(dialog, nullptr);
+    const int n = effect->numParams;
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(dialog->RowCount(), n);
+    EXPECT_EQ(dialog->RowArea()->GetChildren().size(), 3u * static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        EXPECT_FALSE(
+            static_cast<wxStaticText*>(dialog->FindWindow(400 + i))->GetLabelText().empty());
+        EXPECT_FALSE(static_cast<wxStaticText*>(dialog->FindWindow(400 + 2 * n + i))
+                         ->GetLabelText()
+                         .empty());
+    }
+
+    auto* slider = wxDynamicCast(dialog->FindWindow(400 + n), wxSlider);
+    ASSERT_NE(slider, nullptr);
+    auto* value = static_cast<wxStaticText*>(dialog->FindWindow(400 + 2 * n));
+    slider->SetValue(255);
+    wxCommandEvent moved(wxEVT_SLIDER, slider->GetId());
+    moved.SetEventObject(slider);
+    slider->HandleWindowEvent(moved);
+    EXPECT_NEAR(effect->getParameter(effect, 0), 1.0f, 1e-3);
+    const wxString atTop = value->GetLabelText();
+    slider->SetValue(0);
+    slider->HandleWindowEvent(moved);
+    EXPECT_NEAR(effect->getParameter(effect, 0), 0.0f, 1e-3);
+    EXPECT_NE(value->GetLabelText(), atTop) << "the value text was not rewritten";
+
+    dialog->Close();
+    Settle();
+    EXPECT_TRUE(host.UnloadPlugin(0, nullptr));
+}
+
+}  // namespace
