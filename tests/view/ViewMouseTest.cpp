@@ -113,6 +113,20 @@ TEST_F(ViewMouse, TheSecondPressOfADoubleClickIsNoPress) {
     EXPECT_FALSE(view->HasCapture());
 }
 
+// The anchor can lie beyond a view that narrowed during the drag; the selection then
+// shrinks to nothing rather than wrapping around to a huge length.
+TEST_F(ViewMouse, ADragPastAnAnchorBeyondTheWidthSelectsNothing) {
+    Press(150);
+    testing_support::GuiTestFrame::SetChildClientSize(view, 100, kHeight);
+    ASSERT_EQ(view->GetClientSize().x, 100);
+    // 20 frames per pixel now: the anchor stands for frame 3000, beyond the 2000 shown.
+    Move(170);  // counts as x = 100, frame 2000
+    ExpectSelection(3000, 0);
+    Move(50);
+    ExpectSelection(1000, 2000);
+    Release(50);
+}
+
 TEST_F(ViewMouse, WithoutAFileTheMouseChangesNothingButIsCaptured) {
     workspace.Clear();
     view->ShowSource(-1);

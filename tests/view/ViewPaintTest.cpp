@@ -199,6 +199,24 @@ TEST_F(ViewPaint, ADragDoesNotReadAudio) {
     ExpectColumn(100, {kHeight / 4, kHeight / 2, 3 * kHeight / 4});
 }
 
+// A command that wipes the picture between a move and the paint that follows it makes that
+// paint redraw everything, not only move the band over a stale picture.
+TEST_F(ViewPaint, ACommandBeforeTheDragPaintRedrawsEverything) {
+    std::vector<Frame> frames;
+    for (int i = 0; i < kWidth * 10; ++i) {
+        frames.push_back(StereoFrame(int16_t(i * 16), int16_t(-i * 16)));
+    }
+    Load(frames);
+    Press(100);
+    Flush();
+    Move(150);
+    Command(cmd::kZoomIn);  // flushes: one paint for both
+    ExpectView(1000, 500);
+    const std::vector<uint8_t> after = Snapshot();
+    Paint();  // a full repaint of the same state
+    EXPECT_EQ(Snapshot(), after);
+}
+
 TEST_F(ViewPaint, ResizingKeepsTheRangeAndTheSelection) {
     Load(std::vector<Frame>(4000, StereoFrame(0, 0)));
     Drag(20, 120);  // frames 400 to 2400 of 4000

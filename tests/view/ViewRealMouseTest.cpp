@@ -1,0 +1,70 @@
+// The mouse through the X server: pointer motion and button events that the display
+// delivers, so that the capture and double-click behaviour of the toolkit itself is
+// exercised. The tests move the one pointer of the display, so they run alone.
+
+#include <gtest/gtest.h>
+#include <wx/uiaction.h>
+
+#include "view/ViewFixture.h"
+
+namespace {
+
+class ViewRealMouse : public testing_support::ViewFixture {
+protected:
+    void SetUp() override {
+        ViewFixture::SetUp();
+        if (!HasFatalFailure()) {
+            Load(testing_support::MakeFrames(1, 2000));  // 10 frames per pixel
+        }
+    }
+
+    /// Moves the pointer to client x of the view (at mid-height) and lets the events arrive.
+    void MoveTo(int x) {
+        input.MouseMove(view->ClientToScreen(wxPoint(x, kHeight / 2)));
+        Settle();
+    }
+    void Settle() {
+        for (int i = 0; i < 5; ++i) {
+            testing_support::ProcessPendingUi(view);
+            wxMilliSleep(5);
+        }
+    }
+
+    wxUIActionSimulator input;
+};
+
+TEST_F(ViewRealMouse, ACapturedDragClampsPositionsBeyondBothEdges) {
+    MoveTo(50);
+    input.MouseDown();
+    Settle();
+    ASSERT_TRUE(view->HasCapture());
+    ExpectSelection(500, 0);
+
+    MoveTo(kWidth + 120);  // outside the view, and outside the frame
+    ExpectSelection(500, 1500);
+    MoveTo(-40);
+    ExpectSelection(0, 500);
+    input.MouseUp();
+    Settle();
+    EXPECT_FALSE(view->HasCapture());
+    ExpectSelection(0, 500);
+}
+
+// The second press comes three pixels right of the first, close enough for a double click:
+// had it been a press, the selection would start at frame 230.
+TEST_F(ViewRealMouse, TheSecondPressOfADoubleClickKeepsTheFirstAnchor) {
+    MoveTo(20);
+    input.MouseDown();
+    input.MouseUp();
+    MoveTo(23);
+    input.MouseDown();
+    Settle();
+    ExpectSelection(200, 0);
+    MoveTo(60);
+    ExpectSelection(200, 400);
+    input.MouseUp();
+    Settle();
+    EXPECT_FALSE(view->HasCapture());
+}
+
+}  // namespace
