@@ -4,6 +4,7 @@
 #include <wx/thread.h>
 
 #include "platform/X11Window.h"
+#include "platform/gui/MessageBox.h"
 #include "plugins/PluginHost.h"
 #include "plugins/editor/GeneratedParameterDialog.h"
 #include "plugins/editor/PluginEditorWindow.h"
@@ -29,7 +30,9 @@ void PluginEditors::OpenEditor(uint8_t position, int catalogIndex) {
     const char* name = host.PluginName(catalogIndex);
     const wxString title = name != nullptr ? PluginText(name) : wxString();
     if (host.IsChainEmpty()) {
-        wxMessageBox("No plugins loaded.", "Info...", wxOK | wxICON_ERROR, owner);
+        platform::ShowMessageBox(owner,
+                                 {"No plugins loaded.", "Info...", platform::MessageButtons::kOk,
+                                  platform::MessageIcon::kError});
         return;
     }
     vst::AEffect* effect = host.EffectAt(position);

@@ -1,26 +1,14 @@
 // PluginEditors::OpenEditor: which entry it opens, one window at a time, the empty chain's
 // message, closing on unload, and the X error handler it installs.
 
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
-#include <wx/testing.h>
 
 #include "EditorFixture.h"
 #include "platform/X11Window.h"
+#include "platform/gui/MessageBox.h"
 #include "plugins/editor/GeneratedParameterDialog.h"
 
 namespace {
-
-// Expects the empty chain's message box and answers it with OK.
-class NoPluginsMessage : public wxExpectModalBase<wxMessageDialog> {
-protected:
-    int OnInvoked(wxMessageDialog* dialog) const override {
-        EXPECT_EQ(dialog->GetMessage(), "No plugins loaded.");
-        EXPECT_EQ(dialog->GetTitle(), "Info...");
-        EXPECT_EQ(dialog->GetMessageDialogStyle() & wxICON_MASK, wxICON_ERROR);
-        return wxID_OK;
-    }
-};
 
 using OpenEditorFixture = EditorFixture;
 
@@ -65,7 +53,17 @@ TEST_F(OpenEditorFixture, UnloadingTheEffectClosesItsEditor) {
 TEST_F(OpenEditorFixture, AnEmptyChainShowsNoPluginsLoadedAndOpensNothing) {
     Install({"gain"});
     ASSERT_TRUE(host.ScanPlugins());
-    wxTEST_DIALOG(editors->OpenEditor(0, 0), NoPluginsMessage());
+    std::vector<platform::MessageRequest> shown;
+    platform::SetMessageBoxHook([&](const platform::MessageRequest& request) {
+        shown.push_back(request);
+        return platform::MessageAnswer::kOk;
+    });
+    editors->OpenEditor(0, 0);
+    platform::SetMessageBoxHook({});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "No plugins loaded.");
+    EXPECT_EQ(shown[0].caption, "Info...");
+    EXPECT_EQ(shown[0].icon, platform::MessageIcon::kError);
     EXPECT_EQ(editors->Window(), nullptr);
     EXPECT_EQ(host.EditorWindow(), 0u);
     EXPECT_EQ(LiveEditorWindows(), 0);

@@ -13,8 +13,18 @@ void FakeAudioOutput::FailCall(AudioOp op, AudioResult code, int nth) {
     failures_[op] = {nth, code};
 }
 
+void FakeAudioOutput::FailNextCalls(AudioOp op, AudioResult code, int count) {
+    std::lock_guard lock(mutex_);
+    repeatedFailures_[op] = {count, code};
+}
+
 AudioResult FakeAudioOutput::Injected(AudioOp op) {
     std::lock_guard lock(mutex_);
+    auto repeated = repeatedFailures_.find(op);
+    if (repeated != repeatedFailures_.end() && repeated->second.first > 0) {
+        --repeated->second.first;
+        return repeated->second.second;
+    }
     auto it = failures_.find(op);
     if (it == failures_.end() || --it->second.first > 0) {
         return platform::kAudioOk;

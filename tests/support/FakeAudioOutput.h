@@ -21,6 +21,8 @@ class FakeAudioOutput final : public platform::AudioOutput {
 public:
     /// The nth next call of `op` (1 = the very next) fails with `code`, once.
     void FailCall(AudioOp op, platform::AudioResult code, int nth = 1);
+    /// The next `count` calls of `op` all fail with `code`.
+    void FailNextCalls(AudioOp op, platform::AudioResult code, int count);
 
     platform::AudioResult Open(const platform::PcmFormat& format,
                                platform::AudioOutputQueue::Completion completion,
@@ -37,6 +39,7 @@ private:
 
     std::mutex mutex_;
     std::map<AudioOp, std::pair<int, platform::AudioResult>> failures_;
+    std::map<AudioOp, std::pair<int, platform::AudioResult>> repeatedFailures_;
     FakeAudioQueue* last_ = nullptr;
     platform::PcmFormat format_;
     int openCalls_ = 0;

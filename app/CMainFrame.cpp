@@ -1,0 +1,387 @@
+// The main window: construction and layout, command routing, and the file and window
+// commands. The transport and plug-in commands are in MainFrameTransport.cpp.
+
+#include "app/CMainFrame.h"
+
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/utils.h>
+
+#include "app/AboutDialog.h"
+#include "platform/gui/FileChooser.h"
+#include "platform/gui/MessageBox.h"
+#include "playback/WavePlayer.h"
+#include "plugins/PluginHost.h"
+#include "plugins/editor/PluginEditors.h"
+#include "render/RenderDialog.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuResource.h"
+#include "resources/Strings.h"
+#include "resources/ToolbarImages.h"
+#include "view/WaveformView.h"
+
+namespace {
+
+constexpr int kLockKeyPanes = 3;
+constexpr int kMaxListedFiles = cmd::kLastWaveFile - cmd::kFirstWaveFile + 1;
+
+// wx reads the shortcut after the tab only without spaces; the menu shows it as GTK does.
+wxString MenuLabel(const char* text) {
+    wxString label = wxString::FromUTF8(text);
+    const int tab = label.Find('\t');
+    if (tab != wxNOT_FOUND) {
+        wxString shortcut = label.Mid(tab + 1);
+        shortcut.Replace(" ", "");
+        label = label.Left(tab) + "\t" + shortcut;
+    }
+    return label;
+}
+
+void AppendEntries(wxMenu* menu, const std::vector<menu::Entry>& entries) {
+    for (const menu::Entry& e : entries) {
+        switch (e.kind) {
+            case menu::Kind::kSeparator:
+                menu->AppendSeparator();
+                break;
+            case menu::Kind::kSubmenu: {
+                auto* sub = new wxMenu;
+                AppendEntries(sub, e.children);
+                menu->AppendSubMenu(sub, MenuLabel(e.text));
+                break;
+            }
+            case menu::Kind::kItem:
+            case menu::Kind::kCheck:
+                menu->Append(menu::MenuItemId(e.id), MenuLabel(e.text),
+                             wxString::FromUTF8(menu::StatusText(e.id)),
+                             e.kind == menu::Kind::kCheck ? wxITEM_CHECK : wxITEM_NORMAL);
+                break;
+        }
+    }
+}
+
+bool MenuHasShortcut(const wxMenu* menu, int flags, int keyCode) {
+    for (const wxMenuItem* item : menu->GetMenuItems()) {
+        if (item->IsSubMenu()) {
+            if (MenuHasShortcut(item->GetSubMenu(), flags, keyCode)) {
+                return true;
+            }
+            continue;
+        }
+        std::unique_ptr<wxAcceleratorEntry> accel(item->GetAccel());
+        if (accel && accel->GetFlags() == flags && accel->GetKeyCode() == keyCode) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MenuHasShortcut(const wxMenuBar* bar, int flags, int keyCode) {
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
+        if (MenuHasShortcut(bar->GetMenu(i), flags, keyCode)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
+    EVT_MENU(cmd::kNew, CMainFrame::OnNew)
+    EVT_MENU(cmd::kLoadWave, CMainFrame::OnLoadWave)
+    EVT_MENU(cmd::kCloseWave, CMainFrame::OnCloseWave)
+    EVT_MENU(cmd::kRenderToFile, CMainFrame::OnRenderToFile)
+    EVT_MENU(cmd::kExit, CMainFrame::OnExit)
+    EVT_MENU(cmd::kToggleEditBar, CMainFrame::OnToggleToolBar)
+    EVT_MENU(cmd::kToggleNavigationBar, CMainFrame::OnToggleToolBar)
+    EVT_MENU(cmd::kToggleZoomBar, CMainFrame::OnToggleToolBar)
+    EVT_MENU(cmd::kToggleStatusBar, CMainFrame::OnToggleStatusBar)
+    EVT_MENU(cmd::kAbout, CMainFrame::OnAbout)
+    EVT_MENU(cmd::kPlay, CMainFrame::OnPlay)
+    EVT_MENU(cmd::kStop, CMainFrame::OnStop)
+    EVT_MENU(cmd::kPause, CMainFrame::OnPause)
+    EVT_MENU(cmd::kEditPlugin, CMainFrame::OnEditPlugin)
+    EVT_MENU(cmd::kRemovePlugin, CMainFrame::OnRemovePlugin)
+
+    EVT_UPDATE_UI(cmd::kCloseWave, CMainFrame::OnUpdateDisabled)
+    EVT_UPDATE_UI(cmd::kNoFilesLoaded, CMainFrame::OnUpdateDisabled)
+    EVT_UPDATE_UI(cmd::kUndo, CMainFrame::OnUpdateDisabled)
+    EVT_UPDATE_UI(cmd::kNextPane, CMainFrame::OnUpdateDisabled)
+    EVT_UPDATE_UI(cmd::kPrevPane, CMainFrame::OnUpdateDisabled)
+    EVT_UPDATE_UI(cmd::kRenderToFile, CMainFrame::OnUpdateRenderToFile)
+    EVT_UPDATE_UI(cmd::kToggleEditBar, CMainFrame::OnUpdateToggleToolBar)
+    EVT_UPDATE_UI(cmd::kToggleNavigationBar, CMainFrame::OnUpdateToggleToolBar)
+    EVT_UPDATE_UI(cmd::kToggleZoomBar, CMainFrame::OnUpdateToggleToolBar)
+    EVT_UPDATE_UI(cmd::kToggleStatusBar, CMainFrame::OnUpdateToggleStatusBar)
+    EVT_UPDATE_UI(cmd::kPlay, CMainFrame::OnUpdatePlay)
+    EVT_UPDATE_UI(cmd::kStop, CMainFrame::OnUpdateStopPause)
+    EVT_UPDATE_UI(cmd::kPause, CMainFrame::OnUpdateStopPause)
+    EVT_UPDATE_UI(cmd::kEditPlugin, CMainFrame::OnUpdatePluginCommands)
+    EVT_UPDATE_UI(cmd::kRemovePlugin, CMainFrame::OnUpdatePluginCommands)
+
+    EVT_SET_FOCUS(CMainFrame::OnSetFocus)
+    EVT_TIMER(wxID_ANY, CMainFrame::OnLockKeysTimer)
+wxEND_EVENT_TABLE()
+    // clang-format on
+
+    CMainFrame::CMainFrame(const Services& frameServices)
+    : services(frameServices),
+      host(std::make_unique<PluginHost>(&workspace)),
+      player(std::make_unique<WavePlayer>(host.get(), services.audio)),
+      lockKeysTimer(this) {
+    host->SetMessages(this);
+    OpenSoundDevice();
+    PreparePlugins();
+    CreateWindows();
+}
+
+CMainFrame::~CMainFrame() {
+    lockKeysTimer.Stop();
+    docking.UnInit();
+    player->Stop();
+    player.reset();  // closes the sound device
+    host.reset();    // unloads the effects, closing an open editor first
+    editors.reset();
+    // The children go now, while the workspace they point into still exists.
+    view->Attach(nullptr, nullptr);
+    DestroyChildren();
+}
+
+void CMainFrame::CreateWindows() {
+    Create(nullptr, wxID_ANY, str::Text(str::kAppTitle), wxDefaultPosition, wxSize(1000, 640));
+
+    auto* bar = new wxMenuBar;
+    for (const menu::Entry& top : menu::MenuBar()) {
+        auto* topMenu = new wxMenu;
+        AppendEntries(topMenu, top.children);
+        bar->Append(topMenu, MenuLabel(top.text));
+    }
+    SetMenuBar(bar);
+    pluginMenu = bar->GetMenu(2);
+    waveFilesMenu = bar->GetMenu(3)->FindItemByPosition(5)->GetSubMenu();
+
+    // Every shortcut a menu text names acts through its menu item; the frame's table holds
+    // the other keys of the accelerator table.
+    std::vector<wxAcceleratorEntry> keys;
+    for (const menu::Accelerator& a : menu::Accelerators()) {
+        if (!MenuHasShortcut(bar, a.flags, a.keyCode)) {
+            keys.emplace_back(a.flags, a.keyCode, a.command);
+        }
+    }
+    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(keys.size()), keys.data()));
+
+    docking.SetManagedWindow(this);
+    view = new WaveformView;
+    view->Create(this, wxID_ANY);
+    view->Attach(&workspace, player.get());
+    docking.AddPane(view, wxAuiPaneInfo().Name("view").CenterPane());
+    CreateToolBars();
+    CreateStatusBarPanes();
+    docking.Update();
+    editors = std::make_unique<PluginEditors>(*host, this);
+    FillPluginMenu();
+    view->ShowSource(-1);
+}
+
+void CMainFrame::CreateToolBars() {
+    const auto& bars = menu::ToolBars();
+    for (size_t i = 0; i < bars.size(); ++i) {
+        auto* toolBar = new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                         wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER);
+        for (int command : bars[i].commands) {
+            toolBar->AddTool(command, wxEmptyString, ToolbarImage(command),
+                             wxString::FromUTF8(menu::Tooltip(command)));
+            toolBar->SetToolLongHelp(command, wxString::FromUTF8(menu::StatusText(command)));
+        }
+        toolBar->Realize();
+        docking.AddPane(toolBar, wxAuiPaneInfo()
+                                     .Name(bars[i].name)
+                                     .ToolbarPane()
+                                     .Top()
+                                     .Row(0)
+                                     .Position(static_cast<int>(i))
+                                     .Gripper());
+        toolBars.push_back(toolBar);
+    }
+}
+
+void CMainFrame::CreateStatusBarPanes() {
+    CreateStatusBar(1 + kLockKeyPanes);
+    const int widths[] = {-1, 40, 40, 40};
+    SetStatusWidths(1 + kLockKeyPanes, widths);
+    SetStatusText(str::Text(str::kReady), 0);
+    lockKeysTimer.Start(250);
+}
+
+void CMainFrame::OnLockKeysTimer(wxTimerEvent&) {
+    const struct {
+        wxKeyCode key;
+        const char* text;
+    } locks[] = {{WXK_CAPITAL, "CAP"}, {WXK_NUMLOCK, "NUM"}, {WXK_SCROLL, "SCRL"}};
+    for (int i = 0; i < kLockKeyPanes; ++i) {
+        const wxString text = wxGetKeyState(locks[i].key) ? locks[i].text : "";
+        if (GetStatusBar() != nullptr && GetStatusBar()->GetStatusText(i + 1) != text) {
+            SetStatusText(text, i + 1);
+        }
+    }
+}
+
+bool CMainFrame::TryBefore(wxEvent& event) {
+    const wxEventType type = event.GetEventType();
+    if (type == wxEVT_MENU || type == wxEVT_UPDATE_UI) {
+        if (wxDynamicCast(event.GetEventObject(), wxMenu) != nullptr) {
+            event.SetId(menu::CommandOfMenuItem(event.GetId()));
+        }
+        // A menu item's state may be stale (GTK updates menus only when they open), so a
+        // command from a shortcut is checked against its rule once more before it runs.
+        if (type == wxEVT_MENU && !IsCommandEnabled(event.GetId())) {
+            return true;
+        }
+        if (RoutePluginRange(event)) {
+            return true;
+        }
+        // The view has the first claim on every command it maps (edit, zoom, sources).
+        if (view != nullptr && !routing && event.GetEventObject() != view) {
+            routing = true;
+            const bool handled = view->ProcessWindowEventLocally(event);
+            routing = false;
+            if (handled) {
+                return true;
+            }
+        }
+    }
+    return wxFrame::TryBefore(event);
+}
+
+bool CMainFrame::IsCommandEnabled(int id) {
+    wxUpdateUIEvent update(id);
+    update.SetEventObject(this);
+    ProcessWindowEvent(update);
+    return !update.GetSetEnabled() || update.GetEnabled();
+}
+
+void CMainFrame::OnNew(wxCommandEvent&) {
+    const platform::MessageRequest ask{str::Text(str::kFlushWorkspace), str::Text(str::kAppTitle),
+                                       platform::MessageButtons::kOkCancel,
+                                       platform::MessageIcon::kQuestion};
+    if (platform::ShowMessageBox(this, ask) != platform::MessageAnswer::kOk) {
+        return;
+    }
+    player->Stop();
+    player->SetLoop(false);
+    workspace.Clear();
+    while (waveFilesMenu->GetMenuItemCount() > 0) {
+        waveFilesMenu->Destroy(
+            waveFilesMenu->FindItemByPosition(waveFilesMenu->GetMenuItemCount() - 1));
+    }
+    waveFilesMenu->Append(menu::MenuItemId(cmd::kNoFilesLoaded), "No files loaded");
+    view->ShowSource(-1);
+    Refresh(true);
+}
+
+void CMainFrame::OnLoadWave(wxCommandEvent&) {
+    view->SuppressNextDrag();
+    wxString path;
+    wxString name;
+    if (services.fileDialogs.ChooseWaveToOpen(this, path, name)) {
+        LoadWave(path, name);
+    }
+}
+
+bool CMainFrame::LoadWave(const wxString& path, const wxString& name) {
+    const bool wasEmpty = workspace.IsEmpty();
+    if (!workspace.AddFile(path.fn_str())) {
+        platform::ShowMessageBox(this,
+                                 {str::Text(str::kOpenFileFailed), str::Text(str::kAppTitle),
+                                  platform::MessageButtons::kOk, platform::MessageIcon::kError});
+        return false;
+    }
+    if (wasEmpty) {
+        waveFilesMenu->Destroy(waveFilesMenu->FindItemByPosition(0));  // "No files loaded"
+    }
+    const int index = static_cast<int>(waveFilesMenu->GetMenuItemCount());
+    if (index < kMaxListedFiles) {
+        waveFilesMenu->AppendCheckItem(cmd::kFirstWaveFile + index, name);
+        view->ShowSource(index);
+    } else {
+        // Past the id range the file is open but cannot be chosen from the menu.
+        waveFilesMenu->Append(wxID_ANY, name)->Enable(false);
+    }
+    return true;
+}
+
+void CMainFrame::OnCloseWave(wxCommandEvent&) {}
+
+void CMainFrame::OnExit(wxCommandEvent&) {
+    Close();
+}
+
+void CMainFrame::OnUpdateDisabled(wxUpdateUIEvent& event) {
+    event.Enable(false);
+}
+
+wxAuiToolBar* CMainFrame::ToolBarOf(int toggleCommand) const {
+    switch (toggleCommand) {
+        case cmd::kToggleEditBar:
+            return toolBars[0];
+        case cmd::kToggleNavigationBar:
+            return toolBars[1];
+        default:
+            return toolBars[2];
+    }
+}
+
+void CMainFrame::OnToggleToolBar(wxCommandEvent& event) {
+    wxAuiPaneInfo& pane = docking.GetPane(ToolBarOf(event.GetId()));
+    pane.Show(!pane.IsShown());
+    ArrangeToolBars();
+}
+
+// Visible bars sit side by side from the left: a hidden one leaves no gap.
+void CMainFrame::ArrangeToolBars() {
+    int position = 0;
+    for (wxAuiToolBar* toolBar : toolBars) {
+        wxAuiPaneInfo& pane = docking.GetPane(toolBar);
+        if (pane.IsShown() && pane.IsDocked()) {
+            pane.Position(position++);
+        }
+    }
+    docking.Update();
+}
+
+void CMainFrame::OnUpdateToggleToolBar(wxUpdateUIEvent& event) {
+    event.Check(docking.GetPane(ToolBarOf(event.GetId())).IsShown());
+}
+
+void CMainFrame::OnToggleStatusBar(wxCommandEvent&) {
+    wxStatusBar* statusBar = GetStatusBar();
+    statusBar->Show(!statusBar->IsShown());
+    SendSizeEvent();
+}
+
+void CMainFrame::OnUpdateToggleStatusBar(wxUpdateUIEvent& event) {
+    event.Check(GetStatusBar() != nullptr && GetStatusBar()->IsShown());
+}
+
+void CMainFrame::OnAbout(wxCommandEvent&) {
+    AboutDialog about(this);
+    about.ShowModal();
+}
+
+void CMainFrame::OnRenderToFile(wxCommandEvent&) {
+    RenderDialog dialog(this, services.fileDialogs);
+    dialog.Attach(host.get(), &workspace);
+    player->Stop();  // the render reads the workspace and runs the effect on this thread
+    dialog.ShowModal();
+}
+
+void CMainFrame::OnUpdateRenderToFile(wxUpdateUIEvent& event) {
+    event.Enable(workspace.TotalLength() != 0);
+}
+
+void CMainFrame::OnSetFocus(wxFocusEvent&) {
+    if (view != nullptr) {
+        view->SetFocus();
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+/// What the command line asks of Orvane: `orvane [--help] [--version] [FILE...]`.
+struct CommandLine {
+    bool showHelp = false;
+    bool showVersion = false;
+    std::vector<std::string> files;  // opened at start-up, in order, as Load Wave would
+    std::string error;               // an unknown option; empty when the line is fine
+
+    static CommandLine Parse(int argc, const char* const* argv);
+    static std::string Usage();
+    static std::string Version();
+};

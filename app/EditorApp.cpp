@@ -1,0 +1,31 @@
+#include "app/EditorApp.h"
+
+#include <wx/filename.h>
+
+#include "app/CMainFrame.h"
+#include "platform/AudioOutput.h"
+#include "platform/X11Window.h"
+#include "platform/gui/FileChooser.h"
+#include "resources/AppIcon.h"
+
+EditorApp::EditorApp(CommandLine line) : commandLine(std::move(line)) {}
+
+EditorApp::~EditorApp() = default;
+
+bool EditorApp::OnInit() {
+    // A plug-in's late X error must not end the program.
+    platform::InstallX11ErrorHandler();
+    audio = platform::MakeSystemAudioOutput();
+    fileDialogs = std::make_unique<platform::SystemFileChooser>();
+    auto* frame = new CMainFrame({*audio, *fileDialogs});
+    wxIcon icon;
+    icon.CopyFromBitmap(AppIconBitmap(48));
+    frame->SetIcon(icon);
+    SetTopWindow(frame);
+    frame->Show();
+    for (const std::string& file : commandLine.files) {
+        const wxString path = wxString(file.c_str(), wxConvFile);
+        frame->LoadWave(path, wxFileName(path).GetFullName());
+    }
+    return true;
+}

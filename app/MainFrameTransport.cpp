@@ -1,0 +1,132 @@
+// The main window's side of playback and plug-ins: opening the sound device at start-up,
+// scanning the plug-ins into the "VST Plugins" menu, choosing, editing and removing the
+// active effect, and the transport commands Play, Stop and Pause.
+
+#include <wx/menu.h>
+
+#include "app/CMainFrame.h"
+#include "platform/gui/MessageBox.h"
+#include "playback/WavePlayer.h"
+#include "plugins/PluginHost.h"
+#include "plugins/editor/PluginEditors.h"
+#include "resources/CommandIds.h"
+#include "resources/Strings.h"
+#include "view/WaveformView.h"
+
+namespace {
+
+constexpr uint32_t kBlockBytes = 2048;
+constexpr uint8_t kBufferCount = 16;
+constexpr uint8_t kChannels = 2;
+constexpr uint32_t kSampleRate = 44100;
+constexpr uint8_t kBitsPerSample = 16;
+
+}  // namespace
+
+void CMainFrame::OpenSoundDevice() {
+    while (!player->Open(kBlockBytes, kBufferCount, kChannels, kSampleRate, kBitsPerSample)) {
+        const platform::MessageRequest failed{
+            str::Text(str::kAudioInitFailed), str::Text(str::kAppTitle),
+            platform::MessageButtons::kRetryCancel, platform::MessageIcon::kError};
+        if (platform::ShowMessageBox(nullptr, failed) != platform::MessageAnswer::kRetry) {
+            return;  // Orvane runs on without sound
+        }
+    }
+}
+
+void CMainFrame::PreparePlugins() {
+    // "vstplugs/" under the current directory, whatever its length.
+    host->Configure(kSampleRate, kBlockBytes, PluginHost::DefaultPluginDirectory());
+    host->ScanPlugins();  // a missing or empty directory leaves the catalogue empty
+}
+
+void CMainFrame::FillPluginMenu() {
+    // Only the first 256 entries get items: the ids after them belong to the "Wave files" menu.
+    for (int i = 0; i <= cmd::kLastPlugin - cmd::kFirstPlugin; ++i) {
+        const char* name = host->PluginName(i);
+        if (name == nullptr) {
+            break;
+        }
+        pluginMenu->AppendCheckItem(cmd::kFirstPlugin + i, wxString::FromUTF8(name));
+    }
+}
+
+bool CMainFrame::RoutePluginRange(wxEvent& event) {
+    const int id = event.GetId();
+    if (id < cmd::kFirstPlugin || id > cmd::kLastPlugin) {
+        return false;
+    }
+    const int index = id - cmd::kFirstPlugin;
+    if (event.GetEventType() == wxEVT_MENU) {
+        ChoosePlugin(index);
+    } else {
+        auto& update = static_cast<wxUpdateUIEvent&>(event);
+        update.Enable(true);
+        update.Check(index == selectedPlugin);
+    }
+    return true;
+}
+
+void CMainFrame::ChoosePlugin(int index) {
+    // The host holds the player's lock around each chain change, so playback goes on and
+    // takes its next block through the new chain.
+    host->UnloadPlugin(0, nullptr);
+    selectedPlugin = index;
+    const char* fileName = host->PluginFileName(index);
+    if (fileName == nullptr || host->LoadPlugin(fileName, 0, true, nullptr) == nullptr) {
+        ShowMessage(str::kPluginInitFailed);
+    }
+    OpenPluginEditor(index);
+}
+
+void CMainFrame::OnPlay(wxCommandEvent&) {
+    player->Stop();
+    if (view->SelectionLength() != 0) {
+        player->Play(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
+    } else {
+        player->Play(view->ViewStart(), view->ViewStart() + view->ViewLength());
+    }
+}
+
+void CMainFrame::OnStop(wxCommandEvent&) {
+    player->Stop();
+}
+
+void CMainFrame::OnPause(wxCommandEvent&) {
+    if (player->IsPaused()) {
+        player->Resume();
+    } else {
+        player->Pause();
+    }
+}
+
+void CMainFrame::OnEditPlugin(wxCommandEvent&) {
+    OpenPluginEditor(selectedPlugin);
+}
+
+void CMainFrame::OnRemovePlugin(wxCommandEvent&) {
+    host->UnloadPlugin(0, nullptr);
+    selectedPlugin = -1;
+}
+
+void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
+    event.Enable(!workspace.IsEmpty() && view->IsWorkspaceShown() && !player->IsPlaying());
+}
+
+void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {
+    event.Enable(!workspace.IsEmpty());
+}
+
+void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {
+    event.Enable(!host->IsChainEmpty());
+}
+
+void CMainFrame::ShowMessage(uint32_t stringId) {
+    platform::ShowMessageBox(this, {str::Text(stringId), str::Text(str::kAppTitle),
+                                    platform::MessageButtons::kOk, platform::MessageIcon::kError});
+}
+
+void CMainFrame::OpenPluginEditor(int catalogueIndex) {
+    // The catalogue index travels as 8 bits, as the menu's choice always has.
+    editors->OpenEditor(0, static_cast<uint8_t>(catalogueIndex));
+}

@@ -1,0 +1,30 @@
+// Orvane's entry point: answers --help and --version without a display, then starts the
+// toolkit on X11 (plug-in editors need X11 window ids, also on a Wayland desktop).
+
+#include <wx/init.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/CommandLine.h"
+#include "app/EditorApp.h"
+
+int main(int argc, char** argv) {
+    const CommandLine line = CommandLine::Parse(argc, argv);
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "orvane: %s\n%s", line.error.c_str(), CommandLine::Usage().c_str());
+        return 2;
+    }
+    if (line.showHelp) {
+        std::fputs(CommandLine::Usage().c_str(), stdout);
+        return 0;
+    }
+    if (line.showVersion) {
+        std::fputs(CommandLine::Version().c_str(), stdout);
+        return 0;
+    }
+    setenv("GDK_BACKEND", "x11", 1);
+    wxApp::SetInstance(new EditorApp(line));
+    int toolkitArgc = 1;  // the files are ours, not the toolkit's
+    return wxEntry(toolkitArgc, argv);
+}

@@ -1,0 +1,33 @@
+#include "platform/gui/FileChooser.h"
+
+#include <wx/filedlg.h>
+
+namespace platform {
+namespace {
+constexpr const char* kWaveFilter = "Wave files (*.wav)|*.wav|";
+}
+
+bool SystemFileChooser::ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) {
+    wxFileDialog dialog(parent, wxFileSelectorPromptStr, lastDirectory_, wxEmptyString, kWaveFilter,
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK) {
+        return false;
+    }
+    path = dialog.GetPath();
+    name = dialog.GetFilename();
+    lastDirectory_ = dialog.GetDirectory();
+    return true;
+}
+
+bool SystemFileChooser::ChooseWaveToSave(wxWindow* parent, const wxString& initialName,
+                                         wxString& path) {
+    wxFileDialog dialog(parent, wxFileSelectorPromptStr, wxEmptyString, initialName, kWaveFilter,
+                        wxFD_SAVE);
+    if (dialog.ShowModal() != wxID_OK) {
+        return false;
+    }
+    path = dialog.GetPath();
+    return true;
+}
+
+}  // namespace platform

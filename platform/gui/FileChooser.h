@@ -1,0 +1,34 @@
+#pragma once
+
+#include <wx/string.h>
+
+class wxWindow;
+
+namespace platform {
+
+/// The file dialogs the program runs: a seam, so tests can choose files in place of a user.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+
+    /// Asks for an existing WAV file to open. True with `path` (full) and `name` (without
+    /// directory) set when the user chose one.
+    virtual bool ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) = 0;
+
+    /// Asks where to save a WAV file, starting at `initialName`. True with `path` set when
+    /// the user chose one; an existing file is not questioned.
+    virtual bool ChooseWaveToSave(wxWindow* parent, const wxString& initialName,
+                                  wxString& path) = 0;
+};
+
+/// The real dialogs (GTK's file chooser).
+class SystemFileChooser final : public FileChooser {
+public:
+    bool ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) override;
+    bool ChooseWaveToSave(wxWindow* parent, const wxString& initialName, wxString& path) override;
+
+private:
+    wxString lastDirectory_;  // the open dialog comes back where the user left it
+};
+
+}  // namespace platform

@@ -1,0 +1,124 @@
+#include "render/RenderDialog.h"
+
+#include <wx/button.h>
+#include <wx/gauge.h>
+#include <wx/stattext.h>
+#include <wx/stopwatch.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include "audio/Workspace.h"
+#include "platform/gui/FileChooser.h"
+#include "platform/gui/MessageBox.h"
+#include "render/WorkspaceRenderer.h"
+
+namespace {
+
+constexpr int kPathField = 1003;
+constexpr int kSelectButton = 1002;
+constexpr int kStartButton = 1006;
+constexpr int kProgressBar = 1004;
+constexpr int kGaugeSteps = 1 << 20;  // the bar's range; frames are scaled onto it
+constexpr long kRepaintIntervalMs = 40;
+
+}  // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(RenderDialog, wxDialog)
+    EVT_BUTTON(kSelectButton, RenderDialog::OnSelect)
+    EVT_BUTTON(kStartButton, RenderDialog::OnStart)
+wxEND_EVENT_TABLE()
+    // clang-format on
+
+    // The controls in tab order, at their places in dialog units of the dialog's font.
+    RenderDialog::RenderDialog(wxWindow* parent, platform::FileChooser& dialogs)
+    : wxDialog(parent, wxID_ANY, "Dialog"), fileDialogs(dialogs) {
+    const auto at = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
+    const auto size = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
+    pathField = new wxTextCtrl(this, kPathField, wxEmptyString, at(65, 30), size(190, 15));
+    pathField->SetMaxLength(kMaxPathChars);
+    new wxButton(this, kSelectButton, "Select", at(5, 30), size(50, 15));
+    startButton = new wxButton(this, kStartButton, "Start", at(10, 90), size(50, 15));
+    closeButton = new wxButton(this, wxID_CANCEL, "Close", at(209, 90), size(50, 14));
+    progressBar = new wxGauge(this, kProgressBar, kGaugeSteps, at(5, 65), size(250, 15),
+                              wxGA_HORIZONTAL | wxGA_SMOOTH);
+    new wxStaticText(this, wxID_ANY, "Select file:", at(10, 15), size(34, 8));
+    new wxStaticText(this, wxID_ANY, "Progress:", at(10, 55), size(30, 8));
+    startButton->SetDefault();
+    SetEscapeId(wxID_CANCEL);  // Esc and the close box end the dialog as "Close" does
+    SetClientSize(size(266, 111));
+}
+
+void RenderDialog::Attach(PluginHost* pluginHost, Workspace* ws) {
+    host = pluginHost;
+    workspace = ws;
+}
+
+void RenderDialog::OnSelect(wxCommandEvent&) {
+    wxString chosen;
+    if (!fileDialogs.ChooseWaveToSave(this, "dump.wav", chosen)) {
+        return;
+    }
+    outputPath = chosen;
+    // A long path is shown whole, so that "Start" sees it and refuses it, not a cut copy.
+    pathField->SetMaxLength(std::max<unsigned long>(kMaxPathChars, chosen.length()));
+    pathField->ChangeValue(outputPath);
+}
+
+void RenderDialog::OnStart(wxCommandEvent&) {
+    outputPath = pathField->GetValue();
+    if (outputPath.length() > kMaxPathChars) {
+        Tell(wxString::Format("Please enter no more than %d characters.", kMaxPathChars));
+        return;
+    }
+    if (host == nullptr || workspace == nullptr) {
+        return;
+    }
+    startButton->Enable(false);
+    closeButton->Enable(false);
+    const uint32_t length = workspace->TotalLength();
+    progressBar->SetValue(0);
+    lastRepaintMs = 0;
+
+    const WorkspaceRenderer renderer(*host, *workspace);
+    const RenderResult result =
+        renderer.Render(std::string(outputPath.fn_str()),
+                        [this, length](uint32_t frame) { ShowProgress(frame, length); });
+
+    closeButton->Enable(true);
+    switch (result.outcome) {
+        case RenderOutcome::kDone:
+            break;
+        case RenderOutcome::kTooLong:
+            Tell("Cannot render: " + wxString::FromUTF8(result.reason) + ".");
+            break;
+        case RenderOutcome::kCannotCreate:
+            startButton->Enable(true);  // another path may do
+            Tell(wxString::Format("Cannot create \"%s\": %s.", outputPath,
+                                  wxString::FromUTF8(result.reason)));
+            break;
+        case RenderOutcome::kWriteFailed:
+            startButton->Enable(true);
+            Tell(wxString::Format("Writing \"%s\" failed: %s. The incomplete file was removed.",
+                                  outputPath, wxString::FromUTF8(result.reason)));
+            break;
+    }
+    SetDefaultItem(closeButton);
+}
+
+void RenderDialog::ShowProgress(uint32_t frame, uint32_t length) {
+    const int value = length == 0 ? 0 : static_cast<int>(uint64_t{frame} * kGaugeSteps / length);
+    progressBar->SetValue(std::min(value, kGaugeSteps));
+    // GTK paints only from its main loop: let it paint now and then, with every window
+    // disabled, so the bar moves while nothing takes input.
+    const long now = wxGetLocalTimeMillis().ToLong();
+    if (now - lastRepaintMs >= kRepaintIntervalMs || frame == length) {
+        lastRepaintMs = now;
+        wxSafeYield(nullptr, true);
+    }
+}
+
+void RenderDialog::Tell(const wxString& text) {
+    platform::ShowMessageBox(
+        this, {text, "Orvane", platform::MessageButtons::kOk, platform::MessageIcon::kError});
+}

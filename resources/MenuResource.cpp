@@ -1,0 +1,161 @@
+#include "resources/MenuResource.h"
+
+#include <wx/accel.h>
+#include <wx/defs.h>
+
+#include <cstring>
+#include <map>
+
+#include "resources/CommandIds.h"
+
+namespace menu {
+namespace {
+
+Entry Item(int id, const char* text, const char* prompt = "") {
+    return {Kind::kItem, id, text, prompt, {}};
+}
+Entry Check(int id, const char* text, const char* prompt) {
+    return {Kind::kCheck, id, text, prompt, {}};
+}
+Entry Separator() {
+    return {Kind::kSeparator, 0, "", "", {}};
+}
+Entry Submenu(const char* text, std::vector<Entry> children) {
+    return {Kind::kSubmenu, 0, text, "", std::move(children)};
+}
+
+// Prompts of commands that appear only on toolbars.
+const std::map<int, const char*>& ToolbarPrompts() {
+    static const std::map<int, const char*> prompts = {
+        {cmd::kPlay, "Start playing\nPlay"}, {cmd::kStop, "Stop playing\nStop"},
+        {cmd::kPause, "Pause\nPause"},       {cmd::kZoomIn, "Zoom in view"},
+        {cmd::kZoomOut, "Zoom out view"},    {cmd::kZoomOutFull, "Zoom out full"},
+    };
+    return prompts;
+}
+
+const char* FindPrompt(const std::vector<Entry>& entries, int id) {
+    for (const Entry& e : entries) {
+        if (e.kind == Kind::kSubmenu) {
+            if (const char* found = FindPrompt(e.children, id)) {
+                return found;
+            }
+        } else if (e.id == id) {
+            return e.prompt;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+namespace {
+constexpr int kMenuIdLimit = 0x7FFF;
+constexpr int kShift = 0x8000;  // the commands above the limit sit 32768 higher
+}  // namespace
+
+int MenuItemId(int command) {
+    return command >= kMenuIdLimit ? command - kShift : command;
+}
+
+int CommandOfMenuItem(int itemId) {
+    const bool runTimeRange = itemId >= cmd::kFirstPlugin && itemId <= cmd::kLastWaveFile;
+    const bool shifted = itemId >= 0 && itemId < kMenuIdLimit && !runTimeRange;
+    return shifted ? itemId + kShift : itemId;
+}
+
+const std::vector<Entry>& MenuBar() {
+    static const std::vector<Entry> bar = {
+        Submenu(
+            "&File",
+            {
+                Item(cmd::kNew, "&New\t Ctrl + N", "Create new workspace/nNew"),
+                Separator(),
+                Item(cmd::kLoadWave, "Load Wave...\tCtrl + L",
+                     "Opens wave file and inserts it into workspace."),
+                Item(cmd::kCloseWave, "Close Wave", "Unloads actually selected wave."),
+                Item(cmd::kRenderToFile, "Render to file...", "Saves workspace to wave file."),
+                Item(cmd::kExit, "E&xit", "Quit the application; prompts to save documents\nExit"),
+            }),
+        Submenu("&Edit",
+                {
+                    Item(cmd::kCut, "Cu&t\tCtrl+X",
+                         "Cut the selection and put it on the Clipboard\nCut"),
+                    Item(cmd::kCopy, "&Copy\tCtrl+C",
+                         "Copy the selection and put it on the Clipboard\nCopy"),
+                    Item(cmd::kPaste, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste"),
+                    Item(cmd::kDelete, "&Delete\tCtrl+Q", "Delete the selection\nDelete"),
+                }),
+        Submenu("VST Plugins",
+                {
+                    Item(cmd::kEditPlugin, "Edit plugin...."),
+                    Item(cmd::kRemovePlugin, "Remove plugin"),
+                    Separator(),
+                }),
+        Submenu("&View",
+                {
+                    Submenu("Toolbars",
+                            {
+                                Check(cmd::kToggleEditBar, "&Edit",
+                                      "Show or hide the edit toolbar\nToggle ToolBar"),
+                                Check(cmd::kToggleNavigationBar, "&Navigation",
+                                      "Show or hide the navigation toolbar\nToggle ToolBar"),
+                                Check(cmd::kToggleZoomBar, "&Zoom", "Show or hide the zoom toobar"),
+                            }),
+                    Check(cmd::kToggleStatusBar, "&Status Bar",
+                          "Show or hide the status bar\nToggle StatusBar"),
+                    Separator(),
+                    Check(cmd::kShowWorkspace, "&Workspace", ""),
+                    Separator(),
+                    Submenu("Wave files", {Item(cmd::kNoFilesLoaded, "No files loaded")}),
+                }),
+        Submenu("&Help",
+                {
+                    Item(cmd::kAbout, "&About Orvane...",
+                         "Display program information, version number and copyright\nAbout"),
+                }),
+    };
+    return bar;
+}
+
+const char* Prompt(int id) {
+    if (const char* found = FindPrompt(MenuBar(), id)) {
+        return found;
+    }
+    const auto& toolbar = ToolbarPrompts();
+    const auto it = toolbar.find(id);
+    return it != toolbar.end() ? it->second : "";
+}
+
+std::string StatusText(int id) {
+    const std::string prompt = Prompt(id);
+    return prompt.substr(0, prompt.find('\n'));
+}
+
+std::string Tooltip(int id) {
+    const std::string prompt = Prompt(id);
+    const size_t newline = prompt.find('\n');
+    return newline == std::string::npos ? "" : prompt.substr(newline + 1);
+}
+
+const std::vector<Accelerator>& Accelerators() {
+    static const std::vector<Accelerator> keys = {
+        {wxACCEL_CTRL, 'V', cmd::kPaste},         {wxACCEL_CTRL, 'X', cmd::kCut},
+        {wxACCEL_SHIFT, WXK_DELETE, cmd::kCut},   {wxACCEL_CTRL, WXK_INSERT, cmd::kCopy},
+        {wxACCEL_SHIFT, WXK_INSERT, cmd::kPaste}, {wxACCEL_NORMAL, WXK_CANCEL, cmd::kCopy},
+        {wxACCEL_ALT, WXK_BACK, cmd::kUndo},      {wxACCEL_CTRL, 'Z', cmd::kUndo},
+        {wxACCEL_NORMAL, WXK_F6, cmd::kNextPane}, {wxACCEL_SHIFT, WXK_F6, cmd::kPrevPane},
+    };
+    return keys;
+}
+
+const std::vector<ToolBar>& ToolBars() {
+    static const std::vector<ToolBar> bars = {
+        {"edit", {cmd::kCut, cmd::kCopy, cmd::kPaste}},
+        {"navigation", {cmd::kPlay, cmd::kStop, cmd::kPause}},
+        {"zoom", {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomOutFull}},
+    };
+    return bars;
+}
+
+}  // namespace menu

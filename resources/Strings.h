@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+/// The string table: the texts of the messages and panes, by their fixed ids.
+namespace str {
+
+inline constexpr uint32_t kAppTitle = 128;            // also 57344
+inline constexpr uint32_t kReady = 57345;             // the status bar's idle text
+inline constexpr uint32_t kPluginInitFailed = 61204;  // a plug-in could not be loaded
+inline constexpr uint32_t kAudioInitFailed = 61205;   // the sound device did not open
+inline constexpr uint32_t kFlushWorkspace = 61206;    // New asks before clearing
+inline constexpr uint32_t kLibraryNotFreed = 61207;   // a plug-in library stayed loaded
+inline constexpr uint32_t kOpenFileFailed = 61208;    // Load Wave refused a file
+
+/// The text of string `id`, or "" for an id the table does not hold.
+const char* Text(uint32_t id);
+
+}  // namespace str

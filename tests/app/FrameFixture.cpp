@@ -1,0 +1,98 @@
+#include "app/FrameFixture.h"
+
+#include "resources/CommandIds.h"
+#include "resources/MenuResource.h"
+
+namespace testing_support {
+
+void FrameFixture::SetUp() {
+    previousDirectory = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    std::filesystem::create_directory("vstplugs");
+    for (const std::string& plugin : Plugins()) {
+        std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
+                                   "vstplugs/" + plugin);
+    }
+    platform::SetMessageBoxHook([this](const platform::MessageRequest& request) {
+        messages.push_back(request);
+        if (answers.empty()) {
+            return platform::MessageAnswer::kOk;
+        }
+        const platform::MessageAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    });
+    BeforeFrame();
+    frame = new CMainFrame({audio, files});
+    frame->Show();
+    ProcessPendingUi(frame);
+}
+
+void FrameFixture::TearDown() {
+    if (frame != nullptr) {
+        DestroyNow(frame);
+    }
+    platform::SetMessageBoxHook({});
+    std::filesystem::current_path(previousDirectory);
+}
+
+std::string FrameFixture::MakeWav(const std::string& name, uint32_t frames, uint32_t id) {
+    const std::string path = dir.File(name);
+    WriteWav(path, MakeFrames(id, frames));
+    return path;
+}
+
+void FrameFixture::LoadThroughDialog(const std::string& path) {
+    files.toOpen.push_back(path);
+    Command(cmd::kLoadWave);
+}
+
+void FrameFixture::Command(int id) {
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(frame);
+    frame->ProcessWindowEvent(event);
+    ProcessPendingUi(frame);
+}
+
+void FrameFixture::UpdateUi() {
+    // The first reaches the menus, the second the toolbars.
+    frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    frame->UpdateWindowUI(wxUPDATE_UI_RECURSE | wxUPDATE_UI_FROMIDLE);
+}
+
+wxAuiToolBar* FrameFixture::ToolBarWith(int id) const {
+    for (wxWindow* child : frame->GetChildren()) {
+        auto* toolBar = dynamic_cast<wxAuiToolBar*>(child);
+        if (toolBar != nullptr && toolBar->FindTool(id) != nullptr) {
+            return toolBar;
+        }
+    }
+    return nullptr;
+}
+
+bool FrameFixture::Enabled(int id) {
+    UpdateUi();
+    if (wxMenuItem* item = frame->GetMenuBar()->FindItem(menu::MenuItemId(id))) {
+        return item->IsEnabled();
+    }
+    wxAuiToolBar* toolBar = ToolBarWith(id);
+    EXPECT_NE(toolBar, nullptr) << "no menu item and no button for " << id;
+    return toolBar != nullptr && toolBar->GetToolEnabled(id);
+}
+
+bool FrameFixture::Checked(int id) {
+    UpdateUi();
+    wxMenuItem* item = frame->GetMenuBar()->FindItem(menu::MenuItemId(id));
+    EXPECT_NE(item, nullptr) << "no menu item " << id;
+    return item != nullptr && item->IsChecked();
+}
+
+std::vector<wxString> FrameFixture::MessageTexts() const {
+    std::vector<wxString> texts;
+    for (const auto& m : messages) {
+        texts.push_back(m.text);
+    }
+    return texts;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,162 @@
+// "Render to file...": the dialog's layout and buttons, the render it runs, and the main
+// window's command that opens it.
+
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/gauge.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+
+#include "app/FrameFixture.h"
+#include "playback/WavePlayer.h"
+#include "render/RenderDialog.h"
+#include "resources/CommandIds.h"
+
+using namespace testing_support;
+
+namespace {
+
+class RenderDialogTest : public FrameFixture {
+public:
+    void SetUp() override {
+        FrameFixture::SetUp();
+        frame->LoadWave(MakeWav("source.wav", 10000), "source.wav");
+        frame->GetWorkspace().DeleteRange(1000, 10000);  // 1000 frames of a 10000-frame file
+        dialog = new RenderDialog(frame, files);
+        dialog->Attach(&frame->Host(), &frame->GetWorkspace());
+        dialog->Show();
+        ProcessPendingUi(dialog);
+    }
+    void TearDown() override {
+        dialog->Destroy();
+        FrameFixture::TearDown();
+    }
+    void Click(wxButton* button) {
+        wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+        event.SetEventObject(button);
+        button->ProcessWindowEvent(event);
+        ProcessPendingUi(dialog);
+    }
+    wxButton* SelectButton() const { return wxDynamicCast(dialog->FindWindow(1002), wxButton); }
+
+    RenderDialog* dialog = nullptr;
+};
+
+TEST_F(RenderDialogTest, LaidOutInDialogUnitsInTabOrder) {
+    EXPECT_EQ(dialog->GetTitle(), "Dialog");
+    EXPECT_EQ(dialog->GetClientSize(), dialog->ConvertDialogToPixels(wxSize(266, 111)));
+    const struct {
+        int id;
+        const char* label;
+        wxRect units;
+    } controls[] = {
+        {1003, "", {65, 30, 190, 15}},     {1002, "Select", {5, 30, 50, 15}},
+        {1006, "Start", {10, 90, 50, 15}}, {wxID_CANCEL, "Close", {209, 90, 50, 14}},
+        {1004, "", {5, 65, 250, 15}},
+    };
+    const wxWindowList& children = dialog->GetChildren();
+    size_t order = 0;
+    for (const auto& c : controls) {
+        wxWindow* control = dialog->FindWindow(c.id);
+        ASSERT_NE(control, nullptr) << c.id;
+        EXPECT_EQ(control, children[order++]) << "tab order, control " << c.id;
+        EXPECT_EQ(control->GetPosition(), dialog->ConvertDialogToPixels(c.units.GetPosition()));
+        EXPECT_EQ(control->GetSize(), dialog->ConvertDialogToPixels(c.units.GetSize()));
+        if (*c.label != '\0') {
+            EXPECT_EQ(control->GetLabel(), c.label);
+        }
+    }
+    EXPECT_EQ(children[5]->GetLabel(), "Select file:");
+    EXPECT_EQ(children[6]->GetLabel(), "Progress:");
+    EXPECT_EQ(dialog->GetDefaultItem(), dialog->StartButton());
+}
+
+TEST_F(RenderDialogTest, SelectOffersDumpWavAndFillsTheField) {
+    Click(SelectButton());  // cancelled
+    EXPECT_EQ(files.lastSaveName, "dump.wav");
+    EXPECT_EQ(dialog->PathField()->GetValue(), "");
+    files.toSave.push_back(dir.File("chosen.wav"));
+    Click(SelectButton());
+    EXPECT_EQ(dialog->PathField()->GetValue(), dir.File("chosen.wav"));
+}
+
+TEST_F(RenderDialogTest, StartRendersExactlyTheWorkspaceOnce) {
+    const std::string out = dir.File("out.wav");
+    dialog->PathField()->ChangeValue(out);
+    Click(dialog->StartButton());
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadBytes(out).size(), 44u + 4000u) << "1000 frames, not the 1024 of two blocks";
+    EXPECT_FALSE(dialog->StartButton()->IsEnabled()) << "one render per opening";
+    EXPECT_TRUE(dialog->CloseButton()->IsEnabled());
+    EXPECT_EQ(dialog->GetDefaultItem(), dialog->CloseButton());
+    EXPECT_EQ(dialog->ProgressBar()->GetValue(), dialog->ProgressBar()->GetRange())
+        << "the bar ends full";
+}
+
+TEST_F(RenderDialogTest, UncreatableOutputIsNamedAndLeavesBothButtons) {
+    const std::string out = dir.File("missing/out.wav");
+    dialog->PathField()->ChangeValue(out);
+    Click(dialog->StartButton());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.Contains(out)) << messages[0].text;
+    EXPECT_TRUE(messages[0].text.Contains("No such file or directory")) << messages[0].text;
+    EXPECT_TRUE(dialog->StartButton()->IsEnabled());
+    EXPECT_TRUE(dialog->CloseButton()->IsEnabled());
+
+    // The source is held by the workspace: refused, and left intact.
+    const std::string source = dir.File("source.wav");
+    const uint64_t sum = Checksum(source);
+    dialog->PathField()->ChangeValue(source);
+    Click(dialog->StartButton());
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(Checksum(source), sum);
+}
+
+TEST_F(RenderDialogTest, PathsLongerThan256CharactersAreRefused) {
+    // A path that could be created, but is longer than the field allows.
+    const std::string folder = dir.File(std::string(120, 'a') + "/" + std::string(120, 'b'));
+    std::filesystem::create_directories(folder);
+    const std::string longPath = folder + "/out.wav";
+    ASSERT_GT(longPath.size(), 256u);
+    files.toSave.push_back(longPath);
+    Click(SelectButton());
+    EXPECT_EQ(dialog->PathField()->GetValue(), longPath) << "shown whole, not cut";
+    Click(dialog->StartButton());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Please enter no more than 256 characters.");
+    EXPECT_TRUE(dialog->StartButton()->IsEnabled());
+    EXPECT_FALSE(std::filesystem::exists(longPath));
+}
+
+// Answers the render dialog when it runs modally, after looking at the world through `look`.
+class ExpectRenderDialog : public wxExpectModalBase<RenderDialog> {
+public:
+    explicit ExpectRenderDialog(std::function<void()> look) : look_(std::move(look)) {}
+
+protected:
+    int OnInvoked(RenderDialog*) const override {
+        look_();
+        return wxID_CANCEL;
+    }
+
+private:
+    std::function<void()> look_;
+};
+
+class RenderCommand : public FrameFixture {};
+
+TEST_F(RenderCommand, EnabledWithAudioAndStopsPlaybackBeforeTheDialog) {
+    EXPECT_FALSE(Enabled(cmd::kRenderToFile));
+    frame->LoadWave(MakeWav("a.wav", 100000), "a.wav");
+    EXPECT_TRUE(Enabled(cmd::kRenderToFile));
+    Command(cmd::kShowWorkspace);
+    Command(cmd::kPlay);
+    ASSERT_TRUE(frame->Player().IsPlaying());
+    EXPECT_TRUE(Enabled(cmd::kRenderToFile)) << "playback does not disable it";
+    bool stoppedBeforeDialog = false;
+    wxTEST_DIALOG(Command(cmd::kRenderToFile),
+                  ExpectRenderDialog([&] { stoppedBeforeDialog = !frame->Player().IsPlaying(); }));
+    EXPECT_TRUE(stoppedBeforeDialog);
+}
+
+}  // namespace
