@@ -12,6 +12,22 @@ void Store(uint8_t* p, Rgb colour) {
     p[2] = uint8_t(colour);
 }
 
+// The coordinates a line from `from` towards `to` covers, in either direction, without `to`
+// itself, clipped to [0, limit). Empty (first > last) when nothing is left.
+struct Span {
+    int first;
+    int last;
+};
+
+Span LineSpan(int from, int to, int limit) {
+    if (from == to) {
+        return {0, -1};
+    }
+    const int first = from < to ? from : to + 1;
+    const int last = from < to ? to - 1 : from;
+    return {std::max(first, 0), std::min(last, limit - 1)};
+}
+
 }  // namespace
 
 void PixelRaster::Resize(int w, int h) {
@@ -45,28 +61,21 @@ Rgb PixelRaster::Pixel(int x, int y) const {
 }
 
 void PixelRaster::VerticalLine(int x, int y0, int y1, Rgb colour) {
-    if (x < 0 || x >= width || y0 == y1) {
+    if (x < 0 || x >= width) {
         return;
     }
-    // The drawn rows are y0 up to, not including, y1, in either direction.
-    int top = y0 < y1 ? y0 : y1 + 1;
-    int bottom = y0 < y1 ? y1 - 1 : y0;
-    top = std::max(top, 0);
-    bottom = std::min(bottom, height - 1);
-    for (int y = top; y <= bottom; ++y) {
+    const Span rows = LineSpan(y0, y1, height);
+    for (int y = rows.first; y <= rows.last; ++y) {
         Store(At(x, y), colour);
     }
 }
 
 void PixelRaster::HorizontalLine(int x0, int x1, int y, Rgb colour) {
-    if (y < 0 || y >= height || x0 == x1) {
+    if (y < 0 || y >= height) {
         return;
     }
-    int left = x0 < x1 ? x0 : x1 + 1;
-    int right = x0 < x1 ? x1 - 1 : x0;
-    left = std::max(left, 0);
-    right = std::min(right, width - 1);
-    for (int x = left; x <= right; ++x) {
+    const Span columns = LineSpan(x0, x1, width);
+    for (int x = columns.first; x <= columns.last; ++x) {
         Store(At(x, y), colour);
     }
 }

@@ -15,34 +15,22 @@ using view_math::ToFrames;
 // ---- Source ----
 
 void WaveformView::ShowSource(int index) {
-    fullRepaint = true;
     fileIndex = uint8_t(index);
-    if (index == -1) {
-        showWorkspace = true;
-        viewLength = workspace != nullptr ? workspace->TotalLength() : 0;
-    } else {
-        showWorkspace = false;
-        viewLength = workspace != nullptr ? workspace->FileLength(uint32_t(index)) : 0;
-    }
-    viewStart = 0;
-    selectionStart = 0;
-    selectionLength = 0;
-    InvalidateAll(true);
+    ShowWholeSource(index == -1);
     Update();
 }
 
 void WaveformView::OnShowWaveFile(wxCommandEvent& event) {
     fileIndex = uint8_t(event.GetId() - cmd::kFirstWaveFile);
-    showWorkspace = false;
-    viewStart = 0;
-    viewLength = SourceLength();
-    selectionStart = 0;
-    selectionLength = 0;
-    InvalidateAll(true);
+    ShowWholeSource(false);
 }
 
 void WaveformView::OnShowWorkspace(wxCommandEvent&) {
-    showWorkspace = true;
+    ShowWholeSource(true);
+}
+
+void WaveformView::ShowWholeSource(bool workspaceShown) {
+    showWorkspace = workspaceShown;
     viewStart = 0;
     viewLength = SourceLength();
     selectionStart = 0;
@@ -91,20 +79,23 @@ void WaveformView::FitViewToSource() {
 }
 
 void WaveformView::OnCut(wxCommandEvent&) {
-    if (workspace == nullptr) {
-        return;
-    }
-    workspace->CutRange(selectionStart, RangeEnd(selectionStart, selectionLength));
-    FitViewToSource();
-    selectionLength = 0;
-    InvalidateAll(true);
+    RemoveSelection(true);
 }
 
 void WaveformView::OnDelete(wxCommandEvent&) {
+    RemoveSelection(false);
+}
+
+void WaveformView::RemoveSelection(bool toClipboard) {
     if (workspace == nullptr) {
         return;
     }
-    workspace->DeleteRange(selectionStart, RangeEnd(selectionStart, selectionLength));
+    const uint32_t end = RangeEnd(selectionStart, selectionLength);
+    if (toClipboard) {
+        workspace->CutRange(selectionStart, end);
+    } else {
+        workspace->DeleteRange(selectionStart, end);
+    }
     FitViewToSource();
     selectionLength = 0;
     InvalidateAll(true);

@@ -111,8 +111,13 @@ private:
     /// Asks for a repaint of the whole view. With erase the picture is wiped, so the next
     /// paint redraws the waveform rather than only moving the band.
     void InvalidateAll(bool erase);
+    /// Shows all of the workspace, or of file `fileIndex`, with no selection.
+    void ShowWholeSource(bool workspaceShown);
     /// Shortens the visible range where it reaches past the end of the source.
     void FitViewToSource();
+    /// Cut (onto the clipboard) or Delete: removes the selected frames from the workspace and
+    /// leaves an empty selection where they began.
+    void RemoveSelection(bool toClipboard);
 
     /// Brings the buffer up to date, as one paint does: the waveform when a full repaint is
     /// due, then the band.
