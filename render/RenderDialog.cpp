@@ -1,11 +1,11 @@
 #include "render/RenderDialog.h"
 
 #include <wx/button.h>
+#include <wx/evtloop.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
 #include <wx/stopwatch.h>
 #include <wx/textctrl.h>
-#include <wx/utils.h>
 
 #include "audio/Workspace.h"
 #include "platform/gui/FileChooser.h"
@@ -109,12 +109,14 @@ void RenderDialog::OnStart(wxCommandEvent&) {
 void RenderDialog::ShowProgress(uint32_t frame, uint32_t length) {
     const int value = length == 0 ? 0 : static_cast<int>(uint64_t{frame} * kGaugeSteps / length);
     progressBar->SetValue(std::min(value, kGaugeSteps));
-    // GTK paints only from its main loop: let it paint now and then, with every window
-    // disabled, so the bar moves while nothing takes input.
+    // GTK paints only from its main loop: let it paint now and then. Only drawing events
+    // are handled here; the user's input waits until the render is over.
     const long now = wxGetLocalTimeMillis().ToLong();
-    if (now - lastRepaintMs >= kRepaintIntervalMs || frame == length) {
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    if (loop != nullptr && (now - lastRepaintMs >= kRepaintIntervalMs || frame == length)) {
         lastRepaintMs = now;
-        wxSafeYield(nullptr, true);
+        progressBar->Refresh();
+        loop->YieldFor(wxEVT_CATEGORY_UI);
     }
 }
 
