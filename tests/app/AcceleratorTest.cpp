@@ -32,18 +32,7 @@ class Accelerators : public FrameFixture {
 public:
     // A selection in the workspace and a filled clipboard: every edit command is enabled.
     void PrepareEdits() {
-        WaveformView* view = frame->View();
-        const auto mouse = [view](wxEventType type, int x, bool left) {
-            wxMouseEvent event(type);
-            event.SetEventObject(view);
-            event.SetPosition(wxPoint(x, 20));
-            event.SetLeftDown(left);
-            view->HandleWindowEvent(event);
-        };
-        mouse(wxEVT_MOTION, 10, false);
-        mouse(wxEVT_LEFT_DOWN, 10, true);
-        mouse(wxEVT_MOTION, 40, true);
-        mouse(wxEVT_LEFT_UP, 40, false);
+        DragInView(10, 40);
         frame->GetWorkspace().CopyRange(0, 100);
         UpdateUi();  // the menu items' state, as opening the menu would bring it
         ProcessPendingUi(frame);

@@ -24,18 +24,7 @@ TEST_F(EndToEnd, SelectCopyPasteAndPlayTheEditedAudio) {
     WaveformView* view = frame->View();
     ASSERT_FALSE(view->IsWorkspaceShown());
 
-    // Select pixels 10 to 30 of the file shown alone.
-    const auto mouse = [view](wxEventType type, int x, bool left) {
-        wxMouseEvent event(type);
-        event.SetEventObject(view);
-        event.SetPosition(wxPoint(x, 20));
-        event.SetLeftDown(left);
-        view->HandleWindowEvent(event);
-    };
-    mouse(wxEVT_MOTION, 10, false);  // the move a closing file dialog leaves behind
-    mouse(wxEVT_LEFT_DOWN, 10, true);
-    mouse(wxEVT_MOTION, 30, true);
-    mouse(wxEVT_LEFT_UP, 30, false);
+    DragInView(10, 30);  // a range of the file shown alone
     const uint32_t copyStart = view->SelectionStart();
     const uint32_t copyLength = view->SelectionLength();
     ASSERT_GT(copyLength, 0u);
@@ -43,8 +32,7 @@ TEST_F(EndToEnd, SelectCopyPasteAndPlayTheEditedAudio) {
 
     Command(cmd::kShowWorkspace);
     ASSERT_TRUE(view->IsWorkspaceShown());
-    mouse(wxEVT_LEFT_DOWN, 5, true);  // a click sets the insertion point
-    mouse(wxEVT_LEFT_UP, 5, false);
+    DragInView(5, 5);  // a click sets the insertion point
     const uint32_t insertAt = view->SelectionStart();
     Command(cmd::kPaste);
     ASSERT_EQ(frame->GetWorkspace().TotalLength(), frames + copyLength);

@@ -2,6 +2,7 @@
 
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
+#include "view/WaveformView.h"
 
 namespace testing_support {
 
@@ -45,6 +46,24 @@ std::string FrameFixture::MakeWav(const std::string& name, uint32_t frames, uint
 void FrameFixture::LoadThroughDialog(const std::string& path) {
     files.toOpen.push_back(path);
     Command(cmd::kLoadWave);
+}
+
+void FrameFixture::DragInView(int a, int b) {
+    WaveformView* view = frame->View();
+    const auto mouse = [view](wxEventType type, int x, bool left) {
+        wxMouseEvent event(type);
+        event.SetEventObject(view);
+        event.SetPosition(wxPoint(x, view->GetClientSize().y / 2));
+        event.SetLeftDown(left);
+        view->HandleWindowEvent(event);
+    };
+    mouse(wxEVT_MOTION, a, false);
+    mouse(wxEVT_LEFT_DOWN, a, true);
+    if (b != a) {
+        mouse(wxEVT_MOTION, b, true);
+    }
+    mouse(wxEVT_LEFT_UP, b, false);
+    ProcessPendingUi(frame);
 }
 
 void FrameFixture::Command(int id) {

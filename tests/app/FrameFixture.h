@@ -62,6 +62,9 @@ public:
     std::string MakeWav(const std::string& name, uint32_t frames, uint32_t id = 1);
     /// "Load Wave..." answered with `path`.
     void LoadThroughDialog(const std::string& path);
+    /// A left-button drag over the view from pixel column a to b (a == b: a click). It starts
+    /// with a plain move, as the pointer leaves a closing file dialog behind.
+    void DragInView(int a, int b);
     /// Sends command `id` to the frame as a menu, toolbar or shortcut would.
     void Command(int id);
     /// Brings every menu item and toolbar button up to date, as idle time and menu opening do.

@@ -18,22 +18,7 @@ class UpdateRules : public FrameFixture {
 public:
     std::vector<std::string> Plugins() const override { return {"passthrough.so", "gain.so"}; }
 
-    // Selects pixels [a, b) of the view with a left-button drag.
-    void Select(int a, int b) {
-        WaveformView* view = frame->View();
-        const auto mouse = [view](wxEventType type, int x, bool left) {
-            wxMouseEvent event(type);
-            event.SetEventObject(view);
-            event.SetPosition(wxPoint(x, view->GetClientSize().y / 2));
-            event.SetLeftDown(left);
-            view->HandleWindowEvent(event);
-        };
-        mouse(wxEVT_MOTION, a, false);  // the move a closing file dialog leaves behind
-        mouse(wxEVT_LEFT_DOWN, a, true);
-        mouse(wxEVT_MOTION, b, true);
-        mouse(wxEVT_LEFT_UP, b, false);
-        ProcessPendingUi(frame);
-    }
+    void Select(int a, int b) { DragInView(a, b); }
 };
 
 struct Situation {
