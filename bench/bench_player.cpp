@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "SineSourceFile.h"
 #include "audio/Workspace.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
@@ -73,27 +74,10 @@ public:
     LoopbackQueue* last = nullptr;
 };
 
-std::string MakeSource() {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("orvane-bench-player-" + std::to_string(getpid()) + ".wav"))
-                                 .string();
-    std::vector<int16_t> samples(2 * size_t{kFrames});
-    for (uint32_t k = 0; k < kFrames; ++k) {
-        samples[2 * k] = static_cast<int16_t>(10000 * std::sin(k * 0.0627));
-        samples[2 * k + 1] = static_cast<int16_t>(10000 * std::sin(k * 0.0311));
-    }
-    WaveFile wav;
-    if (!wav.Open(path.c_str(), WaveFile::kWrite) || !wav.WriteHeader(kFrames) ||
-        wav.WriteFrames(samples.data(), kFrames) != kFrames) {
-        std::abort();
-    }
-    return path;
-}
-
 void RunRefills(benchmark::State& state, const std::string& library) {
-    static const std::string source = MakeSource();
+    static const SineSourceFile source("player", kFrames);  // written once, on first use
     Workspace workspace;
-    if (!workspace.AddFile(source.c_str())) {
+    if (!workspace.AddFile(source.Path())) {
         state.SkipWithError("cannot open the source");
         return;
     }

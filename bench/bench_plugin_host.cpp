@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "SineSourceFile.h"
 #include "audio/Workspace.h"
 #include "plugins/PluginHost.h"
 
@@ -21,37 +22,10 @@ namespace {
 constexpr uint32_t kFrames = 60 * 44100;
 constexpr uint32_t kBlock = 512;
 
-// A generated source file for the whole run, written through WaveFile, removed at exit.
-class SourceFile {
-public:
-    SourceFile()
-        : path_((std::filesystem::temp_directory_path() /
-                 ("orvane-bench-host-" + std::to_string(getpid()) + ".wav"))
-                    .string()) {
-        std::vector<int16_t> samples(2 * static_cast<size_t>(kFrames));
-        for (uint32_t k = 0; k < kFrames; ++k) {
-            const double phase = 2.0 * M_PI * 440.0 * k / 44100.0;
-            samples[2 * k] = static_cast<int16_t>(12000 * std::sin(phase));
-            samples[2 * k + 1] = static_cast<int16_t>(12000 * std::cos(phase));
-        }
-        WaveFile wav;
-        if (!wav.Open(path_.c_str(), WaveFile::kWrite) || !wav.WriteHeader(kFrames) ||
-            wav.WriteFrames(samples.data(), kFrames) != kFrames || wav.Close() != 0) {
-            std::fprintf(stderr, "cannot write %s\n", path_.c_str());
-            std::abort();
-        }
-    }
-    ~SourceFile() { std::filesystem::remove(path_); }
-    const char* Path() const { return path_.c_str(); }
-
-private:
-    std::string path_;
-};
-
 // Runs the whole workspace through a host whose chain holds the given library (none when
 // `library` is empty).
 void RunChain(benchmark::State& state, const std::string& library) {
-    static const SourceFile source;  // written once, on first use
+    static const SineSourceFile source("host", kFrames);  // written once, on first use
     Workspace workspace;
     if (!workspace.AddFile(source.Path())) {
         state.SkipWithError("cannot open the source file");
