@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "SineSourceFile.h"
+#include "BenchSetup.h"
 #include "audio/Workspace.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
@@ -77,16 +77,8 @@ public:
 void RunRefills(benchmark::State& state, const std::string& library) {
     static const SineSourceFile source("player", kFrames);  // written once, on first use
     Workspace workspace;
-    if (!workspace.AddFile(source.Path())) {
-        state.SkipWithError("cannot open the source");
-        return;
-    }
     PluginHost host(&workspace);
-    const std::filesystem::path path(library);
-    host.Configure(44100, 2048, path.parent_path().string());
-    if (!library.empty() &&
-        host.LoadPlugin(path.filename().string(), 0, true, nullptr) == nullptr) {
-        state.SkipWithError((library + ": " + host.LastLoadError()).c_str());
+    if (!PrepareChain(state, source, workspace, host, library)) {
         return;
     }
     LoopbackOutput output;

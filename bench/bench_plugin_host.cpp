@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "SineSourceFile.h"
+#include "BenchSetup.h"
 #include "audio/Workspace.h"
 #include "plugins/PluginHost.h"
 
@@ -27,16 +27,8 @@ constexpr uint32_t kBlock = 512;
 void RunChain(benchmark::State& state, const std::string& library) {
     static const SineSourceFile source("host", kFrames);  // written once, on first use
     Workspace workspace;
-    if (!workspace.AddFile(source.Path())) {
-        state.SkipWithError("cannot open the source file");
-        return;
-    }
     PluginHost host(&workspace);
-    const std::filesystem::path path(library);
-    host.Configure(44100, 2048, path.parent_path().string());
-    if (!library.empty() &&
-        host.LoadPlugin(path.filename().string(), 0, true, nullptr) == nullptr) {
-        state.SkipWithError((library + ": " + host.LastLoadError()).c_str());
+    if (!PrepareChain(state, source, workspace, host, library)) {
         return;
     }
     std::vector<uint32_t> block(kBlock);

@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "audio/WaveFile.h"
+#include "audio/Workspace.h"
+#include "plugins/PluginHost.h"
 
 /// A generated stereo sine (440 Hz, left sine, right cosine) of `frames` frames in a
 /// temporary WAV file, written through WaveFile and removed when the object goes.
@@ -41,3 +45,22 @@ public:
 private:
     std::string path_;
 };
+
+/// Opens `source` into `workspace`, configures `host` for 44100 Hz and 2048-byte blocks and,
+/// unless `library` is empty, loads that plug-in library into the chain. False (with the
+/// benchmark skipped and told why) when any of it fails.
+inline bool PrepareChain(benchmark::State& state, const SineSourceFile& source,
+                         Workspace& workspace, PluginHost& host, const std::string& library) {
+    if (!workspace.AddFile(source.Path())) {
+        state.SkipWithError("cannot open the source file");
+        return false;
+    }
+    const std::filesystem::path path(library);
+    host.Configure(44100, 2048, path.parent_path().string());
+    if (!library.empty() &&
+        host.LoadPlugin(path.filename().string(), 0, true, nullptr) == nullptr) {
+        state.SkipWithError((library + ": " + host.LastLoadError()).c_str());
+        return false;
+    }
+    return true;
+}
