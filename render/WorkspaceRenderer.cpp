@@ -32,7 +32,7 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
         return fail();
     }
     // The host's block may be larger than ours; the buffer holds a whole one of either.
-    std::vector<uint8_t> block(std::max<size_t>(kBlockFrames * 4, PluginHost::BlockSize()));
+    std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, PluginHost::BlockSize()));
     for (uint32_t position = 0; position < length; position += kBlockFrames) {
         uint32_t framesRead = 0;
         host.Process(block.data(), framesRead, position);
@@ -40,8 +40,7 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
         // file came up short, so the file always holds what its header announces.
         const uint32_t frames = std::min(kBlockFrames, length - position);
         if (framesRead < frames) {
-            std::fill(block.begin() + size_t{framesRead} * 4, block.begin() + size_t{frames} * 4,
-                      0);
+            std::fill(block.data() + size_t{framesRead} * 4, block.data() + size_t{frames} * 4, 0);
         }
         if (output.WriteFrames(block.data(), frames) != frames) {
             return fail();
