@@ -75,7 +75,8 @@ public:
 };
 
 void RunRefills(benchmark::State& state, const std::string& library) {
-    static const SineSourceFile source("player", kFrames);  // written once, on first use
+    static const GeneratedWavFile source("player", kFrames,
+                                         SineFrame);  // written once, on first use
     Workspace workspace;
     PluginHost host(&workspace);
     if (!PrepareChain(state, source, workspace, host, library)) {

@@ -25,7 +25,7 @@ constexpr uint32_t kBlock = 512;
 // Runs the whole workspace through a host whose chain holds the given library (none when
 // `library` is empty).
 void RunChain(benchmark::State& state, const std::string& library) {
-    static const SineSourceFile source("host", kFrames);  // written once, on first use
+    static const GeneratedWavFile source("host", kFrames, SineFrame);  // written once, on first use
     Workspace workspace;
     PluginHost host(&workspace);
     if (!PrepareChain(state, source, workspace, host, library)) {

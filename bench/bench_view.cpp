@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/WaveFile.h"
+#include "GeneratedWavFile.h"
 #include "audio/Workspace.h"
 #include "view/WaveformView.h"
 
@@ -28,48 +28,17 @@ constexpr int kWidth = 1280;
 constexpr int kHeight = 600;
 constexpr uint32_t kFramesPerSecond = 44100;
 
-// A generated source file of `seconds` of a 440 Hz tone, removed at exit.
-class SourceFile {
-public:
-    explicit SourceFile(uint32_t seconds) {
-        char pattern[] = "/tmp/orvane-bench-view-XXXXXX";
-        const int fd = mkstemp(pattern);
-        path_ = pattern;
-        const uint32_t frames = seconds * kFramesPerSecond;
-        const auto header = WaveFile::MakeHeader(frames);
-        bool ok = fd >= 0 && write(fd, header.data(), header.size()) == 44;
-        std::vector<int16_t> second(size_t{kFramesPerSecond} * 2);
-        for (uint32_t k = 0; k < kFramesPerSecond; ++k) {
-            const auto v = int16_t(20000 * std::sin(2 * M_PI * 440 * k / kFramesPerSecond));
-            second[2 * k] = v;
-            second[2 * k + 1] = int16_t(-v);
-        }
-        const auto bytes = ssize_t(second.size() * 2);
-        for (uint32_t s = 0; ok && s < seconds; ++s) {
-            ok = write(fd, second.data(), size_t(bytes)) == bytes;
-        }
-        if (fd >= 0) {
-            close(fd);
-        }
-        if (!ok) {
-            std::fprintf(stderr, "cannot write %s\n", path_.c_str());
-            std::abort();
-        }
-    }
-    ~SourceFile() { unlink(path_.c_str()); }
-    SourceFile(const SourceFile&) = delete;
-    SourceFile& operator=(const SourceFile&) = delete;
-    const char* Path() const { return path_.c_str(); }
-
-private:
-    std::string path_;
-};
-
-const SourceFile& Source(uint32_t seconds) {
-    static std::map<uint32_t, std::unique_ptr<SourceFile>> files;
+// A generated source file of `seconds` of a 440 Hz tone (the right channel inverted),
+// removed at exit.
+const GeneratedWavFile& Source(uint32_t seconds) {
+    static std::map<uint32_t, std::unique_ptr<GeneratedWavFile>> files;
     auto& file = files[seconds];
     if (!file) {
-        file = std::make_unique<SourceFile>(seconds);
+        file = std::make_unique<GeneratedWavFile>(
+            "view-" + std::to_string(seconds), seconds * kFramesPerSecond, [](uint32_t k) {
+                const auto v = int16_t(20000 * std::sin(2 * M_PI * 440 * k / kFramesPerSecond));
+                return GeneratedWavFile::Frame(v, int16_t(-v));
+            });
     }
     return *file;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "GeneratedWavFile.h"
 #include "audio/Workspace.h"
 
 namespace {
@@ -22,37 +23,9 @@ constexpr uint32_t kBlock = 512;
 constexpr int kEditsPerBatch = 100;
 
 // One 20 MB source file for the whole run, removed at exit.
-class SourceFile {
-public:
-    SourceFile() {
-        char pattern[] = "/tmp/orvane-bench-XXXXXX";
-        const int fd = mkstemp(pattern);
-        path_ = pattern;
-        const auto header = WaveFile::MakeHeader(kWorkspaceFrames);
-        std::vector<uint32_t> frames(kWorkspaceFrames);
-        for (uint32_t k = 0; k < kWorkspaceFrames; ++k) {
-            frames[k] = k * 2654435761u;
-        }
-        const bool ok =
-            fd >= 0 && write(fd, header.data(), header.size()) == 44 &&
-            write(fd, frames.data(), frames.size() * 4) == static_cast<ssize_t>(frames.size() * 4);
-        if (fd >= 0) {
-            close(fd);
-        }
-        if (!ok) {
-            std::fprintf(stderr, "cannot write %s\n", path_.c_str());
-            std::abort();
-        }
-    }
-    ~SourceFile() { unlink(path_.c_str()); }
-    const char* Path() const { return path_.c_str(); }
-
-private:
-    std::string path_;
-};
-
-const SourceFile& Source() {
-    static SourceFile file;
+const GeneratedWavFile& Source() {
+    static const GeneratedWavFile file("workspace", kWorkspaceFrames,
+                                       [](uint32_t k) { return k * 2654435761u; });
     return file;
 }
 
