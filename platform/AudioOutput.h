@@ -77,7 +77,8 @@ struct PcmFormat {
 };
 
 /// An open output device that plays queued buffers one after another, in queue order, and
-/// plays silence when nothing is queued or while paused.
+/// plays silence while paused. A device with nothing queued may stop its stream altogether;
+/// the next Write starts it again.
 ///
 /// Completions ("this buffer has been played") are delivered in queue order on a thread that
 /// belongs to the queue, never on the real-time audio thread.

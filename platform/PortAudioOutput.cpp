@@ -4,6 +4,11 @@
 // PortAudio's real-time thread copies queued bytes to the device and hands finished buffers
 // to the completion thread through a lock-free ring; the completion thread calls the owner.
 // The real-time callback never locks, allocates, logs or calls the owner.
+//
+// The stream runs only while something plays: the first buffer written to an idle queue starts
+// it, and the completion thread stops it once nothing has been queued for a short while. An
+// idle device therefore costs no CPU and holds no active stream (ALSA's null device would
+// otherwise spin a core, and a desktop would keep an output open for as long as we run).
 
 #include <alsa/asoundlib.h>
 #include <portaudio.h>
@@ -22,6 +27,11 @@ namespace platform {
 namespace {
 
 constexpr size_t kRingCapacity = 512;  // more than any player queues at once
+
+// How long the stream keeps running with nothing queued before it stops. A player queues its
+// first buffers one after another; without the linger a fast device could play the first one
+// out, stop, and start again (with a start's silence) between two of them.
+constexpr auto kIdleLinger = std::chrono::milliseconds(250);
 
 void IgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
@@ -55,14 +65,10 @@ public:
         }
     }
 
-    AudioResult Start(PaStream* stream) {
+    // The stream stays stopped until the first Write.
+    void Start(PaStream* stream) {
         stream_ = stream;
         completionThread_ = std::thread([this] { DeliverCompletions(); });
-        const PaError started = Pa_StartStream(stream_);
-        if (started != paNoError) {
-            ShutDown();
-        }
-        return ResultOf(started);
     }
 
     AudioResult Prepare(AudioBuffer& buffer) override {
@@ -81,6 +87,14 @@ public:
         const AudioResult admitted = buffer_rules::AdmitWrite(buffer);
         if (admitted != kAudioOk) {
             return admitted;
+        }
+        if (!running_) {
+            const PaError started = Pa_StartStream(stream_);
+            if (started != paNoError) {
+                buffer.flags.store(AudioBuffer::kPrepared, std::memory_order_release);
+                return ResultOf(started);
+            }
+            running_ = true;
         }
         queued_.fetch_add(1, std::memory_order_acq_rel);
         if (!toPlay_.Push(&buffer)) {
@@ -113,18 +127,21 @@ public:
         }
         std::unique_lock producer(writeMutex_);
         // Ask the real-time thread to hand back everything it holds; if it does not run (the
-        // stream stalled or stopped), stop the stream and do it here instead.
+        // stream stalled, or it is stopped), stop the stream and do it here instead. The
+        // stream then stays stopped until the next Write.
         const uint32_t request = resetRequest_.fetch_add(1, std::memory_order_acq_rel) + 1;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (resetAck_.load(std::memory_order_acquire) != request &&
+        while (running_ && resetAck_.load(std::memory_order_acquire) != request &&
                std::chrono::steady_clock::now() < deadline && Pa_IsStreamActive(stream_) == 1) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         if (resetAck_.load(std::memory_order_acquire) != request) {
-            Pa_AbortStream(stream_);
+            if (running_) {
+                Pa_AbortStream(stream_);
+                running_ = false;
+            }
             HandBackEverything();
             resetAck_.store(request, std::memory_order_release);
-            Pa_StartStream(stream_);
         }
         producer.unlock();  // the owner may queue again from its completion callback
         // Return only when the owner has seen every buffer come back. A paused device stays
@@ -202,7 +219,8 @@ private:
         doneSignal_.notify_one();
     }
 
-    // Completion thread: calls the owner for every handed-back buffer, in order.
+    // Completion thread: calls the owner for every handed-back buffer, in order, and stops
+    // the stream once nothing has been queued for kIdleLinger.
     void DeliverCompletions() {
         for (;;) {
             const uint32_t seen = doneSignal_.load(std::memory_order_acquire);
@@ -218,19 +236,53 @@ private:
             if (stopping_.load(std::memory_order_acquire)) {
                 return;
             }
-            doneSignal_.wait(seen, std::memory_order_acquire);
+            if (!LingerThenStopIfIdle(seen)) {
+                doneSignal_.wait(seen, std::memory_order_acquire);
+            }
         }
     }
 
+    // Completion thread. False when there is nothing to do until the next signal; true when
+    // something happened during the linger (a completion, a Write, shut-down).
+    bool LingerThenStopIfIdle(uint32_t seen) {
+        if (queued_.load(std::memory_order_acquire) != 0) {
+            return false;
+        }
+        {
+            std::lock_guard producer(writeMutex_);
+            if (!running_) {
+                return false;
+            }
+        }
+        // A short poll, once per playback: the signal has no timed wait.
+        const auto deadline = std::chrono::steady_clock::now() + kIdleLinger;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (doneSignal_.load(std::memory_order_acquire) != seen ||
+                stopping_.load(std::memory_order_acquire) ||
+                queued_.load(std::memory_order_acquire) != 0) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        std::lock_guard producer(writeMutex_);  // no Write can slip in between test and stop
+        if (running_ && queued_.load(std::memory_order_acquire) == 0) {
+            Pa_StopStream(stream_);  // plays out what the device holds, then the callback rests
+            running_ = false;
+        }
+        return false;
+    }
+
     PaError ShutDown() {
-        const PaError closed = Pa_CloseStream(stream_);  // stops the real-time thread first
-        stream_ = nullptr;
+        // The completion thread goes first: it may stop the stream, which must still exist.
         stopping_.store(true, std::memory_order_release);
         doneSignal_.fetch_add(1, std::memory_order_release);
         doneSignal_.notify_one();
         if (completionThread_.joinable()) {
             completionThread_.join();
         }
+        const PaError closed = Pa_CloseStream(stream_);  // stops the real-time thread first
+        stream_ = nullptr;
+        running_ = false;
         Pa_Terminate();
         return closed;
     }
@@ -240,6 +292,7 @@ private:
     PaStream* stream_ = nullptr;
 
     std::mutex writeMutex_;
+    bool running_ = false;  // the stream is started; guarded by writeMutex_
     SpscRing<AudioBuffer*, kRingCapacity> toPlay_;
     SpscRing<AudioBuffer*, kRingCapacity> done_;
     std::atomic<uint32_t> queued_{0};
@@ -303,10 +356,7 @@ public:
             Pa_Terminate();
             return ResultOf(error);
         }
-        const AudioResult started = opened->Start(stream);
-        if (started != kAudioOk) {
-            return started;
-        }
+        opened->Start(stream);
         queue = std::move(opened);
         return kAudioOk;
     }

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
+#include <thread>
 
 #include "platform/AudioOutput.h"
 #include "support/AlsaTestDevice.h"
@@ -55,6 +57,23 @@ protected:
             buffers[i].length = 2048;
         }
     }
+
+    // Bytes the device has played so far: the test device writes every callback's bytes.
+    uintmax_t CapturedBytes() const {
+        std::error_code error;
+        const uintmax_t size = std::filesystem::file_size(capture, error);
+        return error ? 0 : size;
+    }
+
+    void Queue(size_t first, size_t count) {
+        for (size_t i = first; i < first + count; ++i) {
+            ASSERT_EQ(queue->Prepare(buffers[i]), platform::kAudioOk);
+            ASSERT_EQ(queue->Write(buffers[i]), platform::kAudioOk);
+        }
+    }
+
+    // Longer than the queue keeps an idle stream running.
+    static constexpr auto kPastTheLinger = std::chrono::milliseconds(700);
 
     TempDir dir;
     std::string capture;
@@ -135,6 +154,65 @@ TEST_F(CapturedOutput, PausedQueueHoldsItsBuffersAndResetHandsThemAllBack) {
     const std::vector<uint8_t> played = ReadBytes(capture);
     EXPECT_TRUE(std::all_of(played.begin(), played.end(), [](uint8_t b) { return b == 0; }))
         << "nothing queued while paused was played";
+}
+
+// The test device is not paced: a running stream writes silence to the capture as fast as the
+// machine allows, so a capture that stops growing means no callback runs.
+TEST_F(CapturedOutput, IdleQueueRunsNoCallbackAndPlaysAgainFromTheFirstByte) {
+    if (!OpenQueue()) {
+        GTEST_SKIP() << "PortAudio cannot open ALSA's file device on this machine";
+    }
+    MakeBuffers(12);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(CapturedBytes(), 0u) << "an opened queue with nothing queued plays nothing";
+
+    Queue(0, 6);
+    ASSERT_TRUE(WaitForCompletions(6));
+    std::this_thread::sleep_for(kPastTheLinger);
+    const uintmax_t afterFirst = CapturedBytes();
+    EXPECT_GE(afterFirst, 6u * 2048);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(CapturedBytes(), afterFirst) << "the stream runs on after the last buffer played";
+
+    Queue(6, 6);
+    ASSERT_TRUE(WaitForCompletions(12));
+    std::this_thread::sleep_for(kPastTheLinger);
+    const uintmax_t afterSecond = CapturedBytes();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(CapturedBytes(), afterSecond);
+    ASSERT_EQ(queue->Close(), platform::kAudioOk);
+    queue.reset();
+
+    // Each batch arrives whole and in order, with nothing but silence around it.
+    const std::vector<uint8_t> played = ReadBytes(capture);
+    auto at = played.begin();
+    for (size_t batch = 0; batch < 2; ++batch) {
+        std::vector<uint8_t> expected;
+        for (size_t i = batch * 6; i < batch * 6 + 6; ++i) {
+            expected.insert(expected.end(), storage[i].begin(), storage[i].end());
+        }
+        const auto first = std::find_if(at, played.end(), [](uint8_t b) { return b; });
+        ASSERT_GE(static_cast<size_t>(played.end() - first), expected.size()) << "batch " << batch;
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), first)) << "batch " << batch;
+        at = first + static_cast<long>(expected.size());
+    }
+    EXPECT_TRUE(std::all_of(at, played.end(), [](uint8_t b) { return b == 0; }));
+}
+
+TEST_F(CapturedOutput, ResetLeavesTheStreamStopped) {
+    if (!OpenQueue()) {
+        GTEST_SKIP() << "PortAudio cannot open ALSA's file device on this machine";
+    }
+    MakeBuffers(16);
+    ASSERT_EQ(queue->Pause(), platform::kAudioOk);
+    Queue(0, 16);
+    ASSERT_EQ(queue->Reset(), platform::kAudioOk);
+    std::this_thread::sleep_for(kPastTheLinger);
+    const uintmax_t afterReset = CapturedBytes();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(CapturedBytes(), afterReset) << "a paused stream emptied by Reset keeps running";
+    ASSERT_EQ(queue->Restart(), platform::kAudioOk);
+    ASSERT_EQ(queue->Close(), platform::kAudioOk);
 }
 
 }  // namespace

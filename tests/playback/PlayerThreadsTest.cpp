@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -59,6 +60,59 @@ TEST_F(PlayerOnSoundCard, FortyBlocksReachTheDeviceExactly) {
     ASSERT_EQ(expected.size(), end - start) << "the test's frames are never silent";
     EXPECT_TRUE(heard == expected)
         << "heard " << heard.size() << " frames, expected " << expected.size();
+}
+
+uintmax_t CapturedBytes(const std::string& path) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
+// The test device writes every callback's bytes as fast as the machine allows: a capture
+// that stops growing means the stream stopped.
+bool CaptureStopsGrowing(const std::string& path) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));  // past the device's linger
+    const uintmax_t before = CapturedBytes(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return CapturedBytes(path) == before;
+}
+
+TEST_F(PlayerOnSoundCard, EndOfRangeAndStopLeaveTheDeviceIdleAndPlayStartsItAgainExactly) {
+    AlsaTestDevice alsa(dir.Path().string(), true);
+    auto output = platform::MakeSystemAudioOutput();
+    WavePlayer real(&host, *output);
+    if (!real.Open(2048, 16, 2, 44100, 16)) {
+        GTEST_SKIP() << "PortAudio cannot open ALSA's file device (code " << real.LastError()
+                     << ")";
+    }
+    EXPECT_EQ(CapturedBytes(alsa.CapturePath()), 0u) << "an open player that never played";
+
+    // To the end of a range.
+    ASSERT_TRUE(real.Play(0, 20 * kBlock));
+    ASSERT_TRUE(WaitUntil([&] { return !real.IsPlaying(); }, std::chrono::seconds(20)));
+    EXPECT_TRUE(CaptureStopsGrowing(alsa.CapturePath())) << "after the end of the range";
+
+    // After idle, from the first frame of the next range.
+    const uint32_t start = 5 * kBlock + 9;
+    ASSERT_TRUE(real.Play(start, start + 24 * kBlock));
+    ASSERT_TRUE(WaitUntil([&] { return !real.IsPlaying(); }, std::chrono::seconds(20)));
+    EXPECT_TRUE(CaptureStopsGrowing(alsa.CapturePath())) << "after the second range";
+
+    // Stopped in mid-play: a looping range never ends by itself.
+    real.SetLoop(true);
+    ASSERT_TRUE(real.Play(0, 30 * kBlock));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(real.Stop());
+    EXPECT_TRUE(CaptureStopsGrowing(alsa.CapturePath())) << "after Stop";
+    ASSERT_TRUE(real.Close());
+
+    std::vector<uint32_t> heard = AudibleFrames(ReadBytes(alsa.CapturePath()));
+    std::vector<uint32_t> expected = AudibleFrames(Expected(0, 20 * kBlock, 20));
+    const std::vector<uint32_t> second = AudibleFrames(Expected(start, start + 24 * kBlock, 24));
+    expected.insert(expected.end(), second.begin(), second.end());
+    ASSERT_GE(heard.size(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin()))
+        << "the two ranges, whole and in order, before the looping one";
 }
 
 class PlayerStorm : public PlayerFixture {
