@@ -27,6 +27,7 @@ void Workspace::DeleteRange(uint32_t a, uint32_t b) {
     if (b < a) {
         return;  // a reversed range would duplicate frames in the split case
     }
+    ++revision;
     uint32_t offset = 0;
     for (auto it = segments.begin(); it != segments.end() && offset < b;) {
         const uint32_t len = it->Length();
@@ -87,6 +88,7 @@ void Workspace::PasteAt(uint32_t p) {
     if (LengthOf(segments) + LengthOf(clipboard) > kMaxWorkspaceLength) {
         return;
     }
+    ++revision;
     uint32_t offset = 0;
     for (auto it = segments.begin(); it != segments.end(); ++it) {
         const uint32_t segEnd = offset + it->Length();

@@ -11,7 +11,9 @@ bool Workspace::AddFile(const char* path) {
     if (IsEmpty()) {
         segments.push_back(Segment{0, file->FrameCount(), file.get()});
     }
+    peaks.push_back(std::make_unique<PeakPyramid>(*file, peakHook));
     files.push_back(std::move(file));
+    ++revision;
     return true;
 }
 
@@ -19,9 +21,11 @@ void Workspace::Clear() {
     if (IsEmpty()) {
         return;
     }
-    // Segments first: none may outlive the file it refers to.
+    // Segments and builders first: none may outlive the file it refers to.
+    ++revision;
     segments.clear();
     clipboard.clear();
+    peaks.clear();  // stops every builder at once
     files.clear();  // destroys each WaveFile in opening order, which closes it
 }
 
@@ -102,4 +106,36 @@ bool Workspace::ReadFileFrames(uint32_t fileIndex, void* buffer, uint32_t n, uin
     }
     framesRead = file->ReadFramesAt(buffer, n, position);
     return true;
+}
+
+void Workspace::ForEachPiece(
+    uint32_t position, uint32_t n,
+    const std::function<void(const WaveFile&, uint32_t, uint32_t)>& visit) const {
+    // The same walk as ReadFrames: the first segment holding the position, its end included.
+    uint32_t offset = 0;
+    auto it = segments.begin();
+    for (; it != segments.end(); ++it) {
+        if (offset <= position && position <= offset + it->Length()) {
+            break;
+        }
+        offset += it->Length();
+    }
+    uint32_t left = n;
+    uint32_t within = it == segments.end() ? 0 : position - offset;
+    for (; it != segments.end() && left > 0; ++it, within = 0) {
+        const uint32_t count = std::min(left, it->Length() - within);
+        if (count != 0) {
+            visit(*it->file, it->start + within, count);
+            left -= count;
+        }
+    }
+}
+
+const PeakPyramid* Workspace::Peaks(const WaveFile& file) const {
+    for (const auto& pyramid : peaks) {
+        if (&pyramid->File() == &file) {
+            return pyramid.get();
+        }
+    }
+    return nullptr;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
+#include <vector>
 
+#include "audio/PeakPyramid.h"
 #include "audio/Segment.h"
 #include "audio/WaveFile.h"
 
@@ -30,6 +33,7 @@ public:
     Workspace& operator=(const Workspace&) = delete;
 
     /// Opens and accepts a WAV file. The first file of an empty workspace becomes its audio.
+    /// Its peak tables start building in the background at once.
     bool AddFile(const char* path);
 
     /// Closes every file and drops every segment and the clipboard.
@@ -70,6 +74,22 @@ public:
     /// Replaces the clipboard with frames [a, b) of file i, clamped to that file.
     void CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex);
 
+    /// Calls visit(file, first, count) for each run of one file that the workspace frames
+    /// [position, position + n) are made of, in order, as ReadFrames would read them; nothing
+    /// for a position beyond the end.
+    void ForEachPiece(uint32_t position, uint32_t n,
+                      const std::function<void(const WaveFile& file, uint32_t first,
+                                               uint32_t count)>& visit) const;
+
+    /// The peak tables of an opened file, or nullptr for a file not opened here.
+    const PeakPyramid* Peaks(const WaveFile& file) const;
+    /// A hook handed to the peak tables of files opened from now on (tests hold them back).
+    void SetPeakHook(PeakPyramid::ChunkHook hook) { peakHook = std::move(hook); }
+
+    /// Counts every change of what the workspace holds or shows (files, segments); a view
+    /// keeps its picture while this stays the same.
+    uint64_t Revision() const { return revision; }
+
     const std::list<Segment>& Segments() const { return segments; }
     const std::list<Segment>& Clipboard() const { return clipboard; }
     size_t FileCount() const { return files.size(); }
@@ -82,4 +102,8 @@ private:
     std::list<Segment> segments;
     std::list<Segment> clipboard;
     std::list<std::unique_ptr<WaveFile>> files;
+    // Declared after the files: destroyed, and their builders stopped, before them.
+    std::vector<std::unique_ptr<PeakPyramid>> peaks;
+    PeakPyramid::ChunkHook peakHook;
+    uint64_t revision = 0;
 };
