@@ -3,7 +3,33 @@
 #include <algorithm>
 #include <limits>
 
+#include "audio/PeakPyramid.h"
 #include "audio/Workspace.h"
+
+namespace {
+
+using Visit = std::function<void(const WaveFile&, uint32_t, uint32_t)>;
+
+const WaveFile* ShownFile(const Workspace& workspace, uint8_t fileIndex) {
+    const WaveFile* file = workspace.File(fileIndex);
+    return file != nullptr ? file : workspace.File(0);  // as the workspace's own file reads do
+}
+
+// The runs of source files that [position, position + count) of the shown source is made of.
+void ForEachRun(const Workspace& workspace, bool fromWorkspace, uint8_t fileIndex,
+                uint32_t position, uint32_t count, const Visit& visit) {
+    if (fromWorkspace) {
+        workspace.ForEachPiece(position, count, visit);
+        return;
+    }
+    const WaveFile* file = ShownFile(workspace, fileIndex);
+    const uint32_t length = file != nullptr ? file->FrameCount() : 0;
+    if (position < length) {
+        visit(*file, position, std::min(count, length - position));
+    }
+}
+
+}  // namespace
 
 uint32_t ColumnPeakReader::FramesPerColumn(double framesPerPixel) {
     if (!(framesPerPixel >= 1.0)) {
@@ -13,37 +39,69 @@ uint32_t ColumnPeakReader::FramesPerColumn(double framesPerPixel) {
     return framesPerPixel >= kMax ? std::numeric_limits<uint32_t>::max() : uint32_t(framesPerPixel);
 }
 
-ColumnPeaks ColumnPeakReader::Read(const Workspace& workspace, bool fromWorkspace,
-                                   uint8_t fileIndex, uint32_t position, double framesPerPixel) {
-    const uint32_t count = FramesPerColumn(framesPerPixel);
-    samples.resize(size_t{std::min(count, kChunkFrames)} * 2);
+uint64_t ColumnPeakReader::PendingFrames(const Workspace& workspace, bool fromWorkspace,
+                                         uint8_t fileIndex, uint32_t position, uint32_t count) {
+    uint64_t pending = 0;
+    ForEachRun(workspace, fromWorkspace, fileIndex, position, count,
+               [&](const WaveFile& file, uint32_t first, uint32_t n) {
+                   const PeakPyramid* peaks = workspace.Peaks(file);
+                   if (peaks != nullptr && !peaks->Failed()) {
+                       const uint64_t end = uint64_t{first} + n;
+                       pending += end - std::clamp<uint64_t>(peaks->ReadyFrames(), first, end);
+                   }
+               });
+    return pending;
+}
 
-    int16_t leftMax = 0, leftMin = 0, rightMax = 0, rightMin = 0;
-    uint64_t done = 0;
-    while (done < count) {
-        const uint64_t at = uint64_t{position} + done;
-        if (at > std::numeric_limits<uint32_t>::max()) {
-            break;  // no frame position beyond 32 bits
-        }
-        const uint32_t wanted = uint32_t(std::min<uint64_t>(count - done, kChunkFrames));
-        uint32_t got = 0;
-        if (fromWorkspace) {
-            workspace.ReadFrames(samples.data(), wanted, got, uint32_t(at));
-        } else {
-            workspace.ReadFileFrames(fileIndex, samples.data(), wanted, got, uint32_t(at));
-        }
-        got = std::min(got, wanted);
-        const int16_t* s = samples.data();
-        for (uint32_t i = 0; i < got; ++i) {
-            leftMax = std::max(leftMax, s[2 * i]);
-            leftMin = std::min(leftMin, s[2 * i]);
-            rightMax = std::max(rightMax, s[2 * i + 1]);
-            rightMin = std::min(rightMin, s[2 * i + 1]);
-        }
+ColumnPeaks ColumnPeakReader::Read(const Workspace& workspace, bool fromWorkspace,
+                                   uint8_t fileIndex, uint32_t position, double framesPerPixel,
+                                   bool readPending, bool* pending) {
+    ++columnsRead;
+    PeakEntry extremes{0, 0, 0, 0};  // every line reaches its lane's centre
+    bool cutShort = false;           // as one read through the column would, stop at a short read
+    const auto raw = [&](const WaveFile& file, uint32_t from, uint32_t to) {
+        cutShort = cutShort || !ReadRaw(file, from, to, extremes);
+    };
+    ForEachRun(workspace, fromWorkspace, fileIndex, position, FramesPerColumn(framesPerPixel),
+               [&](const WaveFile& file, uint32_t first, uint32_t count) {
+                   if (cutShort) {
+                       return;
+                   }
+                   const uint32_t end = first + count;
+                   const PeakPyramid* peaks = workspace.Peaks(file);
+                   const uint32_t ready =
+                       peaks != nullptr ? std::clamp(peaks->ReadyFrames(), first, end) : first;
+                   if (ready > first) {
+                       peaks->Fold(first, ready, extremes, [&](uint32_t from, uint32_t to) {
+                           if (!cutShort) {
+                               raw(file, from, to);
+                           }
+                       });
+                   }
+                   if (ready < end && !cutShort) {
+                       // Tables that will never get there (a failed build) are no reason
+                       // to wait.
+                       if (readPending || peaks == nullptr || peaks->Failed()) {
+                           raw(file, ready, end);
+                       } else if (pending != nullptr) {
+                           *pending = true;
+                       }
+                   }
+               });
+    return ColumnPeaks{extremes.leftMax, extremes.leftMin, extremes.rightMax, extremes.rightMin};
+}
+
+bool ColumnPeakReader::ReadRaw(const WaveFile& file, uint32_t from, uint32_t to, PeakEntry& into) {
+    samples.resize(size_t{std::min(to - from, kChunkFrames)} * 2);
+    for (uint32_t at = from; at < to;) {
+        const uint32_t wanted = std::min(to - at, kChunkFrames);
+        const uint32_t got = std::min(file.ReadFramesAt(samples.data(), wanted, at), wanted);
+        into.MergeFrames(samples.data(), got);
+        rawFramesRead += got;
         if (got < wanted) {
-            break;  // end of the source, or a failed read
+            return false;  // the file is shorter than when the run was made, or a read failed
         }
-        done += got;
+        at += got;
     }
-    return ColumnPeaks{leftMax, leftMin, rightMax, rightMin};
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <wx/bitmap.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+#include <wx/frame.h>
 #include <wx/settings.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "audio/Workspace.h"
 #include "playback/WavePlayer.h"
 #include "resources/CommandIds.h"
+#include "resources/Strings.h"
 #include "view/ViewMath.h"
 
 using view_math::ToFrames;
@@ -49,9 +51,12 @@ wxEND_EVENT_TABLE()
     WaveformView::WaveformView() {
     // The paint handler covers every pixel from the buffer; nothing is erased underneath.
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    peakTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, &WaveformView::OnPeakTimer, this, peakTimer.GetId());
 }
 
 WaveformView::~WaveformView() {
+    peakTimer.Stop();
     // A window must not go while it holds the mouse, as when it closes in mid-drag.
     if (HasCapture()) {
         ReleaseMouse();
@@ -72,6 +77,7 @@ bool WaveformView::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, c
 void WaveformView::Attach(Workspace* ws, WavePlayer* wavePlayer) {
     workspace = ws;
     player = wavePlayer;
+    fullRepaint = true;
 }
 
 uint32_t WaveformView::SourceLength() const {
@@ -134,7 +140,8 @@ void WaveformView::PaintBuffer() {
     const int width = std::max(client.x, 0);
     const int height = std::max(client.y, 0);
 
-    bool redraw = fullRepaint;
+    const uint64_t revision = workspace != nullptr ? workspace->Revision() : 0;
+    bool redraw = fullRepaint || revision != drawnRevision;
     if (raster.Width() != width || raster.Height() != height) {
         // A new size holds no picture yet, so only a full drawing can be right.
         raster.Resize(width, height);
@@ -143,6 +150,8 @@ void WaveformView::PaintBuffer() {
     }
     if (redraw) {
         DrawWaveform(width, height);
+        fullRepaint = false;
+        drawnRevision = revision;
     } else {
         raster.InvertRect(band.left, 0, band.right, height);  // takes the old band away
     }
@@ -153,10 +162,10 @@ void WaveformView::PaintBuffer() {
         band = SelectionBand(width);
         raster.InvertRect(band.left, 0, band.right, height);
     }
-    fullRepaint = true;
 }
 
 void WaveformView::DrawWaveform(int width, int height) {
+    pendingDrawn = false;
     raster.Fill(kBackgroundColour);
     raster.HorizontalLine(0, width, height / 2, kWaveColour);
     if (!IsFileOpen()) {
@@ -177,11 +186,71 @@ void WaveformView::DrawWaveform(int width, int height) {
             raster.VerticalLine(x, int(centre - low), int(centre - high), kWaveColour);
         }
     };
+    // While the tables are being built, frames they do not reach yet are read directly only
+    // when that is cheap; otherwise their columns show as pending until the tables get there.
+    const bool readPending =
+        ColumnPeakReader::PendingFrames(*workspace, showWorkspace, fileIndex, viewStart,
+                                        viewLength) <= kDirectReadFrames;
     for (int x = 0; x < width; ++x) {
         const uint32_t position = ToFrames(viewStart + x * framesPerPixel);
-        const ::ColumnPeaks peaks = ColumnPeaks(position, framesPerPixel, showWorkspace);
+        bool pending = false;
+        const ::ColumnPeaks peaks = peakReader.Read(*workspace, showWorkspace, fileIndex, position,
+                                                    framesPerPixel, readPending, &pending);
+        if (pending) {
+            raster.VerticalLine(x, 0, height, kPendingColour);
+            pendingDrawn = true;
+            continue;
+        }
         drawLane(x, h, peaks.leftMin, peaks.leftMax);
         drawLane(x, 3 * h, peaks.rightMin, peaks.rightMax);
+    }
+    WatchPeakBuilding();
+}
+
+// ---- Peak tables in the making ----
+
+double WaveformView::PeakProgress() const {
+    uint64_t ready = 0;
+    uint64_t total = 0;
+    for (uint32_t i = 0; workspace != nullptr && i < workspace->FileCount(); ++i) {
+        const PeakPyramid* peaks = workspace->Peaks(*workspace->File(i));
+        if (peaks != nullptr && !peaks->Failed()) {
+            ready += peaks->ReadyFrames();
+            total += peaks->Frames();
+        }
+    }
+    return total == 0 ? 1.0 : double(ready) / double(total);
+}
+
+void WaveformView::WatchPeakBuilding() {
+    if (PeakProgress() < 1.0 && !peakTimer.IsRunning()) {
+        peakTimer.Start(100);
+    }
+}
+
+void WaveformView::OnPeakTimer(wxTimerEvent&) {
+    const double progress = PeakProgress();
+    ShowPeakProgress(progress);
+    if (pendingDrawn) {
+        InvalidateAll(true);  // the pending columns the tables reach by now fill in
+    }
+    if (progress >= 1.0) {
+        peakTimer.Stop();
+    }
+}
+
+void WaveformView::ShowPeakProgress(double progress) {
+    auto* frame = wxDynamicCast(wxGetTopLevelParent(this), wxFrame);
+    if (frame == nullptr || frame->GetStatusBar() == nullptr) {
+        return;
+    }
+    if (progress < 1.0) {
+        frame->SetStatusText(wxString::Format("Reading the waveform: %d%%", int(progress * 100)),
+                             0);
+        progressShown = true;
+    } else if (progressShown) {
+        frame->SetStatusText(str::Text(str::kReady), 0);
+        progressShown = false;
     }
 }
 
@@ -249,8 +318,6 @@ void WaveformView::OnMouseMove(wxMouseEvent& event) {
             selectionLength =
                 ToFrames((viewStart + std::min(x, width) * framesPerPixel) - selectionStart);
         }
-        fullRepaint = false;
-
         // Only the columns of the old and the new band change.
         const Band next = SelectionBand(width);
         int left = width, right = 0;

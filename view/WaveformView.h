@@ -1,6 +1,7 @@
 #pragma once
 
 #include <wx/image.h>
+#include <wx/timer.h>
 #include <wx/window.h>
 
 #include <cstdint>
@@ -20,7 +21,13 @@ class WavePlayer;
 ///
 /// The picture is drawn into the view's own pixel buffer and then copied to the window, so
 /// that the band can be inverted pixel by pixel: a drag only inverts the old band and the new
-/// one and never reads audio.
+/// one and never reads audio. The buffer is kept: the waveform is drawn again only when the
+/// workspace, the shown range or the size changes; any other paint copies the kept picture.
+///
+/// Columns come from the files' peak tables, built in the background. While they are being
+/// built, columns the tables do not reach yet are drawn as pending (unless reading them
+/// directly is cheap), a timer fills them in as the tables grow, and the frame's status bar
+/// shows how far the tables are.
 ///
 ///     view->Create(frame, wxID_ANY);
 ///     view->Attach(&workspace, player);
@@ -67,7 +74,16 @@ public:
     /// The picture as the last paint left it, the size of the client area then.
     const PixelRaster& Pixels() const { return raster; }
 
+    /// Columns computed from the model so far: what a paint from the kept picture avoids.
+    uint64_t ColumnsRead() const { return peakReader.ColumnsRead(); }
+    /// True when the last drawing left columns pending for tables still being built.
+    bool HasPendingColumns() const { return pendingDrawn; }
+
+    /// Pending frames up to this many are read directly rather than shown as pending.
+    static constexpr uint64_t kDirectReadFrames = uint64_t{1} << 21;
+
     static constexpr Rgb kWaveColour = 0x00FF00;
+    static constexpr Rgb kPendingColour = 0x404040;
     static constexpr Rgb kTextColour = 0xFFFFFF;
     static constexpr Rgb kBackgroundColour = 0x000000;
 
@@ -102,6 +118,13 @@ private:
     void OnMouseMove(wxMouseEvent& event);
     void OnLButtonUp(wxMouseEvent& event);
     void OnMouseCaptureLost(wxMouseCaptureLostEvent& event);
+    void OnPeakTimer(wxTimerEvent& event);
+
+    /// Starts the timer while any file's tables are still being built.
+    void WatchPeakBuilding();
+    /// How far the tables of every open file are, from 0 to 1.
+    double PeakProgress() const;
+    void ShowPeakProgress(double progress);
 
     bool IsFileOpen() const;
     bool IsPlaying() const;
@@ -137,6 +160,10 @@ private:
     uint32_t selectionLength = 0;
     int32_t anchorX = 0;
     bool fullRepaint = true;
+    uint64_t drawnRevision = 0;  // the workspace revision the kept picture shows
+    bool pendingDrawn = false;
+    bool progressShown = false;
+    wxTimer peakTimer;
     bool suppressDrag = false;
     Band band;  // the band the last paint left in the buffer; 0, 0 for none
 

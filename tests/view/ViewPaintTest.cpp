@@ -182,12 +182,13 @@ TEST_F(ViewPaint, TheBandInvertsAndMovingItBackRestoresThePicture) {
 }
 
 // A drag never reads audio: after the file shrinks under the view, band moves still show the
-// old waveform, and only a full repaint shows the change.
+// old waveform, and so does an expose, which copies the kept picture.
 TEST_F(ViewPaint, ADragDoesNotReadAudio) {
     Load(std::vector<Frame>(kWidth * 10, StereoFrame(30000, -30000)));
     Press(10);
     Flush();
     const std::vector<uint8_t> before = Snapshot();
+    const uint64_t columns = view->ColumnsRead();
     std::filesystem::resize_file(dir.File("f0.wav"), 44);
 
     Move(30);
@@ -195,8 +196,39 @@ TEST_F(ViewPaint, ADragDoesNotReadAudio) {
     Move(10);
     Flush();
     EXPECT_EQ(Snapshot(), before);
-    Paint();  // a full repaint reads again and finds nothing
-    ExpectColumn(100, {kHeight / 4, kHeight / 2, 3 * kHeight / 4});
+    Paint();
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(view->ColumnsRead(), columns);
+}
+
+// The picture is kept: exposes copy it, and only a change of the workspace, the shown range
+// or the size draws it again from the audio.
+TEST_F(ViewPaint, AnExposeReadsNoAudioAndEveryChangeRedraws) {
+    std::vector<Frame> frames;
+    for (int i = 0; i < kWidth * 10; ++i) {
+        frames.push_back(StereoFrame(int16_t(i * 15), int16_t(-i * 15)));
+    }
+    Load(frames);
+    const std::vector<uint8_t> first = Snapshot();
+    const uint64_t columns = view->ColumnsRead();
+    ASSERT_GE(columns, uint64_t{kWidth});
+    for (int i = 0; i < 3; ++i) {
+        Paint();
+    }
+    EXPECT_EQ(view->ColumnsRead(), columns) << "an expose with no change read the audio";
+    EXPECT_EQ(Snapshot(), first);
+
+    // An edit made around the view (as an undo from the frame would) still shows.
+    workspace.DeleteRange(0, kWidth * 5);
+    Paint();
+    EXPECT_EQ(view->ColumnsRead(), columns + kWidth);
+    EXPECT_NE(Snapshot(), first);
+    // Half the frames are gone: the right half of the view now shows no audio.
+    ExpectColumn(150, {kHeight / 4, kHeight / 2, 3 * kHeight / 4});
+
+    const uint64_t beforeZoom = view->ColumnsRead();
+    Command(cmd::kZoomOutFull);
+    EXPECT_EQ(view->ColumnsRead(), beforeZoom + kWidth);
 }
 
 // A command that wipes the picture between a move and the paint that follows it makes that
