@@ -22,7 +22,8 @@ struct RenderResult {
 
 /// Writes the whole workspace, passed block by block through the plug-in host's effect chain,
 /// into a new WAV file: a header announcing the workspace length, then exactly that many
-/// frames, taken in blocks of 512 at positions 0, 512, 1024 ...
+/// frames, taken in blocks of 512 at positions 0, 512, 1024 ... The blocks are written a batch
+/// at a time; with no effect in the chain a batch is also read from the workspace in one go.
 ///
 ///     WorkspaceRenderer renderer(host, workspace);
 ///     RenderResult r = renderer.Render("/tmp/out.wav", [](uint32_t frame) { ... });
@@ -31,11 +32,13 @@ struct RenderResult {
 class WorkspaceRenderer {
 public:
     static constexpr uint32_t kBlockFrames = 512;
+    /// Frames per write: 1 MB of output, a whole number of blocks.
+    static constexpr uint32_t kBatchFrames = kBlockFrames * 512;
     /// The longest workspace a WAV header can announce: 4n + 36 fits in 32 bits.
     static constexpr uint32_t kMaxFrames = (0xFFFFFFFFu - 36) / 4;
 
-    /// Called with the first frame of every block written, then once with the workspace
-    /// length when the render is complete.
+    /// Called with 0 at the start, the first frame of every block rendered, then once with
+    /// the workspace length when the render is complete.
     using Progress = std::function<void(uint32_t frame)>;
 
     WorkspaceRenderer(PluginHost& host, Workspace& workspace);
@@ -43,6 +46,8 @@ public:
     RenderResult Render(const std::string& path, const Progress& progress) const;
 
 private:
+    void ReadWorkspace(uint8_t* out, uint32_t first, uint32_t frames) const;
+
     PluginHost& host;
     Workspace& workspace;
 };

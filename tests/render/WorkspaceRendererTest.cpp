@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "audio/WaveFile.h"
 #include "audio/Workspace.h"
 #include "plugins/PluginHost.h"
 #include "support/TestWav.h"
@@ -175,6 +176,60 @@ TEST_F(RendererFixture, RendersThroughTheEffectChain) {
     };
     EXPECT_EQ(sample(100, 0), 200);
     EXPECT_EQ(sample(100, 1), 0x200);
+}
+
+// What rendering one 512-frame block at a time, each written as it comes, gives.
+std::vector<uint8_t> BlockByBlock(PluginHost& host, uint32_t length) {
+    const auto header = WaveFile::MakeHeader(length);
+    std::vector<uint8_t> bytes(header.begin(), header.end());
+    std::vector<uint8_t> block(std::max<size_t>(512 * 4, PluginHost::BlockSize()));
+    for (uint32_t position = 0; position < length; position += 512) {
+        uint32_t framesRead = 0;
+        host.Process(block.data(), framesRead, position);
+        const uint32_t frames = std::min(512u, length - position);
+        const uint32_t kept = std::min(framesRead, frames);
+        bytes.insert(bytes.end(), block.begin(), block.begin() + 4 * kept);
+        bytes.insert(bytes.end(), 4 * size_t{frames - kept}, 0);
+    }
+    return bytes;
+}
+
+// Several batches over an edit list with a source that came up short: the batched render
+// writes the same bytes as block-by-block rendering, with and without an effect.
+TEST_F(RendererFixture, BatchesWriteWhatBlockByBlockRenderingWrites) {
+    Open(WorkspaceRenderer::kBatchFrames * 2 + 5000);
+    const std::string shortFile = dir.File("short.wav");
+    WriteWav(shortFile, MakeFrames(2, 50000));
+    ASSERT_TRUE(workspace.AddFile(shortFile.c_str()));
+    workspace.CopyFromFile(0, 50000, 1);
+    workspace.PasteAt(123457);
+    workspace.DeleteRange(300000, 300100);
+    workspace.CopyFromFile(100, 40000, 1);
+    workspace.PasteAt(WorkspaceRenderer::kBatchFrames - 7);
+    // The second file loses its end after the segments were made: those frames read as silence.
+    std::filesystem::resize_file(shortFile, 44 + 4 * 20000 + 2);
+    const uint32_t length = workspace.TotalLength();
+    ASSERT_GT(length, 2 * WorkspaceRenderer::kBatchFrames);
+
+    for (const char* plugin : {"", "passthrough.so"}) {
+        SCOPED_TRACE(*plugin ? plugin : "no effect");
+        if (*plugin) {
+            std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
+                                       dir.File(std::string("vstplugs/") + plugin));
+            ASSERT_NE(host.LoadPlugin(plugin, 0, true, nullptr), nullptr);
+        }
+        const std::string out = dir.File("batched.wav");
+        ASSERT_EQ(Render(out).outcome, RenderOutcome::kDone);
+        const std::vector<uint8_t> expected = BlockByBlock(host, length);
+        const std::vector<uint8_t> written = ReadBytes(out);
+        ASSERT_EQ(written.size(), expected.size());
+        EXPECT_TRUE(written == expected);
+        // The pasted run of the short file: its frames, then silence where it came up short.
+        EXPECT_EQ(Word(written, 44 + 4 * size_t{123457 + 100}), (2u << 24) | 100u);
+        EXPECT_EQ(Word(written, 44 + 4 * size_t{123457 + 25000}), 0u);
+        EXPECT_EQ(progress.size(), 2 + (size_t{length} + 511) / 512);
+        EXPECT_EQ(progress.back(), length);
+    }
 }
 
 }  // namespace
