@@ -1,8 +1,9 @@
 // The waveform view's drawing: a full repaint of a 1280 x 600 view showing the whole
-// workspace, for workspaces of 10 s, 10 min and 60 min, and one step of a selection drag.
+// workspace from its peak tables, for workspaces of 10 s, 10 min, 60 min and 3 h; an expose
+// that copies the kept picture; and one step of a selection drag.
 //
-// Each workspace is one generated file (a 60 min file is 635 MB, in the page cache after the
-// first repaint). The view is a real window, so this runs on a display: xvfb-run -a.
+// Each workspace is one generated file (a 3 h file is 1.9 GB); the tables are complete before
+// the timing starts. The view is a real window, so this runs on a display: xvfb-run -a.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -20,6 +21,7 @@
 
 #include "GeneratedWavFile.h"
 #include "audio/Workspace.h"
+#include "resources/CommandIds.h"
 #include "view/WaveformView.h"
 
 namespace {
@@ -48,6 +50,10 @@ class ViewWindow {
 public:
     explicit ViewWindow(uint32_t seconds) {
         workspace.AddFile(Source(seconds).Path());
+        const PeakPyramid* peaks = workspace.Peaks(*workspace.File(0));
+        while (peaks != nullptr && !peaks->IsComplete()) {
+            usleep(10000);
+        }
         frame = new wxFrame(nullptr, wxID_ANY, "bench", wxPoint(0, 0));
         frame->Bind(wxEVT_SIZE, [](wxSizeEvent&) {});  // the view keeps its own size
         view = new WaveformView();
@@ -71,6 +77,13 @@ public:
     ~ViewWindow() {
         frame->Destroy();
         wxTheApp->Yield(true);
+    }
+
+    /// Draws the picture again from the model, as any change of the shown range does.
+    void Redraw() {
+        wxCommandEvent event(wxEVT_MENU, cmd::kZoomOutFull);
+        event.SetEventObject(view);
+        view->HandleWindowEvent(event);
     }
 
     /// Lets the repaint the view asked for happen; false when none came.
@@ -98,22 +111,43 @@ void BM_FullRepaint(benchmark::State& state) {
     const auto seconds = uint32_t(state.range(0));
     ViewWindow window(seconds);
     window.PaintNow();
+    const uint64_t columns = window.view->ColumnsRead();
     for (auto _ : state) {
-        window.view->Refresh(true);
+        window.Redraw();
         if (!window.PaintNow()) {
             state.SkipWithError("no paint arrived");
             break;
         }
     }
     state.counters["frames_per_column"] = double(window.view->ViewLength()) / kWidth;
+    state.counters["columns_per_paint"] =
+        double(window.view->ColumnsRead() - columns) / double(state.iterations());
 }
 BENCHMARK(BM_FullRepaint)
     ->ArgName("seconds")
     ->Arg(10)
     ->Arg(600)
     ->Arg(3600)
+    ->Arg(10800)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// An expose with nothing changed: the kept picture is copied, no audio is read.
+void BM_Expose(benchmark::State& state) {
+    ViewWindow window(uint32_t(state.range(0)));
+    window.PaintNow();
+    const uint64_t columns = window.view->ColumnsRead();
+    for (auto _ : state) {
+        window.view->Refresh(false);
+        if (!window.PaintNow()) {
+            state.SkipWithError("no paint arrived");
+            break;
+        }
+    }
+    state.counters["columns_per_paint"] =
+        double(window.view->ColumnsRead() - columns) / double(state.iterations());
+}
+BENCHMARK(BM_Expose)->ArgName("seconds")->Arg(3600)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One mouse move of a drag between two positions 200 pixels apart, and the paint it asks for.
 void BM_DragStep(benchmark::State& state) {

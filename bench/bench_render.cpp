@@ -1,0 +1,73 @@
+// Rendering 10 minutes with an empty effect chain, against `cp` of the same source file to the
+// same directory, both from a warm page cache: the render's speed as a ratio to cp's (1.0 is
+// as fast as cp). One run of each, cp first, then the render, then both again.
+//
+//     build/bench/bench_render [MINUTES]
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "GeneratedWavFile.h"
+#include "audio/Workspace.h"
+#include "plugins/PluginHost.h"
+#include "render/WorkspaceRenderer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+double TimeCommand(const std::string& command) {
+    const auto start = Clock::now();
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "failed: %s\n", command.c_str());
+    }
+    return Seconds(start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const double minutes = argc > 1 ? std::atof(argv[1]) : 10.0;
+    const GeneratedWavFile source("render", uint32_t(minutes * 60 * 44100), SineFrame);
+    const std::filesystem::path dir = std::filesystem::path(source.Path()).parent_path();
+    const std::string copy = (dir / ("orvane-bench-copy-" + std::to_string(getpid()))).string();
+    const std::string rendered =
+        (dir / ("orvane-bench-render-" + std::to_string(getpid()) + ".wav")).string();
+
+    Workspace workspace;
+    workspace.AddFile(source.Path());
+    PluginHost host(&workspace);
+    host.Configure(44100, 2048, dir.string());
+    WorkspaceRenderer renderer(host, workspace);
+    TimeCommand("cat '" + std::string(source.Path()) + "' > /dev/null");  // warm
+
+    for (int round = 1; round <= 2; ++round) {
+        std::filesystem::remove(copy);
+        const double cp = TimeCommand("cp '" + std::string(source.Path()) + "' '" + copy + "'");
+        std::filesystem::remove(rendered);
+        const auto start = Clock::now();
+        const RenderResult result = renderer.Render(rendered, [](uint32_t) {});
+        const double render = Seconds(start);
+        if (result.outcome != RenderOutcome::kDone) {
+            std::fprintf(stderr, "render failed: %s\n", result.reason.c_str());
+            return 1;
+        }
+        std::printf(
+            "round %d: %.1f min (%.0f MB): cp %.3f s, render %.3f s, render speed / cp "
+            "speed %.2f\n",
+            round, minutes, std::filesystem::file_size(source.Path()) / 1e6, cp, render,
+            cp / render);
+    }
+    std::filesystem::remove(copy);
+    std::filesystem::remove(rendered);
+    return 0;
+}
