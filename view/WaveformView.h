@@ -80,7 +80,7 @@ public:
     bool HasPendingColumns() const { return pendingDrawn; }
 
     /// Pending frames up to this many are read directly rather than shown as pending.
-    static constexpr uint64_t kDirectReadFrames = uint64_t{1} << 21;
+    static constexpr uint64_t kDirectReadFrames = uint64_t{1} << 20;
 
     static constexpr Rgb kWaveColour = 0x00FF00;
     static constexpr Rgb kPendingColour = 0x404040;
