@@ -155,11 +155,6 @@ void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {
     event.Enable(!host->IsChainEmpty());
 }
 
-void CMainFrame::ShowMessage(uint32_t stringId) {
-    platform::ShowMessageBox(this, {str::Text(stringId), str::Text(str::kAppTitle),
-                                    platform::MessageButtons::kOk, platform::MessageIcon::kError});
-}
-
 void CMainFrame::OpenPluginEditor(int catalogueIndex) {
     // The catalogue index travels as 8 bits, as the menu's choice always has.
     editors->OpenEditor(0, static_cast<uint8_t>(catalogueIndex));
