@@ -8,6 +8,7 @@
 #include <wx/textctrl.h>
 
 #include "audio/Workspace.h"
+#include "platform/ReplacementFile.h"
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
 #include "render/WorkspaceRenderer.h"
@@ -60,6 +61,7 @@ void RenderDialog::OnSelect(wxCommandEvent&) {
         return;
     }
     outputPath = chosen;
+    confirmedPath = chosen;
     // A long path is shown whole, so that "Start" sees it and refuses it, not a cut copy.
     pathField->SetMaxLength(std::max<unsigned long>(kMaxPathChars, chosen.length()));
     pathField->ChangeValue(outputPath);
@@ -71,7 +73,7 @@ void RenderDialog::OnStart(wxCommandEvent&) {
         Tell(wxString::Format("Please enter no more than %d characters.", kMaxPathChars));
         return;
     }
-    if (host == nullptr || workspace == nullptr) {
+    if (host == nullptr || workspace == nullptr || !MayReplace(outputPath)) {
         return;
     }
     startButton->Enable(false);
@@ -83,30 +85,53 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     const WorkspaceRenderer renderer(*host, *workspace);
     const RenderResult result =
         renderer.Render(std::string(outputPath.fn_str()),
-                        [this, length](uint32_t frame) { ShowProgress(frame, length); });
+                        [this, length](uint32_t frame) { return ShowProgress(frame, length); });
 
     closeButton->Enable(true);
-    switch (result.outcome) {
-        case RenderOutcome::kDone:
-            break;
-        case RenderOutcome::kTooLong:
-            Tell("Cannot render: " + wxString::FromUTF8(result.reason) + ".");
-            break;
-        case RenderOutcome::kCannotCreate:
-            startButton->Enable(true);  // another path may do
-            Tell(wxString::Format("Cannot create \"%s\": %s.", outputPath,
-                                  wxString::FromUTF8(result.reason)));
-            break;
-        case RenderOutcome::kWriteFailed:
-            startButton->Enable(true);
-            Tell(wxString::Format("Writing \"%s\" failed: %s. The incomplete file was removed.",
-                                  outputPath, wxString::FromUTF8(result.reason)));
-            break;
-    }
+    startButton->Enable(true);  // another render, to this path or another, may follow
+    Report(result);
     SetDefaultItem(closeButton);
 }
 
-void RenderDialog::ShowProgress(uint32_t frame, uint32_t length) {
+// A typed path that names an existing file is replaced only when the user says so.
+bool RenderDialog::MayReplace(const wxString& path) {
+    if (path == confirmedPath || !platform::ReplacementFile::Exists(std::string(path.fn_str()))) {
+        return true;
+    }
+    const platform::MessageRequest ask{
+        wxString::Format("\"%s\" already exists.\nDo you want to replace it?", path), "Orvane",
+        platform::MessageButtons::kYesNo, platform::MessageIcon::kQuestion};
+    return platform::ShowMessageBox(this, ask) == platform::MessageAnswer::kYes;
+}
+
+void RenderDialog::Report(const RenderResult& result) {
+    const wxString reason = wxString::FromUTF8(result.reason);
+    switch (result.outcome) {
+        case RenderOutcome::kDone:
+        case RenderOutcome::kCancelled:
+            break;
+        case RenderOutcome::kTooLong:
+            Tell("Cannot render: " + reason + ".");
+            break;
+        case RenderOutcome::kCannotCreate:
+            Tell(wxString::Format("Cannot create \"%s\": %s.", outputPath, reason));
+            break;
+        case RenderOutcome::kWriteFailed:
+            Tell(
+                wxString::Format("Writing \"%s\" failed: %s. Nothing was written; a file "
+                                 "already there is unchanged.",
+                                 outputPath, reason));
+            break;
+        case RenderOutcome::kSourceShort:
+            Tell(
+                wxString::Format("Cannot render: \"%s\" is shorter than when it was opened (it "
+                                 "was changed outside Orvane). Nothing was written.",
+                                 wxString(result.reason.c_str(), wxConvFile)));
+            break;
+    }
+}
+
+bool RenderDialog::ShowProgress(uint32_t frame, uint32_t length) {
     const int value = length == 0 ? 0 : static_cast<int>(uint64_t{frame} * kGaugeSteps / length);
     progressBar->SetValue(std::min(value, kGaugeSteps));
     // GTK paints only from its main loop: let it paint now and then. Only drawing events
@@ -118,6 +143,7 @@ void RenderDialog::ShowProgress(uint32_t frame, uint32_t length) {
         progressBar->Refresh();
         loop->YieldFor(wxEVT_CATEGORY_UI);
     }
+    return true;
 }
 
 void RenderDialog::Tell(const wxString& text) {

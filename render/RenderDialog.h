@@ -16,7 +16,9 @@ class FileChooser;
 
 /// "Render to file...": the user picks an output path, presses "Start" and watches the
 /// progress bar while the whole workspace, through the active effect, goes into a new WAV
-/// file. One opening renders at most once; afterwards "Close" is the default button.
+/// file. An existing file is replaced only once the user agreed (in the save dialog, or when
+/// Start is pressed on a typed path) and only by a complete render; after a render "Close" is
+/// the default button and Start may render again.
 ///
 ///     RenderDialog dialog(frame, fileDialogs);
 ///     dialog.Attach(&host, &workspace);
@@ -40,8 +42,10 @@ public:
     wxGauge* ProgressBar() const { return progressBar; }
 
 private:
-    void ShowProgress(uint32_t frame, uint32_t length);
+    bool ShowProgress(uint32_t frame, uint32_t length);
     void Tell(const wxString& text);
+    bool MayReplace(const wxString& path);
+    void Report(const struct RenderResult& result);
 
     platform::FileChooser& fileDialogs;
     wxButton* closeButton = nullptr;
@@ -49,6 +53,7 @@ private:
     wxGauge* progressBar = nullptr;
     wxTextCtrl* pathField = nullptr;
     wxString outputPath;
+    wxString confirmedPath;  // the save dialog already asked about replacing it
     PluginHost* host = nullptr;
     Workspace* workspace = nullptr;
     long lastRepaintMs = 0;

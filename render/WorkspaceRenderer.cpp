@@ -1,10 +1,10 @@
 #include "render/WorkspaceRenderer.h"
 
 #include <algorithm>
-#include <array>
 
 #include "audio/WaveFile.h"
 #include "audio/Workspace.h"
+#include "platform/ReplacementFile.h"
 #include "plugins/PluginHost.h"
 
 WorkspaceRenderer::WorkspaceRenderer(PluginHost& pluginHost, Workspace& ws)
@@ -16,44 +16,71 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
         return {RenderOutcome::kTooLong, "the workspace is longer than a WAV file can hold (" +
                                              std::to_string(kMaxFrames) + " frames)"};
     }
+    // Until Commit the output is untouched; the temporary file goes with `replacement`.
+    platform::ReplacementFile replacement;
+    if (!replacement.Create(path)) {
+        return {RenderOutcome::kCannotCreate, replacement.FailureReason()};
+    }
     WaveFile output;
-    if (!output.Open(path.c_str(), WaveFile::kWrite)) {
+    if (!output.Open(replacement.Path().c_str(), WaveFile::kWrite)) {
         return {RenderOutcome::kCannotCreate, output.FailureReason()};
     }
-    const auto fail = [&output]() -> RenderResult {
-        RenderResult failed{RenderOutcome::kWriteFailed, output.FailureReason()};
-        output.RemoveFile();  // an incomplete file must not pass for a render
-        output.Close();
-        return failed;
-    };
+    const RenderResult written = WriteFrames(output, length, progress);
+    const bool closed = output.Close() == 0;
+    if (written.outcome != RenderOutcome::kDone) {
+        return written;
+    }
+    if (!closed) {
+        return {RenderOutcome::kWriteFailed, "the file could not be closed"};
+    }
+    if (!replacement.Commit()) {
+        return {RenderOutcome::kWriteFailed, replacement.FailureReason()};
+    }
+    progress(length);
+    return {};
+}
 
-    progress(0);
+RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
+                                            const Progress& progress) const {
+    if (!progress(0)) {
+        return {RenderOutcome::kCancelled, {}};
+    }
     if (!output.WriteHeader(length)) {
-        return fail();
+        return {RenderOutcome::kWriteFailed, output.FailureReason()};
     }
     // The host's block may be larger than ours; the buffer holds a whole one of either.
     std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, PluginHost::BlockSize()));
     for (uint32_t position = 0; position < length; position += kBlockFrames) {
         uint32_t framesRead = 0;
         host.Process(block.data(), framesRead, position);
-        // Exactly the workspace: never a frame past its end, and silence where a source
-        // file came up short, so the file always holds what its header announces.
+        // Exactly the workspace: never a frame past its end. A block that comes up short
+        // inside the workspace means a source file shrank behind our back; silence in its
+        // place would pass for the user's audio.
         const uint32_t frames = std::min(kBlockFrames, length - position);
         if (framesRead < frames) {
-            std::fill(block.data() + size_t{framesRead} * 4, block.data() + size_t{frames} * 4, 0);
+            return {RenderOutcome::kSourceShort, FileComingUpShort(position + framesRead)};
         }
         if (output.WriteFrames(block.data(), frames) != frames) {
-            return fail();
+            return {RenderOutcome::kWriteFailed, output.FailureReason()};
         }
-        progress(position);
+        if (!progress(position)) {
+            return {RenderOutcome::kCancelled, {}};
+        }
         if (length - position <= kBlockFrames) {
             break;  // the last block; position + 512 could wrap past 0xFFFFFFFF
         }
     }
-    if (output.Close() != 0) {
-        platform::ExclusiveFile().Remove(path.c_str());
-        return {RenderOutcome::kWriteFailed, "the file could not be closed"};
+    return {};
+}
+
+// The path of the source file behind workspace frame `position`.
+std::string WorkspaceRenderer::FileComingUpShort(uint32_t position) const {
+    uint32_t offset = 0;
+    for (const Segment& segment : workspace.Segments()) {
+        if (position < offset + segment.Length() && segment.file != nullptr) {
+            return segment.file->Path();
+        }
+        offset += segment.Length();
     }
-    progress(length);
     return {};
 }

@@ -20,6 +20,9 @@ long StyleOf(const MessageRequest& request) {
         case MessageButtons::kRetryCancel:
             style |= wxOK | wxCANCEL;
             break;
+        case MessageButtons::kYesNo:
+            style |= wxYES_NO | wxNO_DEFAULT;
+            break;
     }
     switch (request.icon) {
         case MessageIcon::kError:
@@ -48,7 +51,11 @@ MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request) {
     if (request.buttons == MessageButtons::kRetryCancel) {
         dialog.SetOKCancelLabels("&Retry", "&Cancel");
     }
-    if (dialog.ShowModal() != wxID_OK) {
+    const int answer = dialog.ShowModal();
+    if (request.buttons == MessageButtons::kYesNo) {
+        return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
+    }
+    if (answer != wxID_OK) {
         return MessageAnswer::kCancel;
     }
     return request.buttons == MessageButtons::kRetryCancel ? MessageAnswer::kRetry
