@@ -148,6 +148,7 @@ CMainFrame::CMainFrame(const Services& frameServices)
     : FrameModel(frameServices.audio),
       services(frameServices),
       hostMessages(*host, this),
+      playbackPatience(*player, this),
       lockKeysTimer(this) {
     OpenSoundDevice();
     PreparePlugins();
@@ -158,6 +159,9 @@ CMainFrame::CMainFrame(const Services& frameServices)
 // order; the docking manager only has to let go of the frame first.
 CMainFrame::~CMainFrame() {
     docking.UnInit();
+    // The last wait for the refill thread happens here, while the user can still be told
+    // about an effect that does not return; the player's own destructor then finds it idle.
+    player->Stop();
 }
 
 void CMainFrame::CreateWindows() {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "app/PlaybackPatience.h"
 #include "audio/Workspace.h"
 #include "plugins/HostSeams.h"
 
@@ -138,6 +139,7 @@ private:
     Services services;
     wxAuiManager docking;
     HostMessageBoxes hostMessages;
+    PlaybackPatience playbackPatience;       // while the window waits for a stuck effect
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     int selectedPlugin = -1;
 

@@ -1,11 +1,19 @@
 #include "playback/WavePlayer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "plugins/PluginHost.h"
 
 using platform::AudioBuffer;
+
+namespace {
+
+// How often a waiting user-interface thread hears about it: often enough to repaint.
+constexpr std::chrono::milliseconds kPatienceSlice{40};
+
+}  // namespace
 
 WavePlayer::WavePlayer(PluginHost* pluginHost, platform::AudioOutput& audioOutput)
     : host(pluginHost), output(audioOutput) {
@@ -78,7 +86,11 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
     if (!open || streaming.load(std::memory_order_acquire) || bufferRing.empty()) {
         return false;
     }
-    ResetIfAnythingQueued();  // buffers still draining from the last playback come back first
+    // Every buffer of the last playback must be back, its completion delivered, before it is
+    // written again: a completion still on its way would otherwise refill a buffer of this
+    // playback and skip a block.
+    ResetIfAnythingQueued();
+    AwaitCompletions();
     cursor = start;
     rangeStart = start;
     rangeEnd = end;
@@ -91,7 +103,7 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
 
     priming.store(true, std::memory_order_release);
     {
-        std::lock_guard guard(lock);
+        std::lock_guard<ChainGuard> guard(chainGuard);
         for (const auto& buffer : bufferRing) {
             if (!QueueNextBlock(*buffer, true) || !AdvanceCursor()) {
                 // Priming failed or the range is exhausted: what is queued plays out alone.
@@ -106,7 +118,7 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
     {
         // A fast device may have handed buffers back while the ring was primed; they go
         // round again now instead of dropping out of the rotation.
-        std::lock_guard guard(lock);
+        std::lock_guard<ChainGuard> guard(chainGuard);
         for (const auto& buffer : bufferRing) {
             if (streaming.load(std::memory_order_relaxed) &&
                 buffer->needsRefill.exchange(false, std::memory_order_acq_rel)) {
@@ -121,11 +133,13 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
 }
 
 void WavePlayer::DeviceCallback(AudioBuffer* played) {
+    auto* buffer = static_cast<RingBuffer*>(played->user);
+    buffer->completionPending.store(false, std::memory_order_release);
+    buffer->completionPending.notify_all();
     if (!streaming.load(std::memory_order_acquire) && !priming.load(std::memory_order_acquire)) {
         return;  // not playing: no lock, no work
     }
     std::lock_guard guard(lock);
-    auto* buffer = static_cast<RingBuffer*>(played->user);
     if (!streaming.load(std::memory_order_acquire)) {
         // Stop ran after the test above, or the ring is still being primed.
         if (priming.load(std::memory_order_acquire)) {
@@ -151,15 +165,35 @@ bool WavePlayer::QueueNextBlock(RingBuffer& buffer, bool duringPriming) {
     std::memset(buffer.data.data() + size_t{frames} * 4, 0, bufferBytes - size_t{frames} * 4);
 
     if (!duringPriming) {
-        device->Write(buffer.header);  // a failed refill drops out of the rotation
+        Write(buffer);  // a failed refill drops out of the rotation
         return true;
     }
     lastError = device->Prepare(buffer.header);
     if (lastError != platform::kAudioOk) {
         return false;
     }
-    lastError = device->Write(buffer.header);
+    lastError = Write(buffer);
     return lastError == platform::kAudioOk;
+}
+
+platform::AudioResult WavePlayer::Write(RingBuffer& buffer) {
+    // Marked first: the completion may arrive before Write returns.
+    buffer.completionPending.store(true, std::memory_order_release);
+    const platform::AudioResult result = device->Write(buffer.header);
+    if (result != platform::kAudioOk) {
+        buffer.completionPending.store(false, std::memory_order_release);
+    }
+    return result;
+}
+
+void WavePlayer::AwaitCompletions() {
+    // A buffer the device no longer holds has its completion on its way: wait for it. One
+    // still queued (the device refused to reset) is left to fail its next Write instead.
+    for (const auto& buffer : bufferRing) {
+        if (!buffer->header.IsQueued()) {
+            buffer->completionPending.wait(true, std::memory_order_acquire);
+        }
+    }
 }
 
 bool WavePlayer::AdvanceCursor() {
@@ -184,10 +218,21 @@ bool WavePlayer::Stop() {
     streaming.store(false, std::memory_order_release);
     {
         // A refill already past its first test finishes here; later ones see streaming clear.
-        std::lock_guard wait(lock);
+        std::lock_guard<ChainGuard> wait(chainGuard);
     }
     lastError = device->Reset();
     return lastError == platform::kAudioOk;
+}
+
+void WavePlayer::LockPatiently() {
+    const auto start = std::chrono::steady_clock::now();
+    while (!lock.try_lock_for(kPatienceSlice)) {
+        if (patience != nullptr) {
+            const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start);
+            patience->StillWaiting(waited, host != nullptr ? host->BusyEffectName() : "");
+        }
+    }
 }
 
 bool WavePlayer::Pause() {
