@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr uint32_t kBlockBytes = 2048;
+// The player's buffers are the host's blocks: one block size for both, and for the renderer.
+constexpr uint32_t kBlockBytes = PluginHost::kBlockBytes;
 constexpr uint8_t kBufferCount = 16;
 constexpr uint8_t kChannels = 2;
 constexpr uint32_t kSampleRate = 44100;
@@ -71,11 +72,21 @@ void CMainFrame::ChoosePlugin(int index) {
     // The host holds the player's lock around each chain change, so playback goes on and
     // takes its next block through the new chain.
     host->UnloadPlugin(0, nullptr);
-    selectedPlugin = index;
+    selectedPlugin = -1;  // no check mark on an effect that is not loaded
     const char* fileName = host->PluginFileName(index);
     if (fileName == nullptr || host->LoadPlugin(fileName, 0, true, nullptr) == nullptr) {
-        hostMessages.ShowMessage(str::kPluginInitFailed);
+        const char* name = host->PluginName(index);
+        const std::string why =
+            fileName == nullptr ? "it is not in the list" : host->LastLoadError();
+        platform::ShowMessageBox(
+            this, {wxString::Format("%s\n\n\"%s\": %s.", str::Text(str::kPluginInitFailed),
+                                    wxString::FromUTF8(name != nullptr ? name : ""),
+                                    wxString::FromUTF8(why)),
+                   str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
+        return;
     }
+    selectedPlugin = index;
     OpenPluginEditor(index);
 }
 
