@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "plugins/PluginHost.h"
 
@@ -68,6 +69,7 @@ bool WavePlayer::Close() {
         Stop();
     }
     ResetIfAnythingQueued();  // never free a buffer the device still holds
+    AwaitCompletions();       // nor one whose completion is still on its way
     for (const auto& buffer : bufferRing) {
         device->Unprepare(buffer->header);
     }
@@ -134,10 +136,19 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
 
 void WavePlayer::DeviceCallback(AudioBuffer* played) {
     auto* buffer = static_cast<RingBuffer*>(played->user);
-    buffer->completionPending.store(false, std::memory_order_release);
-    buffer->completionPending.notify_all();
+    {
+        // Under the player's own mutex: a waiter may free the ring as soon as it sees this.
+        std::lock_guard delivered(completionMutex);
+        buffer->completionPending.store(false, std::memory_order_release);
+    }
+    completionDelivered.notify_all();
     if (!streaming.load(std::memory_order_acquire) && !priming.load(std::memory_order_acquire)) {
         return;  // not playing: no lock, no work
+    }
+    // The interface thread polls for the lock: give it way, or a fast device could keep the
+    // lock busy between its polls.
+    while (interfaceWaiting.load(std::memory_order_acquire)) {
+        std::this_thread::yield();
     }
     std::lock_guard guard(lock);
     if (!streaming.load(std::memory_order_acquire)) {
@@ -189,11 +200,12 @@ platform::AudioResult WavePlayer::Write(RingBuffer& buffer) {
 void WavePlayer::AwaitCompletions() {
     // A buffer the device no longer holds has its completion on its way: wait for it. One
     // still queued (the device refused to reset) is left to fail its next Write instead.
-    for (const auto& buffer : bufferRing) {
-        if (!buffer->header.IsQueued()) {
-            buffer->completionPending.wait(true, std::memory_order_acquire);
-        }
-    }
+    std::unique_lock hold(completionMutex);
+    completionDelivered.wait(hold, [this] {
+        return std::none_of(bufferRing.begin(), bufferRing.end(), [](const auto& b) {
+            return b->completionPending.load(std::memory_order_acquire) && !b->header.IsQueued();
+        });
+    });
 }
 
 bool WavePlayer::AdvanceCursor() {
@@ -225,14 +237,22 @@ bool WavePlayer::Stop() {
 }
 
 void WavePlayer::LockPatiently() {
+    // Polled rather than a timed lock: the sanitizers see every try_lock, and a millisecond
+    // more at Stop goes unnoticed.
     const auto start = std::chrono::steady_clock::now();
-    while (!lock.try_lock_for(kPatienceSlice)) {
-        if (patience != nullptr) {
-            const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - start);
-            patience->StillWaiting(waited, host != nullptr ? host->BusyEffectName() : "");
+    auto nextReport = start + kPatienceSlice;
+    interfaceWaiting.store(true, std::memory_order_release);  // refills let us go first
+    while (!lock.try_lock()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const auto now = std::chrono::steady_clock::now();
+        if (patience != nullptr && now >= nextReport) {
+            nextReport = now + kPatienceSlice;
+            patience->StillWaiting(
+                std::chrono::duration_cast<std::chrono::milliseconds>(now - start),
+                host != nullptr ? host->BusyEffectName() : "");
         }
     }
+    interfaceWaiting.store(false, std::memory_order_release);
 }
 
 bool WavePlayer::Pause() {

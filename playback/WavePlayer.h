@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -106,7 +107,10 @@ private:
     std::atomic<bool> streaming{false};
     std::atomic<bool> priming{false};
     std::atomic<bool> loop{false};
-    std::timed_mutex lock;
+    std::atomic<bool> interfaceWaiting{false};  // the interface thread wants the lock
+    std::mutex lock;
+    std::mutex completionMutex;  // guards the delivery of completionPending to AwaitCompletions
+    std::condition_variable completionDelivered;
     InterfaceGuard chainGuard{*this};
     LockPatience* patience = nullptr;
     PluginHost* host;
