@@ -3,11 +3,13 @@
 
 #include "app/CMainFrame.h"
 
+#include <wx/filename.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
 #include "app/AboutDialog.h"
+#include "app/OpenMessages.h"
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
@@ -290,15 +292,38 @@ void CMainFrame::OnLoadWave(wxCommandEvent&) {
 }
 
 bool CMainFrame::LoadWave(const wxString& path, const wxString& name) {
+    OpenRefusals refused;
+    const bool added = AddWave(path, name, refused);
+    if (!refused.IsEmpty()) {
+        platform::ShowMessageBox(
+            this, {refused.Text(), str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
+    }
+    return added;
+}
+
+void CMainFrame::LoadWaves(const std::vector<wxString>& paths) {
+    OpenRefusals refused;
+    for (const wxString& path : paths) {
+        AddWave(path, wxFileName(path).GetFullName(), refused);
+    }
+    if (!refused.IsEmpty()) {
+        platform::ShowMessageBox(
+            this, {refused.Text(), str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
+    }
+}
+
+bool CMainFrame::AddWave(const wxString& path, const wxString& name, OpenRefusals& refused) {
     const bool wasEmpty = workspace.IsEmpty();
-    if (!workspace.AddFile(path.fn_str())) {
-        platform::ShowMessageBox(this,
-                                 {str::Text(str::kOpenFileFailed), str::Text(str::kAppTitle),
-                                  platform::MessageButtons::kOk, platform::MessageIcon::kError});
+    std::string why;
+    if (!workspace.AddFile(path.fn_str(), &why)) {
+        refused.Add(path, wxString::FromUTF8(why));
         return false;
     }
     if (wasEmpty) {
         waveFilesMenu->Destroy(waveFilesMenu->FindItemByPosition(0));  // "No files loaded"
+        FollowWorkspaceRate();
     }
     const int index = static_cast<int>(waveFilesMenu->GetMenuItemCount());
     if (index < kMaxListedFiles) {
@@ -307,6 +332,13 @@ bool CMainFrame::LoadWave(const wxString& path, const wxString& name) {
     } else {
         // Past the id range the file is open but cannot be chosen from the menu.
         waveFilesMenu->Append(wxID_ANY, name)->Enable(false);
+    }
+    const WaveFile* added = workspace.File(static_cast<uint32_t>(workspace.FileCount() - 1));
+    if (added->IsCutAtFrameLimit()) {
+        platform::ShowMessageBox(this, {FrameLimitText(path, added->FramesInFile(),
+                                                       added->FrameCount(), added->SampleRate()),
+                                        str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                                        platform::MessageIcon::kWarning});
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include <wx/timer.h>
 
 #include <memory>
+#include <vector>
 
 #include "audio/Workspace.h"
 #include "plugins/HostSeams.h"
@@ -47,6 +48,10 @@ public:
     /// user is told and nothing changes.
     bool LoadWave(const wxString& path, const wxString& name);
 
+    /// Opens several files in order as LoadWave does, and reports every refused one in a
+    /// single message (the files named on the command line).
+    void LoadWaves(const std::vector<wxString>& paths);
+
     Workspace& GetWorkspace() { return workspace; }
     WaveformView* View() const { return view; }
     PluginHost& Host() const { return *host; }
@@ -85,6 +90,10 @@ private:
     void OnUpdateToggleStatusBar(wxUpdateUIEvent& event);
     void OnUpdateRenderToFile(wxUpdateUIEvent& event);
 
+    // Opening files
+    bool AddWave(const wxString& path, const wxString& name, class OpenRefusals& refused);
+    void FollowWorkspaceRate();
+
     // Transport and plug-in commands
     void ChoosePlugin(int index);
     void OnPlay(wxCommandEvent& event);
@@ -111,6 +120,7 @@ private:
     std::unique_ptr<WavePlayer> player;
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     int selectedPlugin = -1;
+    bool soundEnabled = false;  // the device opened at start-up (else Orvane runs silent)
 
     wxAuiManager docking;
     WaveformView* view = nullptr;

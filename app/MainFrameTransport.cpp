@@ -18,7 +18,7 @@ namespace {
 constexpr uint32_t kBlockBytes = 2048;
 constexpr uint8_t kBufferCount = 16;
 constexpr uint8_t kChannels = 2;
-constexpr uint32_t kSampleRate = 44100;
+constexpr uint32_t kSampleRate = WaveFile::kDefaultSampleRate;  // until a workspace sets one
 constexpr uint8_t kBitsPerSample = 16;
 
 }  // namespace
@@ -31,6 +31,28 @@ void CMainFrame::OpenSoundDevice() {
         if (platform::ShowMessageBox(nullptr, failed) != platform::MessageAnswer::kRetry) {
             return;  // Orvane runs on without sound
         }
+    }
+    soundEnabled = true;
+}
+
+// The device, the effects and the render follow the workspace's rate, so a file plays at its
+// own speed and pitch.
+void CMainFrame::FollowWorkspaceRate() {
+    const uint32_t rate = workspace.SampleRate();
+    if (rate == 0 || rate == host->ConfiguredRate()) {
+        return;
+    }
+    player->Stop();
+    host->SetSampleRate(rate);
+    if (!soundEnabled) {
+        return;
+    }
+    player->Close();
+    if (!player->Open(kBlockBytes, kBufferCount, kChannels, rate, kBitsPerSample)) {
+        platform::ShowMessageBox(
+            this, {wxString::Format("The sound device cannot play %u Hz. Sound is disabled.", rate),
+                   str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
     }
 }
 

@@ -57,6 +57,12 @@ public:
     /// the block buffers (blockBytes / 4 frames) and sets the plug-in directory.
     void Configure(uint32_t rate, uint32_t blockBytes, const std::string& directory);
 
+    /// Changes the sample rate told to effects (the workspace's rate): every effect of the
+    /// chain is suspended, told the new rate with effSetSampleRate and resumed, so it
+    /// recomputes whatever depends on the rate; effects loaded later are told it at load.
+    void SetSampleRate(uint32_t rate);
+    uint32_t ConfiguredRate() const { return configuredRate; }
+
     /// Catalogues every loadable effect among the "*.so" files of the plug-in directory, in
     /// file-name order: each is loaded, asked for its name and unloaded again. False only when
     /// no file matches at all.

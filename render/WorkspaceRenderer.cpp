@@ -28,7 +28,10 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     };
 
     progress(0);
-    if (!output.WriteHeader(length)) {
+    // The header carries the workspace's own rate, so the file plays at the speed it was heard.
+    const uint32_t rate =
+        workspace.SampleRate() != 0 ? workspace.SampleRate() : WaveFile::kDefaultSampleRate;
+    if (!output.WriteHeader(length, rate)) {
         return fail();
     }
     // The host's block may be larger than ours; the buffer holds a whole one of either.
