@@ -96,7 +96,7 @@ void CMainFrame::ChoosePlugin(int index) {
     selectedPlugin = index;
     const char* fileName = host->PluginFileName(index);
     if (fileName == nullptr || host->LoadPlugin(fileName, 0, true, nullptr) == nullptr) {
-        ShowMessage(str::kPluginInitFailed);
+        hostMessages.ShowMessage(str::kPluginInitFailed);
     }
     OpenPluginEditor(index);
 }
@@ -141,11 +141,6 @@ void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {
 
 void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {
     event.Enable(!host->IsChainEmpty());
-}
-
-void CMainFrame::ShowMessage(uint32_t stringId) {
-    platform::ShowMessageBox(this, {str::Text(stringId), str::Text(str::kAppTitle),
-                                    platform::MessageButtons::kOk, platform::MessageIcon::kError});
 }
 
 void CMainFrame::OpenPluginEditor(int catalogueIndex) {
