@@ -21,6 +21,8 @@ const char* Text(uint32_t id) {
             return "Orvane could not open this file:";
         case kOpenFilesFailed:
             return "Orvane could not open these files:";
+        case kFileShownAlone:
+            return "File shown alone: edit in View > Workspace";
         default:
             return "";
     }
