@@ -253,8 +253,12 @@ void CMainFrame::OnLockKeysTimer(wxTimerEvent&) {
 }
 
 void CMainFrame::OnCharHook(wxKeyEvent& event) {
+    // Only keys typed into this window's own children: a key in a plug-in's editor window
+    // (which passes its keys up here) belongs to that window.
+    auto* origin = wxDynamicCast(event.GetEventObject(), wxWindow);
+    const bool ours = origin == nullptr || wxGetTopLevelParent(origin) == this;
     // Shift may be part of the key ('+' on many layouts); other modifiers make it another key.
-    if ((event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
+    if (ours && (event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
         for (const menu::PlainKey& key : menu::PlainKeys()) {
             if (key.keyCode == event.GetKeyCode()) {
                 wxCommandEvent command(wxEVT_MENU, key.command);
