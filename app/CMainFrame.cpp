@@ -232,7 +232,7 @@ void CMainFrame::CreateStatusBarPanes() {
     constexpr int kPanes = 1 + kReadoutPanes + kLockKeyPanes;
     // The bar's own tips (for cut-off panes) would refuse the readouts' tooltip.
     CreateStatusBar(kPanes, wxSTB_DEFAULT_STYLE & ~wxSTB_SHOW_TIPS);
-    const int widths[kPanes] = {-1, 150, 130, 150, 150, 80, 40, 40, 40};
+    const int widths[kPanes] = {-1, 135, 120, 145, 125, 70, 36, 36, 36};
     SetStatusWidths(kPanes, widths);
     SetStatusText(str::Text(str::kReady), 0);
     lockKeysTimer.Start(250);

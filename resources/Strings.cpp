@@ -22,7 +22,7 @@ const char* Text(uint32_t id) {
                    "files are supported at a time.\nEventually, You may be trying to open already "
                    "opened file.";
         case kFileShownAlone:
-            return "File shown alone: edit in View > Workspace";
+            return "Editing happens in the workspace";
         default:
             return "";
     }
