@@ -234,7 +234,7 @@ void CMainFrame::CreateStatusBarPanes() {
     constexpr int kPanes = 1 + kReadoutPanes + kLockKeyPanes;
     // The bar's own tips (for cut-off panes) would refuse the readouts' tooltip.
     CreateStatusBar(kPanes, wxSTB_DEFAULT_STYLE & ~wxSTB_SHOW_TIPS);
-    const int widths[kPanes] = {-1, 150, 130, 150, 150, 80, 40, 40, 40};
+    const int widths[kPanes] = {-1, 135, 120, 145, 125, 70, 36, 36, 36};
     SetStatusWidths(kPanes, widths);
     SetStatusText(str::Text(str::kReady), 0);
     lockKeysTimer.Start(250);
@@ -255,8 +255,12 @@ void CMainFrame::OnLockKeysTimer(wxTimerEvent&) {
 }
 
 void CMainFrame::OnCharHook(wxKeyEvent& event) {
+    // Only keys typed into this window's own children: a key in a plug-in's editor window
+    // (which passes its keys up here) belongs to that window.
+    auto* origin = wxDynamicCast(event.GetEventObject(), wxWindow);
+    const bool ours = origin == nullptr || wxGetTopLevelParent(origin) == this;
     // Shift may be part of the key ('+' on many layouts); other modifiers make it another key.
-    if ((event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
+    if (ours && (event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
         for (const menu::PlainKey& key : menu::PlainKeys()) {
             if (key.keyCode == event.GetKeyCode()) {
                 wxCommandEvent command(wxEVT_MENU, key.command);

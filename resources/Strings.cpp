@@ -22,7 +22,7 @@ const char* Text(uint32_t id) {
         case kOpenFilesFailed:
             return "Orvane could not open these files:";
         case kFileShownAlone:
-            return "File shown alone: edit in View > Workspace";
+            return "Editing happens in the workspace";
         default:
             return "";
     }
