@@ -5,6 +5,7 @@
 #include <wx/timer.h>
 
 #include <memory>
+#include <vector>
 
 #include "app/PlaybackPatience.h"
 #include "audio/Workspace.h"
@@ -13,6 +14,7 @@
 class PluginEditors;
 class PluginHost;
 class WavePlayer;
+class WaveformPanel;
 class WaveformView;
 class wxMenu;
 
@@ -76,8 +78,13 @@ public:
     /// user is told and nothing changes.
     bool LoadWave(const wxString& path, const wxString& name);
 
+    /// Opens several files in order as LoadWave does, and reports every refused one in a
+    /// single message (the files named on the command line).
+    void LoadWaves(const std::vector<wxString>& paths);
+
     Workspace& GetWorkspace() { return workspace; }
     WaveformView* View() const { return view; }
+    WaveformPanel* ViewPanel() const { return viewPanel; }
     PluginHost& Host() const { return *host; }
     WavePlayer& Player() const { return *player; }
     PluginEditors& Editors() const { return *editors; }
@@ -110,28 +117,42 @@ private:
     void OnAbout(wxCommandEvent& event);
     void OnRenderToFile(wxCommandEvent& event);
     void OnUpdateDisabled(wxUpdateUIEvent& event);
+    void OnUpdateCloseWave(wxUpdateUIEvent& event);
     void OnUpdateToggleToolBar(wxUpdateUIEvent& event);
     void OnUpdateToggleStatusBar(wxUpdateUIEvent& event);
     void OnUpdateRenderToFile(wxUpdateUIEvent& event);
+
+    // Opening files
+    bool AddWave(const wxString& path, const wxString& name, class OpenRefusals& refused);
+    void FollowWorkspaceRate();
 
     // Transport and plug-in commands
     void ChoosePlugin(int index);
     void OnPlay(wxCommandEvent& event);
     void OnStop(wxCommandEvent& event);
     void OnPause(wxCommandEvent& event);
+    void OnPlayOrStop(wxCommandEvent& event);
+    /// Plays [start, end) of the shown source (the workspace, or a file alone) with the
+    /// playback cursor following it.
+    void PlayShown(uint32_t start, uint32_t end);
     void OnEditPlugin(wxCommandEvent& event);
     void OnRemovePlugin(wxCommandEvent& event);
     void OnUpdatePlay(wxUpdateUIEvent& event);
+    void OnUpdatePlayOrStop(wxUpdateUIEvent& event);
     void OnUpdateStopPause(wxUpdateUIEvent& event);
     void OnUpdatePluginCommands(wxUpdateUIEvent& event);
 
     // Window messages
     void OnSetFocus(wxFocusEvent& event);
     void OnLockKeysTimer(wxTimerEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnViewChanged(wxCommandEvent& event);
 
     void OpenPluginEditor(int catalogueIndex);
     wxAuiToolBar* ToolBarOf(int toggleCommand) const;
     void ArrangeToolBars();
+    /// The title and the status bar's readouts, from what the view shows now.
+    void ShowWhereYouAre();
 
     // The frame's own members go before its windows (the wx base destroys its children
     // after them) and before the model (a base class): the editors close their window while
@@ -142,7 +163,9 @@ private:
     PlaybackPatience playbackPatience;       // while the window waits for a stuck effect
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     int selectedPlugin = -1;
+    bool soundEnabled = false;  // the device opened at start-up (else Orvane runs silent)
 
+    WaveformPanel* viewPanel = nullptr;
     WaveformView* view = nullptr;
     std::vector<wxAuiToolBar*> toolBars;  // edit, navigation, zoom
     wxMenu* waveFilesMenu = nullptr;

@@ -19,19 +19,46 @@ namespace {
 constexpr uint32_t kBlockBytes = PluginHost::kBlockBytes;
 constexpr uint8_t kBufferCount = 16;
 constexpr uint8_t kChannels = 2;
-constexpr uint32_t kSampleRate = 44100;
+constexpr uint32_t kSampleRate = WaveFile::kDefaultSampleRate;  // until a workspace sets one
 constexpr uint8_t kBitsPerSample = 16;
 
 }  // namespace
 
 void CMainFrame::OpenSoundDevice() {
     while (!player->Open(kBlockBytes, kBufferCount, kChannels, kSampleRate, kBitsPerSample)) {
-        const platform::MessageRequest failed{
-            str::Text(str::kAudioInitFailed), str::Text(str::kAppTitle),
-            platform::MessageButtons::kRetryCancel, platform::MessageIcon::kError};
+        const wxString text = wxString::Format(
+            "Failed to initialize audio device: %s (stereo, 16 bits, %u Hz). Sound is disabled.",
+            platform::AudioResultText(player->LastError()), kSampleRate);
+        const platform::MessageRequest failed{text, str::Text(str::kAppTitle),
+                                              platform::MessageButtons::kRetryCancel,
+                                              platform::MessageIcon::kError};
         if (platform::ShowMessageBox(nullptr, failed) != platform::MessageAnswer::kRetry) {
             return;  // Orvane runs on without sound
         }
+    }
+    soundEnabled = true;
+}
+
+// The device, the effects and the render follow the workspace's rate, so a file plays at its
+// own speed and pitch.
+void CMainFrame::FollowWorkspaceRate() {
+    const uint32_t rate = workspace.SampleRate();
+    if (rate == 0 || rate == host->ConfiguredRate()) {
+        return;
+    }
+    player->Stop();
+    host->SetSampleRate(rate);
+    if (!soundEnabled) {
+        return;
+    }
+    player->Close();
+    if (!player->Open(kBlockBytes, kBufferCount, kChannels, rate, kBitsPerSample)) {
+        const wxString text = wxString::Format(
+            "Failed to initialize audio device: %s (stereo, 16 bits, %u Hz). Sound is disabled.",
+            platform::AudioResultText(player->LastError()), rate);
+        platform::ShowMessageBox(this,
+                                 {text, str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                                  platform::MessageIcon::kError});
     }
 }
 
@@ -75,13 +102,14 @@ void CMainFrame::ChoosePlugin(int index) {
     selectedPlugin = -1;  // no check mark on an effect that is not loaded
     const char* fileName = host->PluginFileName(index);
     if (fileName == nullptr || host->LoadPlugin(fileName, 0, true, nullptr) == nullptr) {
-        const char* name = host->PluginName(index);
-        const std::string why =
-            fileName == nullptr ? "it is not in the list" : host->LastLoadError();
+        const wxString reason = fileName == nullptr ? wxString("it is not in the catalogue")
+                                                    : wxString::FromUTF8(host->LastLoadError());
         platform::ShowMessageBox(
-            this, {wxString::Format("%s\n\n\"%s\": %s.", str::Text(str::kPluginInitFailed),
-                                    wxString::FromUTF8(name != nullptr ? name : ""),
-                                    wxString::FromUTF8(why)),
+            this, {wxString::Format(
+                       "Failed to initialize plugin \"%s\" (%s): %s.",
+                       wxString::FromUTF8(
+                           host->PluginName(index) != nullptr ? host->PluginName(index) : ""),
+                       wxString::FromUTF8(fileName != nullptr ? fileName : "?"), reason),
                    str::Text(str::kAppTitle), platform::MessageButtons::kOk,
                    platform::MessageIcon::kError});
         return;
@@ -91,12 +119,30 @@ void CMainFrame::ChoosePlugin(int index) {
 }
 
 void CMainFrame::OnPlay(wxCommandEvent&) {
-    player->Stop();
     if (view->SelectionLength() != 0) {
-        player->Play(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
+        PlayShown(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
     } else {
-        player->Play(view->ViewStart(), view->ViewStart() + view->ViewLength());
+        PlayShown(view->ViewStart(), view->ViewStart() + view->ViewLength());
     }
+}
+
+void CMainFrame::OnPlayOrStop(wxCommandEvent&) {
+    if (player->IsPlaying() || player->PlayingFrame() >= 0) {
+        player->Stop();
+    } else if (view->SelectionLength() != 0) {
+        PlayShown(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
+    } else {
+        // From the insertion point to the end of the shown range.
+        PlayShown(view->SelectionStart(), view->ViewStart() + view->ViewLength());
+    }
+}
+
+void CMainFrame::PlayShown(uint32_t start, uint32_t end) {
+    player->Stop();
+    // A file shown alone plays by itself: playing it only reads it.
+    host->SetSource(view->ShownFile());
+    player->Play(start, end);
+    view->FollowPlayback();
 }
 
 void CMainFrame::OnStop(wxCommandEvent&) {
@@ -121,7 +167,11 @@ void CMainFrame::OnRemovePlugin(wxCommandEvent&) {
 }
 
 void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
-    event.Enable(!workspace.IsEmpty() && view->IsWorkspaceShown() && !player->IsPlaying());
+    event.Enable(!workspace.IsEmpty() && !player->IsPlaying());
+}
+
+void CMainFrame::OnUpdatePlayOrStop(wxUpdateUIEvent& event) {
+    event.Enable(!workspace.IsEmpty());
 }
 
 void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {

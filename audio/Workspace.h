@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <string>
 
 #include "audio/Segment.h"
 #include "audio/WaveFile.h"
@@ -29,11 +30,24 @@ public:
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
-    /// Opens and accepts a WAV file. The first file of an empty workspace becomes its audio.
-    bool AddFile(const char* path);
+    /// Opens and accepts a WAV file. The first file of an empty workspace becomes its audio
+    /// and sets the workspace's sample rate. On failure nothing changes and *why (when given)
+    /// says why, in words for the user, without the file's name.
+    bool AddFile(const char* path, std::string* why = nullptr);
+
+    /// Frames per second of the workspace: its first file's rate; 0 with no file.
+    uint32_t SampleRate() const;
+    /// Frames per second of file i (the first file when i is out of range); 0 with no file.
+    uint32_t FileSampleRate(uint32_t fileIndex) const;
 
     /// Closes every file and drops every segment and the clipboard.
     void Clear();
+
+    /// True when a segment of the workspace or of the clipboard refers to file i.
+    bool IsFileUsed(uint32_t fileIndex) const;
+    /// Closes file i, and the files after it move up one place. Refused (false) while the
+    /// file is used or when there is no file i.
+    bool CloseFile(uint32_t fileIndex);
 
     bool IsEmpty() const { return files.empty(); }
     bool IsClipboardEmpty() const { return clipboard.empty(); }
@@ -67,8 +81,10 @@ public:
     /// Inserts copies of the clipboard's records at workspace position p.
     void PasteAt(uint32_t p);
 
-    /// Replaces the clipboard with frames [a, b) of file i, clamped to that file.
-    void CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex);
+    /// Replaces the clipboard with frames [a, b) of file i, clamped to that file. Refused
+    /// (false, nothing changes) when the file's sample rate is not the workspace's: its frames
+    /// would play at the wrong speed, as nothing converts rates.
+    bool CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex);
 
     const std::list<Segment>& Segments() const { return segments; }
     const std::list<Segment>& Clipboard() const { return clipboard; }

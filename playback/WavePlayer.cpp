@@ -14,6 +14,7 @@ namespace {
 // How often a waiting user-interface thread hears about it: often enough to repaint.
 constexpr std::chrono::milliseconds kPatienceSlice{40};
 
+constexpr uint32_t kBytesPerFrame = 4;  // stereo, 16 bits
 }  // namespace
 
 WavePlayer::WavePlayer(PluginHost* pluginHost, platform::AudioOutput& audioOutput)
@@ -93,6 +94,8 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
     // playback and skip a block.
     ResetIfAnythingQueued();
     AwaitCompletions();
+    sounding = true;
+    playedAtStart = device->PlayedBytes();
     cursor = start;
     rangeStart = start;
     rangeEnd = end;
@@ -136,13 +139,18 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
 
 void WavePlayer::DeviceCallback(AudioBuffer* played) {
     auto* buffer = static_cast<RingBuffer*>(played->user);
+    // The flags are read before the completion counts as delivered: a Play waiting for this
+    // completion starts priming only afterwards, so a late completion of the last playback
+    // never takes part in the new one (it would mark a freshly primed buffer for a refill).
+    const bool playing =
+        streaming.load(std::memory_order_acquire) || priming.load(std::memory_order_acquire);
     {
         // Under the player's own mutex: a waiter may free the ring as soon as it sees this.
         std::lock_guard delivered(completionMutex);
         buffer->completionPending.store(false, std::memory_order_release);
+        completionDelivered.notify_all();
     }
-    completionDelivered.notify_all();
-    if (!streaming.load(std::memory_order_acquire) && !priming.load(std::memory_order_acquire)) {
+    if (!playing) {
         return;  // not playing: no lock, no work
     }
     // The interface thread polls for the lock: give it way, or a fast device could keep the
@@ -223,10 +231,23 @@ bool WavePlayer::AdvanceCursor() {
     return true;
 }
 
+int64_t WavePlayer::PlayingFrame() const {
+    if (!open || !sounding || rangeEnd <= rangeStart) {
+        return -1;
+    }
+    const uint64_t played = (device->PlayedBytes() - playedAtStart) / kBytesPerFrame;
+    const uint64_t length = rangeEnd - rangeStart;
+    if (loop.load(std::memory_order_relaxed)) {
+        return rangeStart + int64_t(played % length);
+    }
+    return played < length ? rangeStart + int64_t(played) : -1;
+}
+
 bool WavePlayer::Stop() {
     if (!open) {
         return false;
     }
+    sounding = false;
     streaming.store(false, std::memory_order_release);
     {
         // A refill already past its first test finishes here; later ones see streaming clear.

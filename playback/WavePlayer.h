@@ -51,6 +51,10 @@ public:
     bool Resume();
 
     bool IsPlaying() const { return streaming.load(std::memory_order_acquire); }
+    /// The frame of the range the device is sounding now, from the bytes it has played since
+    /// Play (the refills run ahead of it by the whole ring): -1 once the range has been
+    /// played to its end, after Stop, and before any Play.
+    int64_t PlayingFrame() const;
     bool IsPaused() const { return paused; }
     bool IsOpen() const { return open; }
     void SetLoop(bool enabled) { loop.store(enabled, std::memory_order_relaxed); }
@@ -108,6 +112,8 @@ private:
     std::atomic<bool> priming{false};
     std::atomic<bool> loop{false};
     std::atomic<bool> interfaceWaiting{false};  // the interface thread wants the lock
+    bool sounding = false;                      // a playback was started and not stopped
+    uint64_t playedAtStart = 0;                 // the device's played bytes when it started
     std::mutex lock;
     std::mutex completionMutex;  // guards the delivery of completionPending to AwaitCompletions
     std::condition_variable completionDelivered;

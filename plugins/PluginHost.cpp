@@ -71,6 +71,20 @@ PluginHost::~PluginHost() {
     PublishEditorWindows(editorWindows, nullptr);
 }
 
+void PluginHost::SetSampleRate(uint32_t rate) {
+    if (rate == configuredRate) {
+        return;
+    }
+    configuredRate = rate;
+    PublishConfiguration(configuredRate, configuredBlockBytes);
+    GuardScope hold(chainGuard);  // no block is processed at the old rate after the new one
+    for (const auto& entry : chain) {
+        Dispatch(entry->effect, vst::effMainsChanged, 0, 0);
+        Dispatch(entry->effect, vst::effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+        Dispatch(entry->effect, vst::effMainsChanged, 0, 1);
+    }
+}
+
 bool PluginHost::ScanPlugins() {
     const std::vector<std::string> files = platform::ListFiles(pluginDirectory, kLibrarySuffix);
     if (files.empty()) {

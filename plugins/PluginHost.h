@@ -61,6 +61,12 @@ public:
     /// the block buffers (blockBytes / 4 frames) and sets the plug-in directory.
     void Configure(uint32_t rate, uint32_t blockBytes, const std::string& directory);
 
+    /// Changes the sample rate told to effects (the workspace's rate): every effect of the
+    /// chain is suspended, told the new rate with effSetSampleRate and resumed, so it
+    /// recomputes whatever depends on the rate; effects loaded later are told it at load.
+    void SetSampleRate(uint32_t rate);
+    uint32_t ConfiguredRate() const { return configuredRate; }
+
     /// Catalogues every loadable effect among the "*.so" files of the plug-in directory, in
     /// file-name order: each is loaded, asked for its name and unloaded again. False only when
     /// no file matches at all.
@@ -98,6 +104,11 @@ public:
     /// through every effect of the chain in order, as 16-bit frames into buffer. framesRead
     /// tells how many frames are valid (0 past the end of the workspace). Always true.
     bool Process(void* buffer, uint32_t& framesRead, uint32_t position);
+
+    /// What Process reads: the workspace (-1, as at the start) or opened file `fileIndex`
+    /// alone, for playing a file that is shown by itself. Set while no Process runs.
+    void SetSource(int fileIndex) { sourceFile = fileIndex; }
+    int Source() const { return sourceFile; }
 
     /// The host's side of the plug-in protocol; plug-ins may call it on any thread, before
     /// their entry point has returned (effect nullptr) and from inside their own calls.
@@ -152,6 +163,8 @@ public:
 
 private:
     void RunChain(uint32_t position);
+    /// Up to n frames of the source at `position`; false (nothing delivered) on failure.
+    bool ReadSource(void* buffer, uint32_t n, uint32_t& delivered, uint32_t position) const;
     void CloseEditor();
     void ForgetEffect(const vst::AEffect* closed);
     static void PublishConfiguration(uint32_t rate, uint32_t blockBytes);
@@ -160,6 +173,7 @@ private:
     void Report(uint32_t stringId);
 
     Workspace* workspace;
+    int sourceFile = -1;
     std::vector<float> inputLeft;
     std::vector<float> inputRight;
     std::vector<float> outputLeft;

@@ -11,7 +11,9 @@
 #include "platform/ReplacementFile.h"
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
+#include "plugins/PluginHost.h"
 #include "render/WorkspaceRenderer.h"
+#include "view/TimeScale.h"
 
 namespace {
 
@@ -28,12 +30,14 @@ constexpr long kRepaintIntervalMs = 40;
 wxBEGIN_EVENT_TABLE(RenderDialog, wxDialog)
     EVT_BUTTON(kSelectButton, RenderDialog::OnSelect)
     EVT_BUTTON(kStartButton, RenderDialog::OnStart)
+    EVT_BUTTON(wxID_CANCEL, RenderDialog::OnClose)
+    EVT_CLOSE(RenderDialog::OnCloseWindow)
 wxEND_EVENT_TABLE()
     // clang-format on
 
     // The controls in tab order, at their places in dialog units of the dialog's font.
     RenderDialog::RenderDialog(wxWindow* parent, platform::FileChooser& dialogs)
-    : wxDialog(parent, wxID_ANY, "Dialog"), fileDialogs(dialogs) {
+    : wxDialog(parent, wxID_ANY, "Render to File"), fileDialogs(dialogs) {
     const auto at = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
     const auto size = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
     pathField = new wxTextCtrl(this, kPathField, wxEmptyString, at(65, 30), size(190, 15));
@@ -76,39 +80,43 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     if (host == nullptr || workspace == nullptr || !MayReplace(outputPath)) {
         return;
     }
+    // Only Cancel stays usable while the render runs.
     startButton->Enable(false);
-    closeButton->Enable(false);
+    pathField->Enable(false);
+    FindWindow(kSelectButton)->Enable(false);
+    closeButton->SetLabel("Cancel");
     const uint32_t length = workspace->TotalLength();
     progressBar->SetValue(0);
     lastRepaintMs = 0;
+    cancelRequested = false;
+    rendering = true;
 
+    const wxStopWatch clock;
     const WorkspaceRenderer renderer(*host, *workspace);
     const RenderResult result =
-        renderer.Render(std::string(outputPath.fn_str()),
-                        [this, length](uint32_t frame) { return ShowProgress(frame, length); });
+        renderer.Render(std::string(outputPath.fn_str()), [this, length](uint32_t frame) {
+            ShowProgress(frame, length);
+            return !cancelRequested.load();
+        });
+    const long tookMs = clock.Time();
 
-    closeButton->Enable(true);
+    rendering = false;
+    closeButton->SetLabel("Close");
+    pathField->Enable(true);
+    FindWindow(kSelectButton)->Enable(true);
     startButton->Enable(true);  // another render, to this path or another, may follow
-    Report(result);
-    SetDefaultItem(closeButton);
-}
-
-// A typed path that names an existing file is replaced only when the user says so.
-bool RenderDialog::MayReplace(const wxString& path) {
-    if (path == confirmedPath || !platform::ReplacementFile::Exists(std::string(path.fn_str()))) {
-        return true;
-    }
-    const platform::MessageRequest ask{
-        wxString::Format("\"%s\" already exists.\nDo you want to replace it?", path), "Orvane",
-        platform::MessageButtons::kYesNo, platform::MessageIcon::kQuestion};
-    return platform::ShowMessageBox(this, ask) == platform::MessageAnswer::kYes;
-}
-
-void RenderDialog::Report(const RenderResult& result) {
     const wxString reason = wxString::FromUTF8(result.reason);
     switch (result.outcome) {
         case RenderOutcome::kDone:
+            Report(wxString::Format(
+                "Rendered %s (%u frames) into \"%s\" in %.1f s.",
+                wxString::FromUTF8(time_scale::FormatTime(length, PluginHost::SampleRate())),
+                length, outputPath, tookMs / 1000.0));
+            break;
         case RenderOutcome::kCancelled:
+            progressBar->SetValue(0);
+            Report(wxString::Format("The render was cancelled; nothing was written to \"%s\".",
+                                    outputPath));
             break;
         case RenderOutcome::kTooLong:
             Tell("Cannot render: " + reason + ".");
@@ -129,21 +137,58 @@ void RenderDialog::Report(const RenderResult& result) {
                                  wxString(result.reason.c_str(), wxConvFile)));
             break;
     }
+    SetDefaultItem(closeButton);
 }
 
-bool RenderDialog::ShowProgress(uint32_t frame, uint32_t length) {
+// A typed path that names an existing file is replaced only when the user says so.
+bool RenderDialog::MayReplace(const wxString& path) {
+    if (path == confirmedPath || !platform::ReplacementFile::Exists(std::string(path.fn_str()))) {
+        return true;
+    }
+    const platform::MessageRequest ask{
+        wxString::Format("\"%s\" already exists.\nDo you want to replace it?", path), "Orvane",
+        platform::MessageButtons::kYesNo, platform::MessageIcon::kQuestion};
+    return platform::ShowMessageBox(this, ask) == platform::MessageAnswer::kYes;
+}
+void RenderDialog::OnClose(wxCommandEvent& event) {
+    if (rendering) {
+        cancelRequested = true;  // the render stops after its current block
+        return;
+    }
+    event.Skip();  // ends the dialog
+}
+
+void RenderDialog::OnCloseWindow(wxCloseEvent& event) {
+    if (rendering && event.CanVeto()) {
+        cancelRequested = true;
+        event.Veto();
+        return;
+    }
+    event.Skip();
+}
+
+void RenderDialog::ShowProgress(uint32_t frame, uint32_t length) {
     const int value = length == 0 ? 0 : static_cast<int>(uint64_t{frame} * kGaugeSteps / length);
     progressBar->SetValue(std::min(value, kGaugeSteps));
-    // GTK paints only from its main loop: let it paint now and then. Only drawing events
-    // are handled here; the user's input waits until the render is over.
+    // GTK paints only from its main loop: let it paint now and then. Drawing and input are
+    // handled here, so Cancel can be pressed; every other control is disabled meanwhile.
     const long now = wxGetLocalTimeMillis().ToLong();
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    if (loop != nullptr && (now - lastRepaintMs >= kRepaintIntervalMs || frame == length)) {
+    if (now - lastRepaintMs >= kRepaintIntervalMs || frame == length) {
         lastRepaintMs = now;
         progressBar->Refresh();
-        loop->YieldFor(wxEVT_CATEGORY_UI);
+        // Outside a running loop (a dialog shown without ShowModal) a loop of our own yields.
+        const long events = wxEVT_CATEGORY_UI | wxEVT_CATEGORY_USER_INPUT;
+        if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+            loop->YieldFor(events);
+        } else {
+            wxGUIEventLoop().YieldFor(events);
+        }
     }
-    return true;
+}
+
+void RenderDialog::Report(const wxString& text) {
+    platform::ShowMessageBox(
+        this, {text, "Orvane", platform::MessageButtons::kOk, platform::MessageIcon::kInformation});
 }
 
 void RenderDialog::Tell(const wxString& text) {

@@ -2,6 +2,7 @@
 
 #include <wx/dialog.h>
 
+#include <atomic>
 #include <string>
 
 class PluginHost;
@@ -17,8 +18,10 @@ class FileChooser;
 /// "Render to file...": the user picks an output path, presses "Start" and watches the
 /// progress bar while the whole workspace, through the active effect, goes into a new WAV
 /// file. An existing file is replaced only once the user agreed (in the save dialog, or when
-/// Start is pressed on a typed path) and only by a complete render; after a render "Close" is
-/// the default button and Start may render again.
+/// Start is pressed on a typed path) and only by a complete render. During the render "Close"
+/// reads "Cancel" and stops it; nothing is written then. A finished render says how long it
+/// took and how long the file is; afterwards "Close" is the default button and Start may
+/// render again.
 ///
 ///     RenderDialog dialog(frame, fileDialogs);
 ///     dialog.Attach(&host, &workspace);
@@ -33,19 +36,23 @@ public:
 
     /// "Select": a save dialog opening on "dump.wav"; the chosen path goes into the field.
     void OnSelect(wxCommandEvent& event);
-    /// "Start": the render, with the progress bar; no input is taken until it ends.
+    /// "Start": the render, with the progress bar; until it ends only Cancel is taken.
     void OnStart(wxCommandEvent& event);
+    /// "Close", or "Cancel" while rendering (also Esc and the close box).
+    void OnClose(wxCommandEvent& event);
 
     wxTextCtrl* PathField() const { return pathField; }
     wxButton* StartButton() const { return startButton; }
     wxButton* CloseButton() const { return closeButton; }
+    bool IsRendering() const { return rendering; }
     wxGauge* ProgressBar() const { return progressBar; }
 
 private:
-    bool ShowProgress(uint32_t frame, uint32_t length);
+    void ShowProgress(uint32_t frame, uint32_t length);
     void Tell(const wxString& text);
     bool MayReplace(const wxString& path);
-    void Report(const struct RenderResult& result);
+    void Report(const wxString& text);  // a message that is not a failure
+    void OnCloseWindow(wxCloseEvent& event);
 
     platform::FileChooser& fileDialogs;
     wxButton* closeButton = nullptr;
@@ -57,6 +64,8 @@ private:
     PluginHost* host = nullptr;
     Workspace* workspace = nullptr;
     long lastRepaintMs = 0;
+    bool rendering = false;
+    std::atomic<bool> cancelRequested{false};
 
     wxDECLARE_EVENT_TABLE();
 };

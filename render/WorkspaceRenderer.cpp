@@ -45,7 +45,10 @@ RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
     if (!progress(0)) {
         return {RenderOutcome::kCancelled, {}};
     }
-    if (!output.WriteHeader(length)) {
+    // The header carries the workspace's own rate, so the file plays at the speed it was heard.
+    const uint32_t rate =
+        workspace.SampleRate() != 0 ? workspace.SampleRate() : WaveFile::kDefaultSampleRate;
+    if (!output.WriteHeader(length, rate)) {
         return {RenderOutcome::kWriteFailed, output.FailureReason()};
     }
     // The host's block may be larger than ours; the buffer holds a whole one of either.

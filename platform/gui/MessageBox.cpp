@@ -1,6 +1,11 @@
 #include "platform/gui/MessageBox.h"
 
-#include <wx/msgdlg.h>
+#include <wx/artprov.h>
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
 
 namespace platform {
 namespace {
@@ -10,36 +15,81 @@ MessageBoxHook& Hook() {
     return hook;
 }
 
-long StyleOf(const MessageRequest& request) {
-    long style = wxCENTRE;
-    switch (request.buttons) {
-        case MessageButtons::kOk:
-            style |= wxOK;
+wxArtID ArtOf(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::kError:
+            return wxART_ERROR;
+        case MessageIcon::kQuestion:
+            return wxART_QUESTION;
+        case MessageIcon::kWarning:
+            return wxART_WARNING;
+        case MessageIcon::kInformation:
             break;
+    }
+    return wxART_INFORMATION;
+}
+
+long ButtonsOf(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::kOk:
+            return wxOK;
+        case MessageButtons::kYesNo:
+            return wxYES | wxNO | wxNO_DEFAULT;
         case MessageButtons::kOkCancel:
         case MessageButtons::kRetryCancel:
-            style |= wxOK | wxCANCEL;
-            break;
-        case MessageButtons::kYesNo:
-            style |= wxYES_NO | wxNO_DEFAULT;
             break;
     }
-    switch (request.icon) {
-        case MessageIcon::kError:
-            style |= wxICON_ERROR;
-            break;
-        case MessageIcon::kQuestion:
-            style |= wxICON_QUESTION;
-            break;
-        case MessageIcon::kInformation:
-            style |= wxICON_INFORMATION;
-            break;
-        case MessageIcon::kWarning:
-            style |= wxICON_WARNING;
-            break;
-    }
-    return style;
+    return wxOK | wxCANCEL;
 }
+
+int EscapeIdOf(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::kOk:
+            return wxID_OK;
+        case MessageButtons::kYesNo:
+            return wxID_NO;
+        case MessageButtons::kOkCancel:
+        case MessageButtons::kRetryCancel:
+            break;
+    }
+    return wxID_CANCEL;
+}
+
+constexpr int kTextWidth = 440;  // pixels before a line wraps
+
+// GTK's own message dialogs no longer show an icon, so the box is built here: the
+// toolkit's icon for the kind of message beside the text, the buttons below.
+class MessageDialog : public wxDialog {
+public:
+    MessageDialog(wxWindow* parent, const MessageRequest& request)
+        : wxDialog(parent, wxID_ANY, request.caption) {
+        auto* body = new wxBoxSizer(wxHORIZONTAL);
+        const wxBitmap icon = wxArtProvider::GetBitmap(ArtOf(request.icon), wxART_MESSAGE_BOX);
+        body->Add(new wxStaticBitmap(this, wxID_ANY, icon), 0, wxALL | wxALIGN_TOP, 12);
+        auto* text = new wxStaticText(this, wxID_ANY, request.text);
+        text->Wrap(kTextWidth);
+        body->Add(text, 1, wxTOP | wxRIGHT | wxBOTTOM | wxALIGN_CENTER_VERTICAL, 12);
+
+        wxStdDialogButtonSizer* buttons = CreateStdDialogButtonSizer(ButtonsOf(request.buttons));
+        if (request.buttons == MessageButtons::kRetryCancel) {
+            wxWindow* ok = FindWindow(wxID_OK);
+            ok->SetLabel("&Retry");
+        }
+        SetEscapeId(EscapeIdOf(request.buttons));
+        if (request.buttons == MessageButtons::kYesNo) {
+            SetAffirmativeId(wxID_YES);
+            if (wxWindow* no = FindWindow(wxID_NO)) {
+                no->SetFocus();  // a question that replaces something defaults to No
+            }
+        }
+
+        auto* all = new wxBoxSizer(wxVERTICAL);
+        all->Add(body, 1, wxEXPAND);
+        all->Add(buttons, 0, wxEXPAND | wxALL, 8);
+        SetSizerAndFit(all);
+        CentreOnParent();
+    }
+};
 
 }  // namespace
 
@@ -47,10 +97,7 @@ MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request) {
     if (Hook()) {
         return Hook()(request);
     }
-    wxMessageDialog dialog(parent, request.text, request.caption, StyleOf(request));
-    if (request.buttons == MessageButtons::kRetryCancel) {
-        dialog.SetOKCancelLabels("&Retry", "&Cancel");
-    }
+    MessageDialog dialog(parent, request);
     const int answer = dialog.ShowModal();
     if (request.buttons == MessageButtons::kYesNo) {
         return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
