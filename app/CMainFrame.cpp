@@ -3,6 +3,7 @@
 
 #include "app/CMainFrame.h"
 
+#include <wx/filename.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/utils.h>
@@ -10,6 +11,7 @@
 #include <filesystem>
 
 #include "app/AboutDialog.h"
+#include "app/OpenMessages.h"
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
@@ -157,6 +159,7 @@ CMainFrame::CMainFrame(const Services& frameServices)
     : FrameModel(frameServices.audio),
       services(frameServices),
       hostMessages(*host, this),
+      playbackPatience(*player, this),
       lockKeysTimer(this) {
     OpenSoundDevice();
     PreparePlugins();
@@ -167,6 +170,9 @@ CMainFrame::CMainFrame(const Services& frameServices)
 // order; the docking manager only has to let go of the frame first.
 CMainFrame::~CMainFrame() {
     docking.UnInit();
+    // The last wait for the refill thread happens here, while the user can still be told
+    // about an effect that does not return; the player's own destructor then finds it idle.
+    player->Stop();
 }
 
 void CMainFrame::CreateWindows() {
@@ -232,7 +238,7 @@ void CMainFrame::CreateStatusBarPanes() {
     constexpr int kPanes = 1 + kReadoutPanes + kLockKeyPanes;
     // The bar's own tips (for cut-off panes) would refuse the readouts' tooltip.
     CreateStatusBar(kPanes, wxSTB_DEFAULT_STYLE & ~wxSTB_SHOW_TIPS);
-    const int widths[kPanes] = {-1, 150, 130, 150, 150, 80, 40, 40, 40};
+    const int widths[kPanes] = {-1, 135, 120, 145, 125, 70, 36, 36, 36};
     SetStatusWidths(kPanes, widths);
     SetStatusText(str::Text(str::kReady), 0);
     lockKeysTimer.Start(250);
@@ -253,8 +259,12 @@ void CMainFrame::OnLockKeysTimer(wxTimerEvent&) {
 }
 
 void CMainFrame::OnCharHook(wxKeyEvent& event) {
+    // Only keys typed into this window's own children: a key in a plug-in's editor window
+    // (which passes its keys up here) belongs to that window.
+    auto* origin = wxDynamicCast(event.GetEventObject(), wxWindow);
+    const bool ours = origin == nullptr || wxGetTopLevelParent(origin) == this;
     // Shift may be part of the key ('+' on many layouts); other modifiers make it another key.
-    if ((event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
+    if (ours && (event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
         for (const menu::PlainKey& key : menu::PlainKeys()) {
             if (key.keyCode == event.GetKeyCode()) {
                 wxCommandEvent command(wxEVT_MENU, key.command);
@@ -361,15 +371,38 @@ void CMainFrame::OnLoadWave(wxCommandEvent&) {
 }
 
 bool CMainFrame::LoadWave(const wxString& path, const wxString& name) {
+    OpenRefusals refused;
+    const bool added = AddWave(path, name, refused);
+    if (!refused.IsEmpty()) {
+        platform::ShowMessageBox(
+            this, {refused.Text(), str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
+    }
+    return added;
+}
+
+void CMainFrame::LoadWaves(const std::vector<wxString>& paths) {
+    OpenRefusals refused;
+    for (const wxString& path : paths) {
+        AddWave(path, wxFileName(path).GetFullName(), refused);
+    }
+    if (!refused.IsEmpty()) {
+        platform::ShowMessageBox(
+            this, {refused.Text(), str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
+    }
+}
+
+bool CMainFrame::AddWave(const wxString& path, const wxString& name, OpenRefusals& refused) {
     const bool wasEmpty = workspace.IsEmpty();
-    if (!workspace.AddFile(path.fn_str())) {
-        platform::ShowMessageBox(this,
-                                 {str::Text(str::kOpenFileFailed), str::Text(str::kAppTitle),
-                                  platform::MessageButtons::kOk, platform::MessageIcon::kError});
+    std::string why;
+    if (!workspace.AddFile(path.fn_str(), &why)) {
+        refused.Add(path, wxString::FromUTF8(why));
         return false;
     }
     if (wasEmpty) {
         waveFilesMenu->Destroy(waveFilesMenu->FindItemByPosition(0));  // "No files loaded"
+        FollowWorkspaceRate();
     }
     const int index = static_cast<int>(waveFilesMenu->GetMenuItemCount());
     if (index < kMaxListedFiles) {
@@ -378,6 +411,13 @@ bool CMainFrame::LoadWave(const wxString& path, const wxString& name) {
     } else {
         // Past the id range the file is open but cannot be chosen from the menu.
         waveFilesMenu->Append(wxID_ANY, name)->Enable(false);
+    }
+    const WaveFile* added = workspace.File(static_cast<uint32_t>(workspace.FileCount() - 1));
+    if (added->IsCutAtFrameLimit()) {
+        platform::ShowMessageBox(this, {FrameLimitText(path, added->FramesInFile(),
+                                                       added->FrameCount(), added->SampleRate()),
+                                        str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                                        platform::MessageIcon::kWarning});
     }
     return true;
 }

@@ -5,7 +5,9 @@
 #include <wx/timer.h>
 
 #include <memory>
+#include <vector>
 
+#include "app/PlaybackPatience.h"
 #include "audio/Workspace.h"
 #include "plugins/HostSeams.h"
 
@@ -76,6 +78,10 @@ public:
     /// user is told and nothing changes.
     bool LoadWave(const wxString& path, const wxString& name);
 
+    /// Opens several files in order as LoadWave does, and reports every refused one in a
+    /// single message (the files named on the command line).
+    void LoadWaves(const std::vector<wxString>& paths);
+
     Workspace& GetWorkspace() { return workspace; }
     WaveformView* View() const { return view; }
     WaveformPanel* ViewPanel() const { return viewPanel; }
@@ -116,6 +122,10 @@ private:
     void OnUpdateToggleStatusBar(wxUpdateUIEvent& event);
     void OnUpdateRenderToFile(wxUpdateUIEvent& event);
 
+    // Opening files
+    bool AddWave(const wxString& path, const wxString& name, class OpenRefusals& refused);
+    void FollowWorkspaceRate();
+
     // Transport and plug-in commands
     void ChoosePlugin(int index);
     void OnPlay(wxCommandEvent& event);
@@ -150,8 +160,10 @@ private:
     Services services;
     wxAuiManager docking;
     HostMessageBoxes hostMessages;
+    PlaybackPatience playbackPatience;       // while the window waits for a stuck effect
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     int selectedPlugin = -1;
+    bool soundEnabled = false;  // the device opened at start-up (else Orvane runs silent)
 
     WaveformPanel* viewPanel = nullptr;
     WaveformView* view = nullptr;

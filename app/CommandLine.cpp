@@ -11,10 +11,27 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             line.showHelp = true;
         } else if (!optionsEnded && (arg == "--version" || arg == "-v")) {
             line.showVersion = true;
+        } else if (!optionsEnded && arg == "--render") {
+            if (i + 1 >= argc) {
+                line.error = "--render needs an output file";
+                break;
+            }
+            line.render = true;
+            line.renderOutput = argv[++i];
+        } else if (!optionsEnded && arg.rfind("--render=", 0) == 0) {
+            line.render = true;
+            line.renderOutput = arg.substr(9);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             line.error = "unknown option " + arg;
         } else {
             line.files.push_back(arg);
+        }
+    }
+    if (line.error.empty() && line.render) {
+        if (line.renderOutput.empty()) {
+            line.error = "--render needs an output file";
+        } else if (line.files.size() != 1) {
+            line.error = "--render needs exactly one input file";
         }
     }
     return line;
@@ -22,14 +39,21 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
 
 std::string CommandLine::Usage() {
     return "Usage: orvane [OPTION]... [FILE]...\n"
-           "Edit stereo 16-bit WAV files and play them through a VST 2 effect.\n"
+           "   or: orvane --render OUTPUT INPUT\n"
+           "Edit WAV files and play them through a VST 2 effect.\n"
            "\n"
            "Each FILE is opened at start-up as \"Load Wave...\" would open it, in order:\n"
            "the first becomes the workspace, the others can be copied from.\n"
            "Effect plug-ins (*.so) are found in vstplugs/ under the current directory.\n"
+           "WAV files open in PCM (8, 16, 24, 32 bits) or floating point, mono or stereo,\n"
+           "at their own sample rate; they are edited as 16-bit stereo.\n"
            "\n"
-           "  -h, --help     show this help and exit\n"
-           "  -v, --version  show the version and exit\n";
+           "  --render OUTPUT INPUT  render INPUT into OUTPUT, a 16-bit stereo WAV file at\n"
+           "                         INPUT's rate, without a window or a sound device;\n"
+           "                         prints nothing and exits 0 on success, or prints one\n"
+           "                         line naming the file and the reason and exits 1\n"
+           "  -h, --help             show this help and exit\n"
+           "  -v, --version          show the version and exit\n";
 }
 
 std::string CommandLine::Version() {

@@ -3,11 +3,15 @@
 #include <string>
 #include <vector>
 
-/// What the command line asks of Orvane: `orvane [--help] [--version] [FILE...]`.
+/// What the command line asks of Orvane: `orvane [--help] [--version] [FILE...]`, or
+/// `orvane --render OUTPUT INPUT` (no window).
 struct CommandLine {
     bool showHelp = false;
     bool showVersion = false;
-    std::vector<std::string> files;  // opened at start-up, in order, as Load Wave would
+    bool render = false;
+    std::string renderOutput;        // with render: the file to write
+    std::vector<std::string> files;  // opened at start-up, in order, as Load Wave would; with
+                                     // render: the one input
     std::string error;               // an unknown option; empty when the line is fine
 
     static CommandLine Parse(int argc, const char* const* argv);

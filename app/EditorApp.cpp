@@ -23,9 +23,10 @@ bool EditorApp::OnInit() {
     frame->SetIcon(icon);
     SetTopWindow(frame);
     frame->Show();
+    std::vector<wxString> paths;
     for (const std::string& file : commandLine.files) {
-        const wxString path = wxString(file.c_str(), wxConvFile);
-        frame->LoadWave(path, wxFileName(path).GetFullName());
+        paths.push_back(wxString(file.c_str(), wxConvFile));
     }
+    frame->LoadWaves(paths);
     return true;
 }

@@ -15,10 +15,11 @@
 
 namespace {
 
-constexpr uint32_t kBlockBytes = 2048;
+// The player's buffers are the host's blocks: one block size for both, and for the renderer.
+constexpr uint32_t kBlockBytes = PluginHost::kBlockBytes;
 constexpr uint8_t kBufferCount = 16;
 constexpr uint8_t kChannels = 2;
-constexpr uint32_t kSampleRate = 44100;
+constexpr uint32_t kSampleRate = WaveFile::kDefaultSampleRate;  // until a workspace sets one
 constexpr uint8_t kBitsPerSample = 16;
 
 }  // namespace
@@ -34,6 +35,30 @@ void CMainFrame::OpenSoundDevice() {
         if (platform::ShowMessageBox(nullptr, failed) != platform::MessageAnswer::kRetry) {
             return;  // Orvane runs on without sound
         }
+    }
+    soundEnabled = true;
+}
+
+// The device, the effects and the render follow the workspace's rate, so a file plays at its
+// own speed and pitch.
+void CMainFrame::FollowWorkspaceRate() {
+    const uint32_t rate = workspace.SampleRate();
+    if (rate == 0 || rate == host->ConfiguredRate()) {
+        return;
+    }
+    player->Stop();
+    host->SetSampleRate(rate);
+    if (!soundEnabled) {
+        return;
+    }
+    player->Close();
+    if (!player->Open(kBlockBytes, kBufferCount, kChannels, rate, kBitsPerSample)) {
+        const wxString text = wxString::Format(
+            "Failed to initialize audio device: %s (stereo, 16 bits, %u Hz). Sound is disabled.",
+            platform::AudioResultText(player->LastError()), rate);
+        platform::ShowMessageBox(this,
+                                 {text, str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                                  platform::MessageIcon::kError});
     }
 }
 
@@ -74,7 +99,7 @@ void CMainFrame::ChoosePlugin(int index) {
     // The host holds the player's lock around each chain change, so playback goes on and
     // takes its next block through the new chain.
     host->UnloadPlugin(0, nullptr);
-    selectedPlugin = index;
+    selectedPlugin = -1;  // no check mark on an effect that is not loaded
     const char* fileName = host->PluginFileName(index);
     if (fileName == nullptr || host->LoadPlugin(fileName, 0, true, nullptr) == nullptr) {
         const wxString reason = fileName == nullptr ? wxString("it is not in the catalogue")
@@ -87,7 +112,9 @@ void CMainFrame::ChoosePlugin(int index) {
                        wxString::FromUTF8(fileName != nullptr ? fileName : "?"), reason),
                    str::Text(str::kAppTitle), platform::MessageButtons::kOk,
                    platform::MessageIcon::kError});
+        return;
     }
+    selectedPlugin = index;
     OpenPluginEditor(index);
 }
 

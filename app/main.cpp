@@ -1,5 +1,6 @@
-// Orvane's entry point: answers --help and --version without a display, then starts the
-// toolkit on X11 (plug-in editors need X11 window ids, also on a Wayland desktop).
+// Orvane's entry point: answers --help, --version and --render without a display (the
+// toolkit is never started for them), then starts the toolkit on X11 (plug-in editors need
+// X11 window ids, also on a Wayland desktop).
 
 #include <wx/init.h>
 
@@ -8,6 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "app/EditorApp.h"
+#include "render/RenderCommand.h"
 
 int main(int argc, char** argv) {
     const CommandLine line = CommandLine::Parse(argc, argv);
@@ -22,6 +24,14 @@ int main(int argc, char** argv) {
     if (line.showVersion) {
         std::fputs(CommandLine::Version().c_str(), stdout);
         return 0;
+    }
+    if (line.render) {
+        std::string error;
+        const int status = RunRenderCommand(line.renderOutput, line.files.front(), error);
+        if (status != 0) {
+            std::fprintf(stderr, "orvane: %s\n", error.c_str());
+        }
+        return status;
     }
     setenv("GDK_BACKEND", "x11", 1);
     wxApp::SetInstance(new EditorApp(line));

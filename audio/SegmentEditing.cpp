@@ -108,14 +108,18 @@ void Workspace::PasteAt(uint32_t p) {
     }
 }
 
-void Workspace::CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex) {
+bool Workspace::CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex) {
+    if (fileIndex < files.size() && FileSampleRate(fileIndex) != SampleRate()) {
+        return false;
+    }
     clipboard.clear();
     if (fileIndex >= files.size()) {
-        return;  // no such file: nothing to copy
+        return true;  // no such file: nothing to copy
     }
     WaveFile* file = std::next(files.begin(), fileIndex)->get();
     // Clamp to the file so no record ever points past it or has start > end.
     const uint32_t end = std::min(b, file->FrameCount());
     const uint32_t start = std::min(a, end);
     clipboard.push_back(Segment{start, end, file});
+    return true;
 }

@@ -1,16 +1,15 @@
 #include "audio/WaveFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace {
 
 // The largest frame count whose byte count still fits the 32-bit byte counters.
 constexpr uint32_t kMaxFramesPerCall = 0xFFFFFFFFu / WaveFile::kBytesPerFrame;
-
-uint64_t ByteOffsetOfFrame(uint32_t frame) {
-    return WaveFile::kHeaderBytes + uint64_t{WaveFile::kBytesPerFrame} * frame;
-}
+// Converted formats are read through a buffer of this size on the reading thread's stack.
+constexpr size_t kConversionBytes = 16384;
 
 void PutLE16(uint8_t* at, uint16_t value) {
     at[0] = static_cast<uint8_t>(value);
@@ -27,33 +26,56 @@ void PutLE32(uint8_t* at, uint32_t value) {
 
 bool WaveFile::Open(const char* filePath, uint8_t mode) {
     Close();
+    failureReason.clear();
+    failedOnLock = false;
     if (mode == kWrite) {
         if (!handle.CreateForWriting(filePath)) {
+            failureReason = handle.FailureReason();
             return false;
         }
-        sizeAtOpen = 0;
+        layout = WaveLayout{};
+        layout.sampleRate = kDefaultSampleRate;
         path = filePath;
         isOpen = true;
         return true;
     }
-    if (mode != kRead || !handle.OpenForReading(filePath)) {
+    if (mode != kRead) {
+        failureReason = "unknown open mode";
         return false;
     }
-    path = filePath;
-    sizeAtOpen = handle.Size();
-    header.fill(0);
-    lastReadBytes = static_cast<uint32_t>(handle.Read(header.data(), header.size()));
-    // A file too short to hold a header is refused rather than read as a negative frame count.
-    if (lastReadBytes < kHeaderBytes || !IsAcceptedHeader(header)) {
+    return OpenForReading(filePath);
+}
+
+bool WaveFile::OpenForReading(const char* filePath) {
+    if (!handle.OpenForReading(filePath)) {
+        failureReason = handle.FailureReason();
+        failedOnLock = handle.FailureError() == EWOULDBLOCK;
+        return false;
+    }
+    const WaveParseResult parsed =
+        ParseWave(handle.Size(), [this](void* buffer, size_t size, uint64_t offset) {
+            return handle.ReadAt(buffer, size, offset);
+        });
+    if (!parsed.accepted) {
+        failureReason = parsed.refusal;
         handle.Close();
         return false;
     }
+    layout = parsed.layout;
+    path = filePath;
     isOpen = true;
     return true;
 }
 
 bool WaveFile::RemoveFile() {
-    return isOpen && handle.Remove(path.c_str());
+    if (!isOpen) {
+        return false;
+    }
+    const bool removed = handle.Remove(path.c_str());
+    if (!removed) {
+        failureReason = handle.FailureReason();
+    }
+    return removed;
 }
 
 int WaveFile::Close() {
@@ -61,27 +83,35 @@ int WaveFile::Close() {
     return handle.Close();
 }
 
-int64_t WaveFile::Seek(uint32_t frame) {
-    // 64-bit arithmetic: frames past 1 GiB of data must not wrap back to the file's start.
-    return handle.Seek(ByteOffsetOfFrame(frame));
-}
-
-uint32_t WaveFile::ReadFrames(void* buffer, uint32_t n) {
-    if (!isOpen) {
-        return 0;
-    }
-    const size_t bytes = size_t{std::min(n, kMaxFramesPerCall)} * kBytesPerFrame;
-    lastReadBytes = static_cast<uint32_t>(handle.Read(buffer, bytes));
-    return lastReadBytes / kBytesPerFrame;
-}
-
 uint32_t WaveFile::ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const {
-    if (!isOpen) {
+    const uint32_t count = FrameCount();
+    if (!isOpen || frame >= count) {
         return 0;
     }
-    const size_t bytes = size_t{std::min(n, kMaxFramesPerCall)} * kBytesPerFrame;
-    return static_cast<uint32_t>(handle.ReadAt(buffer, bytes, ByteOffsetOfFrame(frame)) /
-                                 kBytesPerFrame);
+    const uint32_t wanted = std::min({n, count - frame, kMaxFramesPerCall});
+    const uint32_t frameBytes = layout.samples.BytesPerFrame();
+    const uint64_t offset = layout.dataOffset + uint64_t{frameBytes} * frame;
+    if (layout.samples.IsNative()) {
+        // The common case: straight into the caller's buffer, no copy.
+        return static_cast<uint32_t>(
+            handle.ReadAt(buffer, size_t{wanted} * kBytesPerFrame, offset) / kBytesPerFrame);
+    }
+    uint8_t raw[kConversionBytes];
+    const uint32_t framesPerPiece = static_cast<uint32_t>(kConversionBytes / frameBytes);
+    auto* out = static_cast<uint8_t*>(buffer);
+    uint32_t delivered = 0;
+    while (delivered < wanted) {
+        const uint32_t piece = std::min(framesPerPiece, wanted - delivered);
+        const size_t got = handle.ReadAt(raw, size_t{piece} * frameBytes,
+                                         offset + uint64_t{frameBytes} * delivered);
+        const auto whole = static_cast<uint32_t>(got / frameBytes);
+        ConvertToNative(layout.samples, raw, whole, out + size_t{delivered} * kBytesPerFrame);
+        delivered += whole;
+        if (whole < piece) {
+            break;  // the file ends early
+        }
+    }
+    return delivered;
 }
 
 uint32_t WaveFile::WriteFrames(const void* buffer, uint32_t n) {
@@ -90,6 +120,9 @@ uint32_t WaveFile::WriteFrames(const void* buffer, uint32_t n) {
     }
     const size_t bytes = size_t{std::min(n, kMaxFramesPerCall)} * kBytesPerFrame;
     lastWrittenBytes = static_cast<uint32_t>(handle.Write(buffer, bytes));
+    if (lastWrittenBytes != bytes) {
+        failureReason = handle.FailureReason();
+    }
     return lastWrittenBytes / kBytesPerFrame;
 }
 
@@ -97,28 +130,23 @@ uint32_t WaveFile::FrameCount() const {
     if (!isOpen) {
         return 0;
     }
-    const uint64_t size = handle.Size();
-    if (size < kHeaderBytes) {
-        return 0;  // a created file before its header is written
-    }
-    return static_cast<uint32_t>(
-        std::min<uint64_t>((size - kHeaderBytes) / kBytesPerFrame, 0xFFFFFFFFu));
+    return static_cast<uint32_t>(std::min<uint64_t>(layout.frames, kMaxFrames));
 }
 
-bool WaveFile::WriteHeader(uint32_t n) {
+bool WaveFile::WriteHeader(uint32_t n, uint32_t sampleRate) {
     if (!isOpen) {
         return false;
     }
-    const std::array<uint8_t, kHeaderBytes> bytes = MakeHeader(n);
-    return handle.Write(bytes.data(), bytes.size()) == bytes.size();
+    const std::array<uint8_t, kHeaderBytes> bytes = MakeHeader(n, sampleRate);
+    if (handle.Write(bytes.data(), bytes.size()) != bytes.size()) {
+        failureReason = handle.FailureReason();
+        return false;
+    }
+    layout.sampleRate = sampleRate;
+    return true;
 }
 
-bool WaveFile::IsAcceptedHeader(const std::array<uint8_t, kHeaderBytes>& bytes) {
-    // Only the low-order bytes of the format tag, channel count and bit depth decide.
-    return bytes[20] == 1 && bytes[22] == kChannels && bytes[34] == kBitsPerSample;
-}
-
-std::array<uint8_t, WaveFile::kHeaderBytes> WaveFile::MakeHeader(uint32_t n) {
+std::array<uint8_t, WaveFile::kHeaderBytes> WaveFile::MakeHeader(uint32_t n, uint32_t sampleRate) {
     std::array<uint8_t, kHeaderBytes> bytes{};
     uint8_t* at = bytes.data();
     std::memcpy(at + 0, "RIFF", 4);
@@ -128,8 +156,8 @@ std::array<uint8_t, WaveFile::kHeaderBytes> WaveFile::MakeHeader(uint32_t n) {
     PutLE32(at + 16, 16);
     PutLE16(at + 20, 1);
     PutLE16(at + 22, kChannels);
-    PutLE32(at + 24, kSampleRate);
-    PutLE32(at + 28, kSampleRate * kBytesPerFrame);
+    PutLE32(at + 24, sampleRate);
+    PutLE32(at + 28, sampleRate * kBytesPerFrame);
     PutLE16(at + 32, kBytesPerFrame);
     PutLE16(at + 34, kBitsPerSample);
     std::memcpy(at + 36, "data", 4);

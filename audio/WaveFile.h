@@ -4,14 +4,18 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/WaveParser.h"
 #include "platform/ExclusiveFile.h"
 
-/// Frame-addressed access to one WAV file: a 44-byte header followed at once by 16-bit stereo
-/// frames (4 bytes each) up to the end of the file.
+/// Frame-addressed access to one WAV file, always as native frames: 16-bit stereo, 4 bytes
+/// each, left sample first.
 ///
-/// Only the format tag, channel count and bits per sample of the header are tested; no RIFF
-/// chunks are walked. Both open modes hold the file exclusively, so a file open here cannot be
-/// opened again, in this program or another, and a file being read is never overwritten.
+/// Reading: libsndfile recognises the file (chunks in any order, WAVE_FORMAT_EXTENSIBLE,
+/// RF64); the frames of its data chunk are then read with positioned reads and converted as
+/// they are read (mono, 8/24/32-bit integers and 32/64-bit floats, see SampleLayout). A
+/// 16-bit stereo file is read straight into the caller's buffer. Writing: a canonical 44-byte
+/// header and native frames. Both modes hold the file exclusively, so a file open here cannot
+/// be opened again, in this program or another, and a file being read is never overwritten.
 ///
 ///     WaveFile wav;
 ///     if (wav.Open("take.wav", WaveFile::kRead)) frames = wav.ReadFramesAt(buf, 512, 0);
@@ -21,68 +25,74 @@ public:
     static constexpr uint8_t kWrite = 1;
     static constexpr uint32_t kHeaderBytes = 44;
     static constexpr uint32_t kBytesPerFrame = 4;
-    static constexpr uint32_t kSampleRate = 44100;
+    static constexpr uint32_t kDefaultSampleRate = 44100;
     static constexpr uint16_t kChannels = 2;
     static constexpr uint16_t kBitsPerSample = 16;
+    /// Frame positions are 32-bit: a longer file is edited up to here.
+    static constexpr uint32_t kMaxFrames = 0xFFFFFFFFu;
 
     WaveFile() = default;
     ~WaveFile() = default;  // the handle closes itself
     WaveFile(const WaveFile&) = delete;
     WaveFile& operator=(const WaveFile&) = delete;
 
-    /// mode kRead: opens an existing file and accepts it when its header says PCM, 2 channels,
-    /// 16 bits (low-order bytes only) and the file holds at least the 44 header bytes.
+    /// mode kRead: opens an existing WAV file of a format that Orvane reads.
     /// mode kWrite: creates the file or empties an existing one, nothing written yet.
+    /// On failure FailureReason says why.
     bool Open(const char* path, uint8_t mode);
 
     /// Closes the file: 0 on success, -1 on failure or when nothing was open.
     int Close();
 
-    /// Moves the file position to frame k (byte 44 + 4k); returns the new byte position or -1.
-    int64_t Seek(uint32_t frame);
-
-    /// Reads n frames at the file position; returns the whole frames delivered (fewer near the
-    /// end of the file, 0 at or past it, 0 when not open).
-    uint32_t ReadFrames(void* buffer, uint32_t n);
-
-    /// Reads n frames starting at frame `frame` without using or moving the file position, so
-    /// several threads may read one file at once. Leaves lastReadBytes alone for the same reason.
+    /// Reads n native frames starting at frame `frame` without any shared file position, so
+    /// several threads may read one file at once. Returns the frames delivered: fewer at the
+    /// end of the data (or when the file was cut short since it was opened), 0 when not open.
     uint32_t ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const;
 
     /// Writes n frames at the file position; returns the frames written (0 when not open).
     uint32_t WriteFrames(const void* buffer, uint32_t n);
 
-    /// Frames in the file now: (size - 44) / 4, at most 0xFFFFFFFF; 0 when not open.
+    /// Frames that can be read: those of the data chunk, at most kMaxFrames; 0 when not open.
     uint32_t FrameCount() const;
+    /// Frames the data chunk holds, even beyond kMaxFrames.
+    uint64_t FramesInFile() const { return isOpen ? layout.frames : 0; }
+    /// True when the file holds more frames than FrameCount can reach.
+    bool IsCutAtFrameLimit() const { return FramesInFile() > kMaxFrames; }
 
-    /// Writes the canonical 44-byte header announcing n frames at the file position; true only
-    /// when all 44 bytes were written.
-    bool WriteHeader(uint32_t n);
+    /// Frames per second of the file (for a written file: what its header announced).
+    uint32_t SampleRate() const { return layout.sampleRate; }
+    /// How the file's samples are stored.
+    const SampleLayout& Samples() const { return layout.samples; }
+
+    /// Writes the canonical 44-byte header announcing n frames at `sampleRate`, at the file
+    /// position; true only when all 44 bytes were written.
+    bool WriteHeader(uint32_t n, uint32_t sampleRate = kDefaultSampleRate);
 
     bool IsOpen() const { return isOpen; }
-    const std::array<uint8_t, kHeaderBytes>& Header() const { return header; }
-    uint32_t LastReadBytes() const { return lastReadBytes; }
     uint32_t LastWrittenBytes() const { return lastWrittenBytes; }
     const std::string& Path() const { return path; }
     /// Why the latest Open, WriteHeader or WriteFrames failed, in words for the user.
-    const std::string& FailureReason() const { return handle.FailureReason(); }
+    const std::string& FailureReason() const { return failureReason; }
+    /// True when the latest Open failed because another program holds the file's lock.
+    bool FailedOnLock() const { return failedOnLock; }
     /// Removes the file this object created, still holding it until Close: the way to drop
     /// an incomplete output. False when nothing is open or the removal fails.
     bool RemoveFile();
-    uint64_t SizeAtOpen() const { return sizeAtOpen; }
+    /// The open file's identity, to tell whether two paths name one file.
+    platform::FileIdentity Identity() const { return handle.Identity(); }
 
-    /// True when the first 44 bytes of a file describe a file this class accepts.
-    static bool IsAcceptedHeader(const std::array<uint8_t, kHeaderBytes>& bytes);
-
-    /// The 44 header bytes WriteHeader writes for n frames.
-    static std::array<uint8_t, kHeaderBytes> MakeHeader(uint32_t n);
+    /// The 44 header bytes WriteHeader writes for n frames at `sampleRate`.
+    static std::array<uint8_t, kHeaderBytes> MakeHeader(uint32_t n,
+                                                        uint32_t sampleRate = kDefaultSampleRate);
 
 private:
-    std::array<uint8_t, kHeaderBytes> header{};
-    uint32_t lastReadBytes = 0;
+    bool OpenForReading(const char* filePath);
+
+    WaveLayout layout;
     uint32_t lastWrittenBytes = 0;
     bool isOpen = false;
+    bool failedOnLock = false;
     platform::ExclusiveFile handle;
     std::string path;
-    uint64_t sizeAtOpen = 0;  // recorded for diagnosis; the frame count uses the current size
+    std::string failureReason;
 };

@@ -3,10 +3,25 @@
 #include <algorithm>
 #include <iterator>
 
-bool Workspace::AddFile(const char* path) {
+bool Workspace::AddFile(const char* path, std::string* why) {
+    const auto refuse = [why](const std::string& reason) {
+        if (why != nullptr) {
+            *why = reason;
+        }
+        return false;
+    };
+    // Named apart from a lock held elsewhere: the user can close the other program, or
+    // already has the file here.
+    const platform::FileIdentity identity = platform::IdentityOf(path);
+    for (const auto& open : files) {
+        if (identity.IsKnown() && open->Identity() == identity) {
+            return refuse("it is already open in Orvane");
+        }
+    }
     auto file = std::make_unique<WaveFile>();
     if (!file->Open(path, WaveFile::kRead)) {
-        return false;
+        return refuse(file->FailedOnLock() ? "it is locked by another program"
+                                           : file->FailureReason());
     }
     if (IsEmpty()) {
         segments.push_back(Segment{0, file->FrameCount(), file.get()});
@@ -65,6 +80,15 @@ const WaveFile* Workspace::ChooseFile(uint32_t fileIndex) const {
     }
     const WaveFile* chosen = File(fileIndex);
     return chosen != nullptr ? chosen : files.front().get();
+}
+
+uint32_t Workspace::SampleRate() const {
+    return files.empty() ? 0 : files.front()->SampleRate();
+}
+
+uint32_t Workspace::FileSampleRate(uint32_t fileIndex) const {
+    const WaveFile* file = ChooseFile(fileIndex);
+    return file != nullptr ? file->SampleRate() : 0;
 }
 
 uint32_t Workspace::FileLength(uint32_t fileIndex) const {

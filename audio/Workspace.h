@@ -5,6 +5,7 @@
 #include <list>
 #include <memory>
 #include <vector>
+#include <string>
 
 #include "audio/PeakPyramid.h"
 #include "audio/Segment.h"
@@ -32,9 +33,15 @@ public:
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
-    /// Opens and accepts a WAV file. The first file of an empty workspace becomes its audio.
-    /// Its peak tables start building in the background at once.
-    bool AddFile(const char* path);
+    /// Opens and accepts a WAV file. The first file of an empty workspace becomes its audio
+    /// and sets the workspace's sample rate. On failure nothing changes and *why (when given)
+    /// says why, in words for the user, without the file's name.
+    bool AddFile(const char* path, std::string* why = nullptr);
+
+    /// Frames per second of the workspace: its first file's rate; 0 with no file.
+    uint32_t SampleRate() const;
+    /// Frames per second of file i (the first file when i is out of range); 0 with no file.
+    uint32_t FileSampleRate(uint32_t fileIndex) const;
 
     /// Closes every file and drops every segment and the clipboard.
     void Clear();
@@ -77,8 +84,10 @@ public:
     /// Inserts copies of the clipboard's records at workspace position p.
     void PasteAt(uint32_t p);
 
-    /// Replaces the clipboard with frames [a, b) of file i, clamped to that file.
-    void CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex);
+    /// Replaces the clipboard with frames [a, b) of file i, clamped to that file. Refused
+    /// (false, nothing changes) when the file's sample rate is not the workspace's: its frames
+    /// would play at the wrong speed, as nothing converts rates.
+    bool CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex);
 
     /// Calls visit(file, first, count) for each run of one file that the workspace frames
     /// [position, position + n) are made of, in order, as ReadFrames would read them; nothing

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
         const double cp = TimeCommand("cp '" + std::string(source.Path()) + "' '" + copy + "'");
         std::filesystem::remove(rendered);
         const auto start = Clock::now();
-        const RenderResult result = renderer.Render(rendered, [](uint32_t) {});
+        const RenderResult result = renderer.Render(rendered, [](uint32_t) { return true; });
         const double render = Seconds(start);
         if (result.outcome != RenderOutcome::kDone) {
             std::fprintf(stderr, "render failed: %s\n", result.reason.c_str());

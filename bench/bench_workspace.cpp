@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -58,6 +60,80 @@ void BM_ReadWholeWorkspace(benchmark::State& state) {
     state.counters["xRealtime"] = benchmark::Counter(frames / 44100.0, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ReadWholeWorkspace)->Arg(1)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A 24-bit stereo source of kWorkspaceFrames frames (with a LIST chunk before its data, as
+// common converters write it), removed at exit: the cost of converting as frames are read.
+class Generated24BitFile {
+public:
+    Generated24BitFile()
+        : path_((std::filesystem::temp_directory_path() /
+                 ("orvane-bench-24bit-" + std::to_string(getpid()) + ".wav"))
+                    .string()) {
+        std::ofstream out(path_, std::ios::binary);
+        const uint32_t dataBytes = kWorkspaceFrames * 6;
+        const auto le = [&out](uint32_t value, int bytes) {
+            for (int i = 0; i < bytes; ++i) {
+                out.put(static_cast<char>(value >> (8 * i)));
+            }
+        };
+        out.write("RIFF", 4);
+        le(4 + 24 + 20 + 8 + dataBytes, 4);
+        out.write("WAVEfmt ", 8);
+        le(16, 4);
+        le(1, 2);
+        le(2, 2);
+        le(44100, 4);
+        le(44100 * 6, 4);
+        le(6, 2);
+        le(24, 2);
+        out.write("LIST", 4);
+        le(12, 4);
+        out.write("INFOISFT\0\0\0\0", 12);
+        out.write("data", 4);
+        le(dataBytes, 4);
+        std::vector<char> chunk(6 * 65536);
+        for (uint32_t start = 0; start < kWorkspaceFrames; start += 65536) {
+            for (uint32_t i = 0; i < 65536; ++i) {
+                const uint32_t word = (start + i) * 2654435761u;
+                for (int b = 0; b < 6; ++b) {
+                    chunk[6 * i + b] = static_cast<char>(word >> (4 * b));
+                }
+            }
+            out.write(chunk.data(), static_cast<std::streamsize>(
+                                        6 * std::min<uint32_t>(65536, kWorkspaceFrames - start)));
+        }
+        if (!out) {
+            std::fprintf(stderr, "cannot write %s\n", path_.c_str());
+            std::abort();
+        }
+    }
+    ~Generated24BitFile() { std::filesystem::remove(path_); }
+    const char* Path() const { return path_.c_str(); }
+
+private:
+    std::string path_;
+};
+
+void BM_ReadWhole24BitSource(benchmark::State& state) {
+    static const Generated24BitFile source;
+    Workspace ws;
+    if (!ws.AddFile(source.Path())) {
+        std::fprintf(stderr, "cannot open the 24-bit source\n");
+        std::abort();
+    }
+    std::vector<uint32_t> buffer(kBlock);
+    for (auto _ : state) {
+        for (uint32_t position = 0; position < kWorkspaceFrames; position += kBlock) {
+            uint32_t got = 0;
+            ws.ReadFrames(buffer.data(), kBlock, got, position);
+            benchmark::DoNotOptimize(buffer.data());
+        }
+    }
+    const double frames = double(kWorkspaceFrames) * double(state.iterations());
+    state.SetBytesProcessed(static_cast<int64_t>(frames * 4));
+    state.counters["xRealtime"] = benchmark::Counter(frames / 44100.0, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ReadWhole24BitSource)->Unit(benchmark::kMillisecond);
 
 // Times batches of one edit at random positions in the middle of a freshly split workspace;
 // the rebuild between batches is not timed.

@@ -35,7 +35,24 @@ ExclusiveFile::~ExclusiveFile() {
     Close();
 }
 
+FileIdentity IdentityOf(const char* path) {
+    struct stat info {};
+    if (path == nullptr || ::stat(path, &info) != 0) {
+        return {};
+    }
+    return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+}
+
+FileIdentity ExclusiveFile::Identity() const {
+    struct stat info {};
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
+        return {};
+    }
+    return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+}
+
 void ExclusiveFile::NoteFailure(int error) {
+    failureError_ = error;
     switch (error) {
         case 0:
             failureReason_.clear();

@@ -6,6 +6,18 @@
 
 namespace platform {
 
+/// Which file a path or descriptor leads to: two paths name the same file exactly when their
+/// identities are equal (hard links and symbolic links included).
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool IsKnown() const { return device != 0 || inode != 0; }
+    bool operator==(const FileIdentity&) const = default;
+};
+
+/// The identity of the file at path; unknown (all zero) when it cannot be examined.
+FileIdentity IdentityOf(const char* path);
+
 /// One regular file held with an exclusive advisory lock (flock) for as long as it is open.
 ///
 /// A second ExclusiveFile on the same file, in this process or another, fails to open, so a
@@ -55,6 +67,12 @@ public:
     /// Why the latest open, create or write failed, in words for the user ("" when the
     /// latest of them succeeded).
     const std::string& FailureReason() const { return failureReason_; }
+    /// The system's error number behind FailureReason (0 when the latest call succeeded);
+    /// EWOULDBLOCK when another open file holds the lock.
+    int FailureError() const { return failureError_; }
+
+    /// The open file's identity; unknown when not open.
+    FileIdentity Identity() const;
 
     /// Removes the file at path from its directory; false with FailureReason set on failure.
     /// An open ExclusiveFile on it stays usable and keeps its lock until closed.
@@ -66,6 +84,7 @@ private:
 
     int fd_ = -1;
     std::string failureReason_;
+    int failureError_ = 0;
 };
 
 }  // namespace platform

@@ -1,13 +1,19 @@
 #include "playback/WavePlayer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "plugins/PluginHost.h"
 
 using platform::AudioBuffer;
 
 namespace {
+
+// How often a waiting user-interface thread hears about it: often enough to repaint.
+constexpr std::chrono::milliseconds kPatienceSlice{40};
+
 constexpr uint32_t kBytesPerFrame = 4;  // stereo, 16 bits
 }  // namespace
 
@@ -64,6 +70,7 @@ bool WavePlayer::Close() {
         Stop();
     }
     ResetIfAnythingQueued();  // never free a buffer the device still holds
+    AwaitCompletions();       // nor one whose completion is still on its way
     for (const auto& buffer : bufferRing) {
         device->Unprepare(buffer->header);
     }
@@ -82,7 +89,11 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
     if (!open || streaming.load(std::memory_order_acquire) || bufferRing.empty()) {
         return false;
     }
-    ResetIfAnythingQueued();  // buffers still draining from the last playback come back first
+    // Every buffer of the last playback must be back, its completion delivered, before it is
+    // written again: a completion still on its way would otherwise refill a buffer of this
+    // playback and skip a block.
+    ResetIfAnythingQueued();
+    AwaitCompletions();
     sounding = true;
     playedAtStart = device->PlayedBytes();
     cursor = start;
@@ -97,7 +108,7 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
 
     priming.store(true, std::memory_order_release);
     {
-        std::lock_guard guard(lock);
+        std::lock_guard<ChainGuard> guard(chainGuard);
         for (const auto& buffer : bufferRing) {
             if (!QueueNextBlock(*buffer, true) || !AdvanceCursor()) {
                 // Priming failed or the range is exhausted: what is queued plays out alone.
@@ -112,7 +123,7 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
     {
         // A fast device may have handed buffers back while the ring was primed; they go
         // round again now instead of dropping out of the rotation.
-        std::lock_guard guard(lock);
+        std::lock_guard<ChainGuard> guard(chainGuard);
         for (const auto& buffer : bufferRing) {
             if (streaming.load(std::memory_order_relaxed) &&
                 buffer->needsRefill.exchange(false, std::memory_order_acq_rel)) {
@@ -127,11 +138,27 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
 }
 
 void WavePlayer::DeviceCallback(AudioBuffer* played) {
-    if (!streaming.load(std::memory_order_acquire) && !priming.load(std::memory_order_acquire)) {
+    auto* buffer = static_cast<RingBuffer*>(played->user);
+    // The flags are read before the completion counts as delivered: a Play waiting for this
+    // completion starts priming only afterwards, so a late completion of the last playback
+    // never takes part in the new one (it would mark a freshly primed buffer for a refill).
+    const bool playing =
+        streaming.load(std::memory_order_acquire) || priming.load(std::memory_order_acquire);
+    {
+        // Under the player's own mutex: a waiter may free the ring as soon as it sees this.
+        std::lock_guard delivered(completionMutex);
+        buffer->completionPending.store(false, std::memory_order_release);
+        completionDelivered.notify_all();
+    }
+    if (!playing) {
         return;  // not playing: no lock, no work
     }
+    // The interface thread polls for the lock: give it way, or a fast device could keep the
+    // lock busy between its polls.
+    while (interfaceWaiting.load(std::memory_order_acquire)) {
+        std::this_thread::yield();
+    }
     std::lock_guard guard(lock);
-    auto* buffer = static_cast<RingBuffer*>(played->user);
     if (!streaming.load(std::memory_order_acquire)) {
         // Stop ran after the test above, or the ring is still being primed.
         if (priming.load(std::memory_order_acquire)) {
@@ -157,15 +184,36 @@ bool WavePlayer::QueueNextBlock(RingBuffer& buffer, bool duringPriming) {
     std::memset(buffer.data.data() + size_t{frames} * 4, 0, bufferBytes - size_t{frames} * 4);
 
     if (!duringPriming) {
-        device->Write(buffer.header);  // a failed refill drops out of the rotation
+        Write(buffer);  // a failed refill drops out of the rotation
         return true;
     }
     lastError = device->Prepare(buffer.header);
     if (lastError != platform::kAudioOk) {
         return false;
     }
-    lastError = device->Write(buffer.header);
+    lastError = Write(buffer);
     return lastError == platform::kAudioOk;
+}
+
+platform::AudioResult WavePlayer::Write(RingBuffer& buffer) {
+    // Marked first: the completion may arrive before Write returns.
+    buffer.completionPending.store(true, std::memory_order_release);
+    const platform::AudioResult result = device->Write(buffer.header);
+    if (result != platform::kAudioOk) {
+        buffer.completionPending.store(false, std::memory_order_release);
+    }
+    return result;
+}
+
+void WavePlayer::AwaitCompletions() {
+    // A buffer the device no longer holds has its completion on its way: wait for it. One
+    // still queued (the device refused to reset) is left to fail its next Write instead.
+    std::unique_lock hold(completionMutex);
+    completionDelivered.wait(hold, [this] {
+        return std::none_of(bufferRing.begin(), bufferRing.end(), [](const auto& b) {
+            return b->completionPending.load(std::memory_order_acquire) && !b->header.IsQueued();
+        });
+    });
 }
 
 bool WavePlayer::AdvanceCursor() {
@@ -203,10 +251,29 @@ bool WavePlayer::Stop() {
     streaming.store(false, std::memory_order_release);
     {
         // A refill already past its first test finishes here; later ones see streaming clear.
-        std::lock_guard wait(lock);
+        std::lock_guard<ChainGuard> wait(chainGuard);
     }
     lastError = device->Reset();
     return lastError == platform::kAudioOk;
+}
+
+void WavePlayer::LockPatiently() {
+    // Polled rather than a timed lock: the sanitizers see every try_lock, and a millisecond
+    // more at Stop goes unnoticed.
+    const auto start = std::chrono::steady_clock::now();
+    auto nextReport = start + kPatienceSlice;
+    interfaceWaiting.store(true, std::memory_order_release);  // refills let us go first
+    while (!lock.try_lock()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const auto now = std::chrono::steady_clock::now();
+        if (patience != nullptr && now >= nextReport) {
+            nextReport = now + kPatienceSlice;
+            patience->StillWaiting(
+                std::chrono::duration_cast<std::chrono::milliseconds>(now - start),
+                host != nullptr ? host->BusyEffectName() : "");
+        }
+    }
+    interfaceWaiting.store(false, std::memory_order_release);
 }
 
 bool WavePlayer::Pause() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -9,8 +10,7 @@
 
 #include "platform/AudioOutput.h"
 #include "plugins/HostSeams.h"
-
-class PluginHost;
+#include "plugins/PluginHost.h"
 
 /// Plays a range of workspace frames, as the plug-in host delivers them, on an output device.
 ///
@@ -25,7 +25,8 @@ class PluginHost;
 ///     player.Play(0, workspace.TotalLength());
 ///
 /// Every public operation runs on the user-interface thread; DeviceCallback runs on the
-/// device's completion thread.
+/// device's completion thread. The user-interface thread never waits for the lock in silence:
+/// while a refill is stuck inside an effect, the LockPatience is told every kPatienceSlice.
 class WavePlayer {
 public:
     WavePlayer(PluginHost* host, platform::AudioOutput& output);
@@ -34,7 +35,7 @@ public:
     WavePlayer& operator=(const WavePlayer&) = delete;
 
     /// Opens the default output device and allocates the ring. A buffer size or count of 0
-    /// keeps the current value (4096 bytes and 16 buffers before the first Open).
+    /// keeps the current value (the host's block and 16 buffers before the first Open).
     bool Open(uint32_t bufferBytes, uint8_t bufferCount, uint8_t channels, uint32_t sampleRate,
               uint8_t bitsPerSample);
     /// Stops, frees the ring and closes the device; false (still open) when the close fails.
@@ -58,6 +59,10 @@ public:
     bool IsOpen() const { return open; }
     void SetLoop(bool enabled) { loop.store(enabled, std::memory_order_relaxed); }
 
+    /// Told while the user-interface thread waits for a refill that takes long (an effect
+    /// that does not return). Not owned; nullptr: the wait is silent.
+    void SetPatience(LockPatience* waiting) { patience = waiting; }
+
     /// The result of the last device call; 0 is success.
     uint32_t LastError() const { return lastError; }
     uint32_t BufferBytes() const { return bufferBytes; }
@@ -72,13 +77,30 @@ private:
         platform::AudioBuffer header;
         std::vector<uint8_t> data;
         std::atomic<bool> needsRefill{false};  // came back while the ring was being primed
+        // Written, and its completion not yet delivered: the device may have marked it done
+        // already while the completion is still on its way to DeviceCallback.
+        std::atomic<bool> completionPending{false};
     };
 
     bool QueueNextBlock(RingBuffer& buffer, bool duringPriming);
+    platform::AudioResult Write(RingBuffer& buffer);
+    void AwaitCompletions();
     bool AdvanceCursor();
+    void LockPatiently();
+
+    // The player's lock as the user-interface thread takes it: with patience.
+    class InterfaceGuard : public ChainGuard {
+    public:
+        explicit InterfaceGuard(WavePlayer& player) : player(player) {}
+        void lock() override { player.LockPatiently(); }
+        void unlock() override { player.lock.unlock(); }
+
+    private:
+        WavePlayer& player;
+    };
     void ResetIfAnythingQueued();
 
-    uint32_t bufferBytes = 4096;
+    uint32_t bufferBytes = PluginHost::kBlockBytes;
     uint16_t bufferCount = 16;
     std::list<std::unique_ptr<RingBuffer>> bufferRing;
     std::vector<uint8_t> stagingBuffer;
@@ -89,10 +111,14 @@ private:
     std::atomic<bool> streaming{false};
     std::atomic<bool> priming{false};
     std::atomic<bool> loop{false};
-    bool sounding = false;       // a playback was started and not stopped
-    uint64_t playedAtStart = 0;  // the device's played bytes when it started
+    std::atomic<bool> interfaceWaiting{false};  // the interface thread wants the lock
+    bool sounding = false;                      // a playback was started and not stopped
+    uint64_t playedAtStart = 0;                 // the device's played bytes when it started
     std::mutex lock;
-    LockableChainGuard<std::mutex> chainGuard{lock};
+    std::mutex completionMutex;  // guards the delivery of completionPending to AwaitCompletions
+    std::condition_variable completionDelivered;
+    InterfaceGuard chainGuard{*this};
+    LockPatience* patience = nullptr;
     PluginHost* host;
     platform::AudioOutput& output;
 

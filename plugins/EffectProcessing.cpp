@@ -98,7 +98,9 @@ void PluginHost::RunChain(uint32_t position) {
     framesRead = delivered;
     Int16ToFloat(sampleBuffer.data(), framesRead, inputLeft.data(), inputRight.data());
     for (const auto& entry : chain) {
+        processing.store(entry.get(), std::memory_order_release);
         entry->channels.Run(entry->effect, inputLeft.data(), inputRight.data(), outputLeft.data(),
                             outputRight.data(), framesRead, blockFrames);
     }
+    processing.store(nullptr, std::memory_order_release);
 }

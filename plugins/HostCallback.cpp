@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "plugins/IdleRequests.h"
 #include "plugins/PluginHost.h"
 
 namespace {
@@ -68,10 +69,9 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
         case vst::audioMasterCurrentId:
             return kEffectId;
         case vst::audioMasterIdle:
-            // A plug-in may ask from its entry point, before there is an effect to call.
-            if (effect != nullptr) {
-                Dispatch(effect, vst::effEditIdle);
-            }
+            // Run on the user-interface thread only, and never inside the effect's own idle;
+            // a null effect (asking from its entry point) is ignored.
+            IdleRequests::Request(effect, vst::effEditIdle);
             return 0;
         case vst::audioMasterSizeWindow: {
             // index = width, value = height, in pixels.
@@ -85,7 +85,7 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
             if (effect == nullptr) {
                 return 0;
             }
-            Dispatch(effect, vst::effIdle);
+            IdleRequests::Request(effect, vst::effIdle);
             return 1;
         case vst::audioMasterGetSampleRate:
             return SampleRate();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <string>
 
 namespace vst {
 struct AEffect;
@@ -55,6 +57,17 @@ public:
 
 private:
     Lockable& lockable_;
+};
+
+/// What the user-interface thread does while it waits for the playback lock, which the refill
+/// thread holds while a block goes through the effects. Called every few tens of milliseconds
+/// of the wait with its length so far and the name of the effect the refill thread is inside
+/// (empty when it is not inside one). It may show a message, repaint, or end the program; the
+/// wait goes on when it returns.
+class LockPatience {
+public:
+    virtual ~LockPatience() = default;
+    virtual void StillWaiting(std::chrono::milliseconds waited, const std::string& effect) = 0;
 };
 
 /// String ids of the host's messages.

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "platform/Directory.h"
+#include "plugins/IdleRequests.h"
 
 namespace {
 
@@ -27,6 +28,10 @@ private:
     ChainGuard* guard_;
 };
 
+bool IsHostable(int32_t channels) {
+    return channels >= 1 && channels <= PluginHost::kMaxChannels;
+}
+
 // Real Linux plug-ins export one entry name or the other.
 constexpr const char* kEntryNames[] = {"VSTPluginMain", "main"};
 
@@ -34,6 +39,7 @@ constexpr const char* kEntryNames[] = {"VSTPluginMain", "main"};
 
 PluginHost::PluginHost(Workspace* workspace) : workspace(workspace) {
     PublishConfiguration(0, 0);
+    IdleRequests::SetUserInterfaceThread();  // the host is built on that thread
 }
 
 void PluginHost::Configure(uint32_t rate, uint32_t blockBytes, const std::string& directory) {
@@ -63,6 +69,20 @@ PluginHost::~PluginHost() {
         UnloadPlugin(0, nullptr);
     }
     PublishEditorWindows(editorWindows, nullptr);
+}
+
+void PluginHost::SetSampleRate(uint32_t rate) {
+    if (rate == configuredRate) {
+        return;
+    }
+    configuredRate = rate;
+    PublishConfiguration(configuredRate, configuredBlockBytes);
+    GuardScope hold(chainGuard);  // no block is processed at the old rate after the new one
+    for (const auto& entry : chain) {
+        Dispatch(entry->effect, vst::effMainsChanged, 0, 0);
+        Dispatch(entry->effect, vst::effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+        Dispatch(entry->effect, vst::effMainsChanged, 0, 1);
+    }
 }
 
 bool PluginHost::ScanPlugins() {
@@ -134,6 +154,16 @@ vst::AEffect* PluginHost::LoadPlugin(const std::string& fileName, uint8_t positi
         return nullptr;
     }
 
+    if (insert && (!IsHostable(effect->numInputs) || !IsHostable(effect->numOutputs))) {
+        // Passed over silently, the user would hear the dry signal and think it runs.
+        lastLoadError = "it declares " + std::to_string(effect->numInputs) + " inputs and " +
+                        std::to_string(effect->numOutputs) + " outputs; effects with 1 to " +
+                        std::to_string(kMaxChannels) + " of each can be used";
+        Dispatch(effect, vst::effClose);
+        FreeLibrary(entry->library);
+        return nullptr;
+    }
+
     Dispatch(effect, vst::effOpen);
     Dispatch(effect, vst::effSetProgram, 0, 0);
     Dispatch(effect, vst::effSetSampleRate, 0, 0, nullptr, static_cast<float>(configuredRate));
@@ -145,6 +175,12 @@ vst::AEffect* PluginHost::LoadPlugin(const std::string& fileName, uint8_t positi
     // Resumed here so that the suspend sent at unload is paired.
     Dispatch(effect, vst::effMainsChanged, 0, 1);
     entry->effect = effect;
+    entry->name = fileName;
+    for (const PluginInfo& info : catalog) {
+        if (info.fileName == fileName) {
+            entry->name = info.name;
+        }
+    }
 
     GuardScope hold(chainGuard);
     auto where = chain.end();
@@ -188,6 +224,11 @@ bool PluginHost::UnloadPlugin(uint8_t position, vst::AEffect* effect) {
     return FreeLibrary(removed->library);
 }
 
+std::string PluginHost::BusyEffectName() const {
+    const LoadedPlugin* busy = processing.load(std::memory_order_acquire);
+    return busy != nullptr ? busy->name : std::string();
+}
+
 vst::AEffect* PluginHost::EffectAt(uint8_t position) const {
     if (chain.empty()) {
         return nullptr;
@@ -217,6 +258,7 @@ void PluginHost::CloseEditor() {
 }
 
 void PluginHost::ForgetEffect(const vst::AEffect* closed) {
+    IdleRequests::Forget(closed);
     if (currentEffect == closed) {
         currentEffect = nullptr;  // the editor code must never reach a closed effect
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -22,6 +23,7 @@ struct PluginInfo {
 /// One effect of the chain with the library that holds its code.
 struct LoadedPlugin {
     vst::AEffect* effect = nullptr;
+    std::string name;  // its catalogue name (or file name), for messages about it
     platform::SharedLibrary library;
     EffectChannels channels;
 };
@@ -44,6 +46,8 @@ public:
     static constexpr uint32_t kBlockBytes = 2048;  // 512 frames; also the size told to effects
     static constexpr uint32_t kBytesPerFrame = 4;
     static constexpr size_t kMaxNameBytes = 31;
+    /// The most inputs or outputs an effect may declare to be put into the chain.
+    static constexpr int32_t kMaxChannels = 64;
     static constexpr size_t kTextBufferBytes = 256;  // every text buffer handed to a plug-in
     static constexpr const char* kDirectoryName = "vstplugs";
     static constexpr const char* kLibrarySuffix = ".so";
@@ -56,6 +60,12 @@ public:
     /// Sets the sample rate (frames per second) and block size (bytes) told to effects, sizes
     /// the block buffers (blockBytes / 4 frames) and sets the plug-in directory.
     void Configure(uint32_t rate, uint32_t blockBytes, const std::string& directory);
+
+    /// Changes the sample rate told to effects (the workspace's rate): every effect of the
+    /// chain is suspended, told the new rate with effSetSampleRate and resumed, so it
+    /// recomputes whatever depends on the rate; effects loaded later are told it at load.
+    void SetSampleRate(uint32_t rate);
+    uint32_t ConfiguredRate() const { return configuredRate; }
 
     /// Catalogues every loadable effect among the "*.so" files of the plug-in directory, in
     /// file-name order: each is loaded, asked for its name and unloaded again. False only when
@@ -72,7 +82,8 @@ public:
     /// is also resumed (effMainsChanged 1) and put into the chain: appended while the chain holds
     /// fewer than two entries, otherwise placed at `position` (appended when position is past
     /// the end). Without insert, the library moves to *libraryOut and the caller owns both.
-    /// Returns the effect, or nullptr when nothing was loaded.
+    /// An effect to be inserted must declare 1 to kMaxChannels inputs and outputs.
+    /// Returns the effect, or nullptr when nothing was loaded (LastLoadError says why).
     vst::AEffect* LoadPlugin(const std::string& fileName, uint8_t position, bool insert,
                              platform::SharedLibrary* libraryOut);
 
@@ -143,6 +154,10 @@ public:
     uintptr_t EditorWindow() const { return editorWindow; }
     vst::AEffect* CurrentEffect() const { return currentEffect; }
 
+    /// The name of the effect a Process call is inside right now, or "" when none is. Meant
+    /// for the thread that waits for Process to end: the chain cannot change meanwhile.
+    std::string BusyEffectName() const;
+
     /// The loader's text for the latest LoadPlugin that failed, for diagnosis.
     const std::string& LastLoadError() const { return lastLoadError; }
 
@@ -169,6 +184,7 @@ private:
     uint32_t configuredRate = 0;
     uint32_t configuredBlockBytes = 0;
     std::list<std::unique_ptr<LoadedPlugin>> chain;
+    std::atomic<const LoadedPlugin*> processing{nullptr};  // the entry Process is inside
     std::vector<PluginInfo> catalog;
     std::string pluginDirectory;
 

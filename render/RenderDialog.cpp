@@ -8,6 +8,7 @@
 #include <wx/textctrl.h>
 
 #include "audio/Workspace.h"
+#include "platform/ReplacementFile.h"
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
 #include "plugins/PluginHost.h"
@@ -64,6 +65,7 @@ void RenderDialog::OnSelect(wxCommandEvent&) {
         return;
     }
     outputPath = chosen;
+    confirmedPath = chosen;
     // A long path is shown whole, so that "Start" sees it and refuses it, not a cut copy.
     pathField->SetMaxLength(std::max<unsigned long>(kMaxPathChars, chosen.length()));
     pathField->ChangeValue(outputPath);
@@ -75,7 +77,7 @@ void RenderDialog::OnStart(wxCommandEvent&) {
         Tell(wxString::Format("Please enter no more than %d characters.", kMaxPathChars));
         return;
     }
-    if (host == nullptr || workspace == nullptr) {
+    if (host == nullptr || workspace == nullptr || !MayReplace(outputPath)) {
         return;
     }
     // Only Cancel stays usable while the render runs.
@@ -91,15 +93,19 @@ void RenderDialog::OnStart(wxCommandEvent&) {
 
     const wxStopWatch clock;
     const WorkspaceRenderer renderer(*host, *workspace);
-    const RenderResult result = renderer.Render(
-        std::string(outputPath.fn_str()),
-        [this, length](uint32_t frame) { ShowProgress(frame, length); }, &cancelRequested);
+    const RenderResult result =
+        renderer.Render(std::string(outputPath.fn_str()), [this, length](uint32_t frame) {
+            ShowProgress(frame, length);
+            return !cancelRequested.load();
+        });
     const long tookMs = clock.Time();
 
     rendering = false;
     closeButton->SetLabel("Close");
     pathField->Enable(true);
     FindWindow(kSelectButton)->Enable(true);
+    startButton->Enable(true);  // another render, to this path or another, may follow
+    const wxString reason = wxString::FromUTF8(result.reason);
     switch (result.outcome) {
         case RenderOutcome::kDone:
             Report(wxString::Format(
@@ -108,27 +114,42 @@ void RenderDialog::OnStart(wxCommandEvent&) {
                 length, outputPath, tookMs / 1000.0));
             break;
         case RenderOutcome::kCancelled:
-            startButton->Enable(true);
             progressBar->SetValue(0);
-            Report(wxString::Format("The render was cancelled; \"%s\" was removed.", outputPath));
+            Report(wxString::Format("The render was cancelled; nothing was written to \"%s\".",
+                                    outputPath));
             break;
         case RenderOutcome::kTooLong:
-            Tell("Cannot render: " + wxString::FromUTF8(result.reason) + ".");
+            Tell("Cannot render: " + reason + ".");
             break;
         case RenderOutcome::kCannotCreate:
-            startButton->Enable(true);  // another path may do
-            Tell(wxString::Format("Cannot create \"%s\": %s.", outputPath,
-                                  wxString::FromUTF8(result.reason)));
+            Tell(wxString::Format("Cannot create \"%s\": %s.", outputPath, reason));
             break;
         case RenderOutcome::kWriteFailed:
-            startButton->Enable(true);
-            Tell(wxString::Format("Writing \"%s\" failed: %s. The incomplete file was removed.",
-                                  outputPath, wxString::FromUTF8(result.reason)));
+            Tell(
+                wxString::Format("Writing \"%s\" failed: %s. Nothing was written; a file "
+                                 "already there is unchanged.",
+                                 outputPath, reason));
+            break;
+        case RenderOutcome::kSourceShort:
+            Tell(
+                wxString::Format("Cannot render: \"%s\" is shorter than when it was opened (it "
+                                 "was changed outside Orvane). Nothing was written.",
+                                 wxString(result.reason.c_str(), wxConvFile)));
             break;
     }
     SetDefaultItem(closeButton);
 }
 
+// A typed path that names an existing file is replaced only when the user says so.
+bool RenderDialog::MayReplace(const wxString& path) {
+    if (path == confirmedPath || !platform::ReplacementFile::Exists(std::string(path.fn_str()))) {
+        return true;
+    }
+    const platform::MessageRequest ask{
+        wxString::Format("\"%s\" already exists.\nDo you want to replace it?", path), "Orvane",
+        platform::MessageButtons::kYesNo, platform::MessageIcon::kQuestion};
+    return platform::ShowMessageBox(this, ask) == platform::MessageAnswer::kYes;
+}
 void RenderDialog::OnClose(wxCommandEvent& event) {
     if (rendering) {
         cancelRequested = true;  // the render stops after its current block

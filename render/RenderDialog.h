@@ -17,9 +17,11 @@ class FileChooser;
 
 /// "Render to file...": the user picks an output path, presses "Start" and watches the
 /// progress bar while the whole workspace, through the active effect, goes into a new WAV
-/// file. During the render "Close" reads "Cancel" and stops it, removing the partial file;
-/// a finished render says how long it took and how long the file is. One opening renders
-/// at most once; afterwards "Close" is the default button.
+/// file. An existing file is replaced only once the user agreed (in the save dialog, or when
+/// Start is pressed on a typed path) and only by a complete render. During the render "Close"
+/// reads "Cancel" and stops it; nothing is written then. A finished render says how long it
+/// took and how long the file is; afterwards "Close" is the default button and Start may
+/// render again.
 ///
 ///     RenderDialog dialog(frame, fileDialogs);
 ///     dialog.Attach(&host, &workspace);
@@ -48,6 +50,7 @@ public:
 private:
     void ShowProgress(uint32_t frame, uint32_t length);
     void Tell(const wxString& text);
+    bool MayReplace(const wxString& path);
     void Report(const wxString& text);  // a message that is not a failure
     void OnCloseWindow(wxCloseEvent& event);
 
@@ -57,6 +60,7 @@ private:
     wxGauge* progressBar = nullptr;
     wxTextCtrl* pathField = nullptr;
     wxString outputPath;
+    wxString confirmedPath;  // the save dialog already asked about replacing it
     PluginHost* host = nullptr;
     Workspace* workspace = nullptr;
     long lastRepaintMs = 0;

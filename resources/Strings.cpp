@@ -18,11 +18,11 @@ const char* Text(uint32_t id) {
         case kLibraryNotFreed:
             return "Failed to free library! This may cause memory leaks.";
         case kOpenFileFailed:
-            return "Failed to open selected file. Remember that only plain stereo/16bit *.wav "
-                   "files are supported at a time.\nEventually, You may be trying to open already "
-                   "opened file.";
+            return "Orvane could not open this file:";
+        case kOpenFilesFailed:
+            return "Orvane could not open these files:";
         case kFileShownAlone:
-            return "File shown alone: edit in View > Workspace";
+            return "Editing happens in the workspace";
         default:
             return "";
     }

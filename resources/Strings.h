@@ -11,7 +11,8 @@ inline constexpr uint32_t kPluginInitFailed = 61204;  // a plug-in could not be 
 inline constexpr uint32_t kAudioInitFailed = 61205;   // the sound device did not open
 inline constexpr uint32_t kFlushWorkspace = 61206;    // New asks before clearing
 inline constexpr uint32_t kLibraryNotFreed = 61207;   // a plug-in library stayed loaded
-inline constexpr uint32_t kOpenFileFailed = 61208;    // Load Wave refused a file
+inline constexpr uint32_t kOpenFileFailed = 61208;    // a file was refused; its line follows
+inline constexpr uint32_t kOpenFilesFailed = 61209;   // several were; their lines follow
 inline constexpr uint32_t kFileShownAlone = 61240;    // the status bar while a file is shown
 
 /// The text of string `id`, or "" for an id the table does not hold.

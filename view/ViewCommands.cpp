@@ -5,13 +5,29 @@
 #include <algorithm>
 #include <cmath>
 
+#include <wx/filename.h>
+
 #include "audio/Workspace.h"
+#include "platform/gui/MessageBox.h"
 #include "resources/CommandIds.h"
+#include "resources/Strings.h"
 #include "view/ViewMath.h"
 #include "view/WaveformView.h"
 
 using view_math::RangeEnd;
 using view_math::ToFrames;
+
+namespace {
+
+// Why a Copy from a file of another rate was refused: its frames would play at the wrong speed.
+wxString RateMismatchText(const wxString& fileName, uint32_t fileRate, uint32_t workspaceRate) {
+    return wxString::Format(
+        "Cannot copy from %s: it is at %u Hz and the workspace at %u Hz. "
+        "Orvane does not convert sample rates.",
+        fileName, fileRate, workspaceRate);
+}
+
+}  // namespace
 
 // ---- Source ----
 
@@ -169,7 +185,14 @@ void WaveformView::OnCopy(wxCommandEvent&) {
     if (showWorkspace) {
         workspace->CopyRange(selectionStart, end);
     } else {
-        workspace->CopyFromFile(selectionStart, end, fileIndex);
+        if (!workspace->CopyFromFile(selectionStart, end, fileIndex)) {
+            const WaveFile* file = workspace->File(fileIndex);
+            platform::ShowMessageBox(
+                this, {RateMismatchText(wxFileName(file->Path()).GetFullName(), file->SampleRate(),
+                                        workspace->SampleRate()),
+                       str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                       platform::MessageIcon::kError});
+        }
     }
 }
 

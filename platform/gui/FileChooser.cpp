@@ -23,7 +23,7 @@ bool SystemFileChooser::ChooseWaveToOpen(wxWindow* parent, wxString& path, wxStr
 bool SystemFileChooser::ChooseWaveToSave(wxWindow* parent, const wxString& initialName,
                                          wxString& path) {
     wxFileDialog dialog(parent, wxFileSelectorPromptStr, wxEmptyString, initialName, kWaveFilter,
-                        wxFD_SAVE);
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }

@@ -16,7 +16,7 @@ public:
     virtual bool ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) = 0;
 
     /// Asks where to save a WAV file, starting at `initialName`. True with `path` set when
-    /// the user chose one; an existing file is not questioned.
+    /// the user chose one; choosing an existing file asks the user to confirm replacing it.
     virtual bool ChooseWaveToSave(wxWindow* parent, const wxString& initialName,
                                   wxString& path) = 0;
 };

@@ -29,6 +29,32 @@ wxArtID ArtOf(MessageIcon icon) {
     return wxART_INFORMATION;
 }
 
+long ButtonsOf(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::kOk:
+            return wxOK;
+        case MessageButtons::kYesNo:
+            return wxYES | wxNO | wxNO_DEFAULT;
+        case MessageButtons::kOkCancel:
+        case MessageButtons::kRetryCancel:
+            break;
+    }
+    return wxOK | wxCANCEL;
+}
+
+int EscapeIdOf(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::kOk:
+            return wxID_OK;
+        case MessageButtons::kYesNo:
+            return wxID_NO;
+        case MessageButtons::kOkCancel:
+        case MessageButtons::kRetryCancel:
+            break;
+    }
+    return wxID_CANCEL;
+}
+
 constexpr int kTextWidth = 440;  // pixels before a line wraps
 
 // GTK's own message dialogs no longer show an icon, so the box is built here: the
@@ -44,14 +70,18 @@ public:
         text->Wrap(kTextWidth);
         body->Add(text, 1, wxTOP | wxRIGHT | wxBOTTOM | wxALIGN_CENTER_VERTICAL, 12);
 
-        const bool cancel = request.buttons != MessageButtons::kOk;
-        wxStdDialogButtonSizer* buttons =
-            CreateStdDialogButtonSizer(cancel ? wxOK | wxCANCEL : wxOK);
+        wxStdDialogButtonSizer* buttons = CreateStdDialogButtonSizer(ButtonsOf(request.buttons));
         if (request.buttons == MessageButtons::kRetryCancel) {
             wxWindow* ok = FindWindow(wxID_OK);
             ok->SetLabel("&Retry");
         }
-        SetEscapeId(cancel ? wxID_CANCEL : wxID_OK);
+        SetEscapeId(EscapeIdOf(request.buttons));
+        if (request.buttons == MessageButtons::kYesNo) {
+            SetAffirmativeId(wxID_YES);
+            if (wxWindow* no = FindWindow(wxID_NO)) {
+                no->SetFocus();  // a question that replaces something defaults to No
+            }
+        }
 
         auto* all = new wxBoxSizer(wxVERTICAL);
         all->Add(body, 1, wxEXPAND);
@@ -68,7 +98,11 @@ MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request) {
         return Hook()(request);
     }
     MessageDialog dialog(parent, request);
-    if (dialog.ShowModal() != wxID_OK) {
+    const int answer = dialog.ShowModal();
+    if (request.buttons == MessageButtons::kYesNo) {
+        return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
+    }
+    if (answer != wxID_OK) {
         return MessageAnswer::kCancel;
     }
     return request.buttons == MessageButtons::kRetryCancel ? MessageAnswer::kRetry

@@ -8,9 +8,9 @@ class wxWindow;
 
 namespace platform {
 
-enum class MessageButtons { kOk, kOkCancel, kRetryCancel };
+enum class MessageButtons { kOk, kOkCancel, kRetryCancel, kYesNo };
 enum class MessageIcon { kError, kQuestion, kInformation, kWarning };
-enum class MessageAnswer { kOk, kCancel, kRetry };
+enum class MessageAnswer { kOk, kCancel, kRetry, kYes, kNo };
 
 /// What a message box shows.
 struct MessageRequest {
@@ -21,8 +21,8 @@ struct MessageRequest {
 };
 
 /// Shows a modal message box over `parent` and returns the button the user pressed (Esc
-/// and the close box answer Cancel, or OK where there is no Cancel). Every message of the
-/// program goes through here, so tests can answer in place of a user.
+/// and the close box answer Cancel, or OK where there is no Cancel, or No for Yes/No). Every
+/// message of the program goes through here, so tests can answer in place of a user.
 MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request);
 
 /// Replaces the dialog with `hook` (tests); an empty hook brings the real dialog back.

@@ -1,6 +1,7 @@
 #include "plugins/editor/PluginEditorWindow.h"
 
 #include "platform/X11Window.h"
+#include "plugins/IdleRequests.h"
 #include "plugins/PluginHost.h"
 
 namespace {
@@ -73,6 +74,7 @@ void PluginEditorWindow::Detach() {
 
 void PluginEditorWindow::OnIdleTimer(wxTimerEvent&) {
     if (open) {
-        PluginHost::Dispatch(effect, vst::effEditIdle);
+        IdleRequests::Run(effect, vst::effEditIdle);
     }
+    IdleRequests::RunDeferred();  // what plug-ins asked for from other threads or nested
 }

@@ -1,10 +1,12 @@
 #include "plugins/editor/PluginEditors.h"
 
+#include <wx/app.h>
 #include <wx/msgdlg.h>
 #include <wx/thread.h>
 
 #include "platform/X11Window.h"
 #include "platform/gui/MessageBox.h"
+#include "plugins/IdleRequests.h"
 #include "plugins/PluginHost.h"
 #include "plugins/editor/GeneratedParameterDialog.h"
 #include "plugins/editor/PluginEditorWindow.h"
@@ -14,9 +16,16 @@ PluginEditors::PluginEditors(PluginHost& host, wxWindow* owner) : host(host), ow
     // end the process.
     platform::InstallX11ErrorHandler();
     host.SetEditorWindows(this);
+    // Idle asked for on another thread runs on this one, as soon as its event loop turns.
+    IdleRequests::SetWaker([] {
+        if (wxTheApp != nullptr) {
+            wxTheApp->CallAfter([] { IdleRequests::RunDeferred(); });
+        }
+    });
 }
 
 PluginEditors::~PluginEditors() {
+    IdleRequests::SetWaker({});
     CloseOpenEditor();
     host.SetEditorWindows(nullptr);
 }

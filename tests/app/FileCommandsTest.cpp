@@ -2,9 +2,11 @@
 
 #include "app/CommandLine.h"
 #include "app/FrameFixture.h"
+#include "plugins/PluginHost.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "resources/Strings.h"
+#include "support/WavBytes.h"
 #include "view/WaveformView.h"
 
 using namespace testing_support;
@@ -46,7 +48,9 @@ TEST_F(FileCommands, LoadWaveListsEachFileAndShowsItAlone) {
 TEST_F(FileCommands, RefusedFilesAreReportedAndChangeNothing) {
     WriteBytes(dir.File("short.wav"), {1, 2, 3});
     LoadThroughDialog(dir.File("short.wav"));
-    ASSERT_EQ(MessageTexts(), std::vector<wxString>{str::Text(str::kOpenFileFailed)});
+    ASSERT_EQ(MessageTexts(),
+              std::vector<wxString>{"Orvane could not open this file:\n" + dir.File("short.wav") +
+                                    ": it is not a WAV file."});
     EXPECT_EQ(messages[0].icon, platform::MessageIcon::kError);
     EXPECT_EQ(Items(frame->WaveFilesMenu()), (Items_t{{cmd::kNoFilesLoaded, "No files loaded"}}));
     EXPECT_FALSE(Enabled(cmd::kNoFilesLoaded));
@@ -61,6 +65,86 @@ TEST_F(FileCommands, RefusedFilesAreReportedAndChangeNothing) {
     Command(cmd::kLoadWave);  // the user cancels the dialog
     EXPECT_EQ(files.openAsked, asked + 1);
     EXPECT_EQ(frame->WaveFilesMenu()->GetMenuItemCount(), 1u);
+}
+
+TEST_F(FileCommands, EachRefusalNamesTheFileAndTheReason) {
+    const std::string open = MakeWav("open.wav", 100);
+    const std::string held = MakeWav("held.wav", 100);
+    WaveFile otherProgram;  // holds the lock as another program would
+    ASSERT_TRUE(otherProgram.Open(held.c_str(), WaveFile::kRead));
+    std::filesystem::create_directory(dir.File("folder.wav"));
+    WriteBytes(dir.File("text.wav"), {'p', 'l', 'a', 'i', 'n', ' ', 't', 'e', 'x', 't', '\n', '.'});
+    WriteBytes(dir.File("quad.wav"),
+               Riff(Concat({FmtChunk(1, 4, 44100, 16), Chunk("data", Bytes(16, 0))})));
+    WriteBytes(dir.File("ulaw.wav"),
+               Riff(Concat({FmtChunk(7, 1, 8000, 8, 18), Chunk("fact", {2, 0, 0, 0}),
+                            Chunk("data", {1, 2})})));
+    LoadThroughDialog(open);
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {dir.File("missing.wav"), "No such file or directory"},
+        {dir.File("folder.wav"), "it is a directory"},
+        {dir.File("text.wav"), "it is not a WAV file"},
+        {dir.File("quad.wav"), "4 channels; Orvane opens mono and stereo files"},
+        {dir.File("ulaw.wav"), "Orvane opens PCM (8, 16, 24, 32 bits) and floating-point files"},
+        {held, "it is locked by another program"},
+        {open, "it is already open in Orvane"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        messages.clear();
+        LoadThroughDialog(c.path);
+        ASSERT_EQ(messages.size(), 1u);
+        const wxString text = messages[0].text;
+        EXPECT_TRUE(text.Contains(c.path + ": ")) << text;
+        EXPECT_TRUE(text.Contains(wxString::FromUTF8(c.reason))) << text;
+        EXPECT_EQ(messages[0].icon, platform::MessageIcon::kError);
+    }
+    EXPECT_EQ(frame->GetWorkspace().FileCount(), 1u);
+}
+
+TEST_F(FileCommands, SeveralRefusedFilesShareOneMessage) {
+    const std::string good = MakeWav("good.wav", 300);
+    WriteBytes(dir.File("bad.wav"), {'R', 'I', 'F', 'F'});
+    frame->LoadWaves({dir.File("missing.wav"), good, dir.File("bad.wav")});
+    ASSERT_EQ(MessageTexts(),
+              std::vector<wxString>{"Orvane could not open these files:\n" +
+                                    dir.File("missing.wav") + ": No such file or directory.\n" +
+                                    dir.File("bad.wav") + ": it is not a WAV file."});
+    EXPECT_EQ(frame->GetWorkspace().TotalLength(), 300u) << "the good file opened";
+    EXPECT_EQ(Items(frame->WaveFilesMenu()), (Items_t{{cmd::kFirstWaveFile, "good.wav"}}));
+}
+
+TEST_F(FileCommands, TheWorkspaceRateReachesTheDeviceAndTheEffects) {
+    WriteBytes(dir.File("a48.wav"), CanonicalWav(std::vector<int16_t>(2000, 100), 48000));
+    WriteBytes(dir.File("b44.wav"), CanonicalWav(std::vector<int16_t>(2000, 200), 44100));
+    EXPECT_EQ(audio.LastFormat().sampleRate, 44100u) << "before any file";
+    LoadThroughDialog(dir.File("a48.wav"));
+    EXPECT_EQ(audio.LastFormat().sampleRate, 48000u);
+    EXPECT_EQ(audio.LastFormat().channels, 2u);
+    EXPECT_EQ(PluginHost::SampleRate(), 48000u);
+    LoadThroughDialog(dir.File("b44.wav"));
+    EXPECT_EQ(audio.LastFormat().sampleRate, 48000u) << "a later file does not change the rate";
+    EXPECT_TRUE(messages.empty());
+
+    // Shown alone, the 44.1 kHz file cannot be copied into the 48 kHz workspace.
+    frame->GetWorkspace().CopyRange(0, 10);
+    const std::list<Segment> clipboard = frame->GetWorkspace().Clipboard();
+    DragInView(10, 200);
+    Command(cmd::kCopy);
+    ASSERT_EQ(MessageTexts().size(), 1u);
+    EXPECT_TRUE(messages[0].text.Contains("b44.wav")) << messages[0].text;
+    EXPECT_TRUE(messages[0].text.Contains("44100 Hz")) << messages[0].text;
+    EXPECT_TRUE(messages[0].text.Contains("48000 Hz")) << messages[0].text;
+    EXPECT_EQ(frame->GetWorkspace().Clipboard(), clipboard) << "the clipboard is unchanged";
+
+    // After New, the next first file sets the rate again.
+    Command(cmd::kNew);
+    LoadThroughDialog(dir.File("b44.wav"));
+    EXPECT_EQ(audio.LastFormat().sampleRate, 44100u);
+    EXPECT_EQ(PluginHost::SampleRate(), 44100u);
 }
 
 TEST_F(FileCommands, NewAsksFirstThenEmptiesTheWorkspace) {

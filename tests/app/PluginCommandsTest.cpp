@@ -46,14 +46,14 @@ TEST_F(PluginCommands, ChooseRechooseFailAndRemove) {
     // A catalogued plug-in that can no longer be loaded.
     std::filesystem::remove("vstplugs/gain.so");
     Command(cmd::kFirstPlugin);
-    ASSERT_FALSE(messages.empty());
+    ASSERT_EQ(messages.size(), 1u) << "one message, not a second about no plug-in";
     EXPECT_EQ(messages[0].icon, platform::MessageIcon::kError);
     // Names the plug-in, its file, and the loader's own reason.
     EXPECT_TRUE(messages[0].text.StartsWith("Failed to initialize plugin \"")) << messages[0].text;
     EXPECT_TRUE(messages[0].text.Contains("(gain.so)")) << messages[0].text;
     EXPECT_TRUE(messages[0].text.Contains("No such file or directory")) << messages[0].text;
-    EXPECT_EQ(frame->SelectedPlugin(), 0);
-    EXPECT_TRUE(Checked(cmd::kFirstPlugin)) << "the check mark follows the choice";
+    EXPECT_EQ(frame->SelectedPlugin(), -1);
+    EXPECT_FALSE(Checked(cmd::kFirstPlugin)) << "no check mark on an effect not loaded";
     EXPECT_TRUE(frame->Host().IsChainEmpty());
     EXPECT_FALSE(Enabled(cmd::kEditPlugin));
     EXPECT_FALSE(Enabled(cmd::kRemovePlugin));

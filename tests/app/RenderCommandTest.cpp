@@ -90,7 +90,7 @@ TEST_F(RenderDialogTest, StartRendersExactlyTheWorkspaceOnce) {
         messages[0].text.StartsWith("Rendered 0:00:00.022 (1000 frames) into \"" + out + "\" in "))
         << messages[0].text;
     EXPECT_EQ(ReadBytes(out).size(), 44u + 4000u) << "1000 frames, not the 1024 of two blocks";
-    EXPECT_FALSE(dialog->StartButton()->IsEnabled()) << "one render per opening";
+    EXPECT_TRUE(dialog->StartButton()->IsEnabled()) << "another render may follow";
     EXPECT_TRUE(dialog->CloseButton()->IsEnabled());
     EXPECT_EQ(dialog->GetDefaultItem(), dialog->CloseButton());
     EXPECT_EQ(dialog->ProgressBar()->GetValue(), dialog->ProgressBar()->GetRange())
@@ -111,9 +111,67 @@ TEST_F(RenderDialogTest, UncreatableOutputIsNamedAndLeavesBothButtons) {
     const std::string source = dir.File("source.wav");
     const uint64_t sum = Checksum(source);
     dialog->PathField()->ChangeValue(source);
+    answers = {platform::MessageAnswer::kYes};  // replace it: asked, then refused all the same
     Click(dialog->StartButton());
-    EXPECT_EQ(messages.size(), 2u);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[1].buttons, platform::MessageButtons::kYesNo);
+    EXPECT_TRUE(messages[2].text.Contains("in use")) << messages[2].text;
     EXPECT_EQ(Checksum(source), sum);
+}
+
+// Replacing a file asks first: once, in the save dialog (the real one asks itself) for a
+// chosen path, and at Start for a typed one. No keeps the file as it was.
+TEST_F(RenderDialogTest, ReplacingAnExistingFileAsksFirst) {
+    const struct {
+        const char* name;
+        bool chosen;  // through Select rather than typed
+        platform::MessageAnswer answer;
+        bool asked;
+        bool replaced;
+    } cases[] = {
+        {"typed, Yes", false, platform::MessageAnswer::kYes, true, true},
+        {"typed, No", false, platform::MessageAnswer::kNo, true, false},
+        {"chosen in the save dialog", true, platform::MessageAnswer::kNo, false, true},
+    };
+    const std::vector<uint8_t> earlier(500, 0x33);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = dir.File("existing.wav");
+        WriteBytes(out, earlier);
+        messages.clear();
+        answers = {c.answer};
+        if (c.chosen) {
+            files.toSave.push_back(out);
+            Click(SelectButton());
+        } else {
+            dialog->PathField()->ChangeValue(out);
+        }
+        Click(dialog->StartButton());
+        // The question, if any, comes first; a finished render then says it is done.
+        const bool questioned =
+            !messages.empty() && messages[0].buttons == platform::MessageButtons::kYesNo;
+        ASSERT_EQ(questioned, c.asked);
+        if (c.asked) {
+            EXPECT_TRUE(messages[0].text.Contains(out)) << messages[0].text;
+            EXPECT_EQ(messages[0].buttons, platform::MessageButtons::kYesNo);
+        }
+        EXPECT_EQ(ReadBytes(out).size(), c.replaced ? 44u + 4000u : earlier.size());
+        EXPECT_TRUE(dialog->StartButton()->IsEnabled());
+    }
+}
+
+TEST_F(RenderDialogTest, ASourceCutShortStopsTheRenderWithItsName) {
+    const std::string source = dir.File("source.wav");
+    const std::string out = dir.File("out.wav");
+    // The workspace holds the first 1000 frames; the file loses them behind Orvane's back.
+    std::filesystem::resize_file(source, 44 + 4 * 100);
+    dialog->PathField()->ChangeValue(out);
+    Click(dialog->StartButton());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.Contains(source)) << messages[0].text;
+    EXPECT_TRUE(messages[0].text.Contains("shorter")) << messages[0].text;
+    EXPECT_FALSE(std::filesystem::exists(out)) << "nothing written";
+    EXPECT_TRUE(dialog->StartButton()->IsEnabled());
 }
 
 TEST_F(RenderDialogTest, PathsLongerThan256CharactersAreRefused) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "playback/PlayerFixture.h"
 
 using namespace testing_support;
@@ -174,7 +178,7 @@ class WavePlayerDevice : public PlayerFixture {};
 
 TEST_F(WavePlayerDevice, OpenWithZerosUsesTheDefaults) {
     ASSERT_TRUE(player.Open(0, 0, 2, 44100, 16));
-    EXPECT_EQ(player.BufferBytes(), 4096u);
+    EXPECT_EQ(player.BufferBytes(), 2048u) << "one host block: 512 frames of 4 bytes";
     EXPECT_EQ(player.BufferCount(), 16u);
     EXPECT_EQ(device.LastFormat().channels, 2u);
     EXPECT_EQ(device.LastFormat().sampleRate, 44100u);
@@ -246,6 +250,38 @@ TEST_F(WavePlayerDevice, FailedCloseKeepsThePlayerOpen) {
 }  // namespace
 
 namespace {
+
+// A natural end, then Play again while the device has handed the last buffer back but its
+// completion is still on the way: the new playback must use that buffer only after the late
+// completion, or the completion refills it a second time and a block goes missing.
+TEST_F(WavePlayerRanges, PlayAfterANaturalEndWaitsForACompletionInFlight) {
+    ASSERT_TRUE(OpenPlayer());
+    ASSERT_TRUE(player.Play(0, 20 * kBlock));
+    ASSERT_EQ(Device().CompleteAll(19), 19);
+    ASSERT_FALSE(player.IsPlaying()) << "the range has ended";
+    ASSERT_TRUE(Device().CompleteNextLater());
+    ASSERT_EQ(Device().QueuedCount(), 0u);
+    const size_t writtenBefore = Device().Written().size();
+
+    std::atomic<bool> returned{false};
+    std::thread second([&] {
+        EXPECT_TRUE(player.Play(0, 20 * kBlock));
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(returned.load()) << "Play went ahead of the completion in flight";
+    EXPECT_EQ(Device().DeliverHeld(), 1);
+    second.join();
+    Device().CompleteAll();
+
+    const auto written = Device().Written();
+    ASSERT_EQ(written.size() - writtenBefore, 20u) << "every block once, none refused";
+    std::vector<uint8_t> bytes;
+    for (size_t i = writtenBefore; i < written.size(); ++i) {
+        bytes.insert(bytes.end(), written[i].begin(), written[i].end());
+    }
+    EXPECT_EQ(bytes, Expected(0, 20 * kBlock, 20)) << "blocks 1 to 20 in order";
+}
 
 class WavePlayerPosition : public PlayerFixture {};
 

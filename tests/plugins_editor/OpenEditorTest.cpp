@@ -22,8 +22,10 @@ TEST_F(OpenEditorFixture, APositionPastTheEndOpensTheLastEntrysEditor) {
     EXPECT_EQ(window->GetTitle(), "Gain");
     EXPECT_EQ(host.EditorWindow(), PluginEditors::HandleOf(window));
     EXPECT_EQ(host.CurrentEffect(), effect);
-    // The gain's value texts: display followed directly by label.
-    EXPECT_EQ(static_cast<wxStaticText*>(window->FindWindow(406))->GetLabelText(), "1.00x");
+    // The gain's value texts: display, a space, then label.
+    auto* dialog = dynamic_cast<GeneratedParameterDialog*>(window);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->ValueAt(0)->GetLabelText(), "1.00 x");
 }
 
 TEST_F(OpenEditorFixture, OpeningTwiceLeavesOneWindow) {

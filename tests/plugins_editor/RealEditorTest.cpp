@@ -65,18 +65,21 @@ TEST_F(RealEditorFixture, ItsGeneratedDialogShowsAndSetsEveryParameter) {
     const int n = effect->numParams;
     ASSERT_GT(n, 0);
     EXPECT_EQ(dialog->RowCount(), n);
-    EXPECT_EQ(dialog->RowArea()->GetChildren().size(), 3u * static_cast<size_t>(n));
+    ASSERT_EQ(dialog->VisibleRows(), n) << "six rows fit any screen";
     for (int i = 0; i < n; ++i) {
-        EXPECT_FALSE(
-            static_cast<wxStaticText*>(dialog->FindWindow(400 + i))->GetLabelText().empty());
-        EXPECT_FALSE(static_cast<wxStaticText*>(dialog->FindWindow(400 + 2 * n + i))
-                         ->GetLabelText()
-                         .empty());
+        EXPECT_EQ(dialog->ParameterAt(i), i);
+        EXPECT_FALSE(dialog->NameAt(i)->GetLabelText().empty());
+        EXPECT_FALSE(dialog->ValueAt(i)->GetLabelText().empty());
     }
+    // The plug-in gives "0.000000" and "dB" for its low band's gain, "220.000000" and "Hz"
+    // for the low-mid frequency: shown without C's default decimals, the unit after a space.
+    EXPECT_EQ(dialog->NameAt(0)->GetLabelText(), "Low");
+    EXPECT_EQ(dialog->ValueAt(0)->GetLabelText(), "0 dB");
+    EXPECT_EQ(dialog->NameAt(4)->GetLabelText(), "Low-Mid Freq");
+    EXPECT_EQ(dialog->ValueAt(4)->GetLabelText(), "220 Hz");
 
-    auto* slider = wxDynamicCast(dialog->FindWindow(400 + n), wxSlider);
-    ASSERT_NE(slider, nullptr);
-    auto* value = static_cast<wxStaticText*>(dialog->FindWindow(400 + 2 * n));
+    wxSlider* slider = dialog->SliderAt(0);
+    wxStaticText* value = dialog->ValueAt(0);
     slider->SetValue(255);
     wxCommandEvent moved(wxEVT_SLIDER, slider->GetId());
     moved.SetEventObject(slider);

@@ -261,3 +261,32 @@ TEST_F(ChainFixture, ProcessOnAnotherThreadNeverMeetsAHalfChangedChain) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ChainFixture, NewSampleRateReachesEveryEffectBetweenSuspendAndResume) {
+    RecorderLog& log = Recorder();
+    ASSERT_NE(Insert("recorder"), nullptr);
+    log.calls.clear();
+    host.SetSampleRate(48000);
+    EXPECT_EQ(PluginHost::SampleRate(), 48000u) << "answered to audioMasterGetSampleRate";
+    ASSERT_EQ(RecordedOpcodes(), (std::vector<int32_t>{vst::effMainsChanged, vst::effSetSampleRate,
+                                                       vst::effMainsChanged}));
+    EXPECT_EQ(log.calls[0].value, 0) << "suspended first";
+    EXPECT_EQ(log.calls[1].opt, 48000.0f);
+    EXPECT_EQ(log.calls[2].value, 1) << "resumed after";
+
+    log.calls.clear();
+    host.SetSampleRate(48000);
+    EXPECT_TRUE(log.calls.empty()) << "the same rate again changes nothing";
+
+    // An effect loaded afterwards is told the new rate at load.
+    ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
+    log.calls.clear();
+    ASSERT_NE(Insert("recorder"), nullptr);
+    ASSERT_GE(log.calls.size(), 3u);
+    EXPECT_EQ(log.calls[2].opcode, vst::effSetSampleRate);
+    EXPECT_EQ(log.calls[2].opt, 48000.0f);
+}
+
+}  // namespace

@@ -4,8 +4,16 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "audio/WaveFile.h"
 #include "audio/Workspace.h"
@@ -34,7 +42,10 @@ protected:
 
     RenderResult Render(const std::string& path) {
         progress.clear();
-        return renderer.Render(path, [this](uint32_t frame) { progress.push_back(frame); });
+        return renderer.Render(path, [this](uint32_t frame) {
+            progress.push_back(frame);
+            return !cancelAt.has_value() || progress.size() < *cancelAt;
+        });
     }
 
     void TearDown() override {
@@ -51,7 +62,53 @@ protected:
     PluginHost host{&workspace};
     WorkspaceRenderer renderer{host, workspace};
     std::vector<uint32_t> progress;
+    std::optional<size_t> cancelAt;  // the progress call that answers "stop"
 };
+
+// The names in a folder, sorted: a failed render must leave no temporary file behind.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Caps the size of files this process writes (as a full disk would stop it) for a scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        oldHandler = signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limited = saved;
+        limited.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    struct rlimit saved {};
+    void (*oldHandler)(int) = nullptr;
+};
+
+// Mounts a `bytes`-sized tmpfs on `folder` in a mount namespace of this process's own, so
+// nothing outside sees it. For a child process (a death test) only.
+bool MountSmallDisk(const std::string& folder, size_t bytes) {
+    if (unshare(CLONE_NEWNS) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+        return false;
+    }
+    if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        return false;
+    }
+    const std::string size = "size=" + std::to_string(bytes);
+    return mount("tmpfs", folder.c_str(), "tmpfs", 0, size.c_str()) == 0;
+}
 
 TEST_F(RendererFixture, WritesExactlyTheWorkspaceTheHeaderAnnounces) {
     struct LengthCase {
@@ -129,23 +186,116 @@ TEST_F(RendererFixture, OutputsThatCannotBeCreatedWriteNothing) {
     EXPECT_EQ(Checksum(source), sourceSum) << "a locked source is never emptied";
 }
 
-TEST_F(RendererFixture, WriteFailingPartWayRemovesTheIncompleteFile) {
+// Every way a render can end early leaves an existing output byte for byte as it was, a new
+// output not created at all, and no temporary file.
+TEST_F(RendererFixture, AFailedOrCancelledRenderNeverTouchesTheOutput) {
+    const struct {
+        const char* name;
+        bool existing;                     // an earlier file at the output path
+        rlim_t sizeLimit;                  // 0: none
+        std::optional<size_t> cancelAt;    // the progress call that says stop
+        std::optional<uint32_t> shrinkTo;  // the source shrinks to this many frames mid-render
+        RenderOutcome outcome;
+    } cases[] = {
+        {"write fails half-way over an existing file",
+         true,
+         20000,
+         {},
+         {},
+         RenderOutcome::kWriteFailed},
+        {"write fails half-way, new file", false, 20000, {}, {}, RenderOutcome::kWriteFailed},
+        {"header write fails", true, 20, {}, {}, RenderOutcome::kWriteFailed},
+        {"cancelled at once", true, 0, 1, {}, RenderOutcome::kCancelled},
+        {"cancelled half-way over an existing file", true, 0, 5, {}, RenderOutcome::kCancelled},
+        {"cancelled half-way, new file", false, 0, 5, {}, RenderOutcome::kCancelled},
+        {"source cut short behind our back", true, 0, {}, 3000, RenderOutcome::kSourceShort},
+        {"source emptied behind our back", false, 0, {}, 0, RenderOutcome::kSourceShort},
+    };
     Open(9000);
-    // A file-size limit makes writes past 10000 bytes fail as a full disk would.
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 10000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const std::string out = dir.File("partial.wav");
-    const RenderResult result = Render(out);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
+    const std::string folder = dir.File("renders");
+    const std::vector<uint8_t> earlier(30000, 0x77);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        const std::string out = folder + "/out.wav";
+        if (c.existing) {
+            WriteBytes(out, earlier);
+        }
+        // A copy of the source that may shrink; the fixture's own source stays whole.
+        const std::string copy = dir.File("copy.wav");
+        workspace.Clear();
+        std::filesystem::copy_file(source, copy, std::filesystem::copy_options::overwrite_existing);
+        ASSERT_TRUE(workspace.AddFile(copy.c_str()));
+        cancelAt = c.cancelAt;
+        RenderResult result;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.sizeLimit != 0) {
+                limit.emplace(c.sizeLimit);
+            }
+            if (c.shrinkTo.has_value()) {
+                progress.clear();
+                result = renderer.Render(out, [&](uint32_t frame) {
+                    if (frame == 2048) {
+                        std::filesystem::resize_file(copy, 44 + 4 * uint64_t{*c.shrinkTo});
+                    }
+                    return true;
+                });
+            } else {
+                result = Render(out);
+            }
+        }
+        EXPECT_EQ(result.outcome, c.outcome) << result.reason;
+        if (c.outcome == RenderOutcome::kWriteFailed) {
+            EXPECT_FALSE(result.reason.empty());
+        }
+        if (c.outcome == RenderOutcome::kSourceShort) {
+            EXPECT_EQ(result.reason, copy) << "the file that came up short is named";
+        }
+        if (c.existing) {
+            EXPECT_EQ(ReadBytes(out), earlier) << "the earlier file is kept byte for byte";
+            EXPECT_EQ(Listing(folder), std::vector<std::string>{"out.wav"});
+        } else {
+            EXPECT_TRUE(Listing(folder).empty()) << "nothing created, nothing left behind";
+        }
+    }
+    cancelAt.reset();
+}
 
-    EXPECT_EQ(result.outcome, RenderOutcome::kWriteFailed);
-    EXPECT_FALSE(result.reason.empty());
-    EXPECT_FALSE(std::filesystem::exists(out)) << "no incomplete file is left behind";
+// A real full disk: a small tmpfs over a folder holding an earlier render. Runs in a child
+// process, which has the mount to itself.
+TEST_F(RendererFixture, AFullDiskKeepsTheEarlierFileByteForByte) {
+    Open(20000);  // 80044 bytes to write
+    const std::string folder = dir.File("small");
+    std::filesystem::create_directory(folder);
+    const auto renderOnFullDisk = [&] {
+        if (!MountSmallDisk(folder, 64 * 1024)) {
+            std::fprintf(stderr, "cannot mount a small disk: %s\n", std::strerror(errno));
+            _exit(2);
+        }
+        const std::string out = folder + "/out.wav";
+        const std::vector<uint8_t> earlier(40000, 0x5A);  // fits, leaving less than a render
+        WriteBytes(out, earlier);
+        const RenderResult result = Render(out);
+        std::fprintf(
+            stderr, "outcome %d (%s), %s, %s\n", static_cast<int>(result.outcome),
+            result.reason.c_str(), ReadBytes(out) == earlier ? "kept" : "changed",
+            Listing(folder) == std::vector<std::string>{"out.wav"} ? "no leftovers" : "leftovers");
+        _exit(0);
+    };
+    EXPECT_EXIT(renderOnFullDisk(), testing::ExitedWithCode(0),
+                "outcome 3 \\(No space left on device\\), kept, no leftovers");
+}
+
+TEST_F(RendererFixture, TheOutputKeepsTheReplacedFilesPermissions) {
+    Open(1000);
+    const std::string out = dir.File("shared.wav");
+    WriteBytes(out, std::vector<uint8_t>(10, 1));
+    std::filesystem::permissions(out, std::filesystem::perms(0640));
+    ASSERT_EQ(Render(out).outcome, RenderOutcome::kDone);
+    EXPECT_EQ(std::filesystem::status(out).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(ReadBytes(out).size(), 44u + 4000u);
 }
 
 TEST_F(RendererFixture, WorkspaceLongerThanAWavHeaderCanAnnounceIsRefused) {
@@ -194,20 +344,18 @@ std::vector<uint8_t> BlockByBlock(PluginHost& host, uint32_t length) {
     return bytes;
 }
 
-// Several batches over an edit list with a source that came up short: the batched render
-// writes the same bytes as block-by-block rendering, with and without an effect.
+// Several batches over an edit list: the batched render writes the same bytes as
+// block-by-block rendering, with and without an effect.
 TEST_F(RendererFixture, BatchesWriteWhatBlockByBlockRenderingWrites) {
     Open(WorkspaceRenderer::kBatchFrames * 2 + 5000);
-    const std::string shortFile = dir.File("short.wav");
-    WriteWav(shortFile, MakeFrames(2, 50000));
-    ASSERT_TRUE(workspace.AddFile(shortFile.c_str()));
+    const std::string second = dir.File("short.wav");
+    WriteWav(second, MakeFrames(2, 50000));
+    ASSERT_TRUE(workspace.AddFile(second.c_str()));
     workspace.CopyFromFile(0, 50000, 1);
     workspace.PasteAt(123457);
     workspace.DeleteRange(300000, 300100);
     workspace.CopyFromFile(100, 40000, 1);
     workspace.PasteAt(WorkspaceRenderer::kBatchFrames - 7);
-    // The second file loses its end after the segments were made: those frames read as silence.
-    std::filesystem::resize_file(shortFile, 44 + 4 * 20000 + 2);
     const uint32_t length = workspace.TotalLength();
     ASSERT_GT(length, 2 * WorkspaceRenderer::kBatchFrames);
 
@@ -224,9 +372,9 @@ TEST_F(RendererFixture, BatchesWriteWhatBlockByBlockRenderingWrites) {
         const std::vector<uint8_t> written = ReadBytes(out);
         ASSERT_EQ(written.size(), expected.size());
         EXPECT_TRUE(written == expected);
-        // The pasted run of the short file: its frames, then silence where it came up short.
+        // The pasted run of the second file, in its place.
         EXPECT_EQ(Word(written, 44 + 4 * size_t{123457 + 100}), (2u << 24) | 100u);
-        EXPECT_EQ(Word(written, 44 + 4 * size_t{123457 + 25000}), 0u);
+        EXPECT_EQ(Word(written, 44 + 4 * size_t{123457 + 25000}), (2u << 24) | 25000u);
         EXPECT_EQ(progress.size(), 2 + (size_t{length} + 511) / 512);
         EXPECT_EQ(progress.back(), length);
     }

@@ -175,6 +175,33 @@ bool FakeAudioQueue::CompleteNext() {
     return true;
 }
 
+bool FakeAudioQueue::CompleteNextLater() {
+    std::lock_guard lock(mutex_);
+    if (queued_.empty() || paused_) {
+        return false;
+    }
+    AudioBuffer* buffer = queued_.front();
+    queued_.pop_front();
+    rules::MarkHandedBack(*buffer);
+    held_.push_back(buffer);
+    return true;
+}
+
+int FakeAudioQueue::DeliverHeld() {
+    std::lock_guard delivery(deliveryMutex_);
+    std::deque<AudioBuffer*> due;
+    {
+        std::lock_guard lock(mutex_);
+        due.swap(held_);
+    }
+    for (AudioBuffer* buffer : due) {
+        completion_(buffer);
+        std::lock_guard lock(mutex_);
+        ++delivered_;
+    }
+    return static_cast<int>(due.size());
+}
+
 int FakeAudioQueue::CompleteAll(int limit) {
     int count = 0;
     while (count < limit && CompleteNext()) {

@@ -63,6 +63,12 @@ public:
     /// Plays the oldest queued buffer to its end and hands it back, calling the completion on
     /// this thread. False when nothing is queued or the device is paused.
     bool CompleteNext();
+    /// Hands the oldest queued buffer back (no longer queued) but holds its completion back
+    /// until DeliverHeld, as a real device's completion thread can lag. False when nothing is
+    /// queued or the device is paused.
+    bool CompleteNextLater();
+    /// Delivers the held completions, in order, on this thread; returns how many.
+    int DeliverHeld();
     /// Completes buffers until none is queued (or paused); returns how many.
     int CompleteAll(int limit = 1'000'000);
     /// Runs a device thread of the queue's own that completes buffers as they come.
@@ -86,6 +92,7 @@ private:
     mutable std::mutex mutex_;
     std::mutex deliveryMutex_;  // completions are delivered one at a time, in order
     std::deque<platform::AudioBuffer*> queued_;
+    std::deque<platform::AudioBuffer*> held_;
     std::vector<std::vector<uint8_t>> written_;
     bool paused_ = false;
     bool closed_ = false;

@@ -1,0 +1,113 @@
+// The command-line render: the exact bytes it writes, and every failure leaving no output and
+// the input as it was.
+
+#include "render/RenderCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/TestWav.h"
+#include "support/WavBytes.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::vector<int16_t> Ramp(size_t frames) {
+    std::vector<int16_t> samples;
+    for (size_t k = 0; k < frames; ++k) {
+        samples.push_back(static_cast<int16_t>(k * 13 - 7000));
+        samples.push_back(static_cast<int16_t>(9000 - k * 11));
+    }
+    return samples;
+}
+
+TEST(RenderCommand, WritesTheInputAsACanonicalFileAtItsRate) {
+    // 1500 frames: three whole blocks of 512 and a partial one.
+    const std::vector<int16_t> samples = Ramp(1500);
+    const Bytes canonical44 = CanonicalWav(samples, 44100);
+    const Bytes canonical48 = CanonicalWav(samples, 48000);
+    const Bytes list =
+        Chunk("LIST", {'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 3, 0, 0, 0, 'x', 'y', 'z', 0});
+    std::vector<int16_t> monoExpected;
+    std::vector<int32_t> mono24;
+    for (int32_t k = 0; k < 700; ++k) {
+        mono24.push_back(k * 9973 - 3000000);
+        // By hand: the top 16 of the 24 bits, on both channels.
+        const auto top = static_cast<int16_t>((k * 9973 - 3000000) >> 8);
+        monoExpected.insert(monoExpected.end(), {top, top});
+    }
+    const struct {
+        const char* name;
+        Bytes input;
+        Bytes expected;
+    } cases[] = {
+        {"canonical: byte for byte", canonical44, canonical44},
+        {"48 kHz: byte for byte, rate kept", canonical48, canonical48},
+        {"LIST before and after data: exactly the data frames",
+         Riff(
+             Concat({FmtChunk(1, 2, 44100, 16), list, Chunk("data", Int16Samples(samples)), list})),
+         canonical44},
+        {"24-bit mono at 96 kHz: 16-bit stereo at 96 kHz",
+         Riff(Concat({FmtChunk(1, 1, 96000, 24, 40), Chunk("data", Int24Samples(mono24))})),
+         CanonicalWav(monoExpected, 96000)},
+        {"empty data chunk", CanonicalWav({}), CanonicalWav({})},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string in = dir.File("in.wav");
+        const std::string out = dir.File("out.wav");
+        WriteBytes(in, c.input);
+        std::filesystem::remove(out);
+        std::string error;
+        EXPECT_EQ(RunRenderCommand(out, in, error), 0) << error;
+        EXPECT_TRUE(error.empty());
+        EXPECT_EQ(ReadBytes(out), c.expected);
+        EXPECT_EQ(ReadBytes(in), c.input) << "the input is never written";
+    }
+}
+
+TEST(RenderCommand, FailuresNameTheFileLeaveNoOutputAndTheInputAlone) {
+    TempDir dir;
+    const std::string in = dir.File("in.wav");
+    WriteBytes(in, CanonicalWav(Ramp(600)));
+    WriteBytes(dir.File("text.wav"), {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e', '!', '\n'});
+    std::filesystem::create_directory(dir.File("folder"));
+    std::filesystem::create_hard_link(in, dir.File("alias.wav"));
+    const uint64_t inputSum = Checksum(in);
+
+    const struct {
+        const char* name;
+        std::string output;
+        std::string input;
+        std::string named;   // the file the error names
+        const char* reason;  // a part of the reason
+        bool outputExistedBefore;
+    } cases[] = {
+        {"missing input", dir.File("out.wav"), dir.File("nothing.wav"), dir.File("nothing.wav"),
+         "No such file or directory", false},
+        {"input not a WAV file", dir.File("out.wav"), dir.File("text.wav"), dir.File("text.wav"),
+         "not a WAV file", false},
+        {"output in a missing directory", dir.File("none/out.wav"), in, dir.File("none/out.wav"),
+         "No such file or directory", false},
+        {"output is a directory", dir.File("folder"), in, dir.File("folder"), "directory", true},
+        {"output is the input", in, in, in, "it is the input file", true},
+        {"output is the input by another name", dir.File("alias.wav"), in, dir.File("alias.wav"),
+         "it is the input file", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string error;
+        EXPECT_NE(RunRenderCommand(c.output, c.input, error), 0);
+        EXPECT_EQ(error.rfind(c.named + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << "one line";
+        EXPECT_EQ(std::filesystem::exists(c.output), c.outputExistedBefore);
+        EXPECT_EQ(Checksum(in), inputSum);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.wav")));
+}
+
+}  // namespace
