@@ -1,51 +1,134 @@
 #include "audio/Workspace.h"
 
 #include <algorithm>
-#include <iterator>
+#include <filesystem>
 
-bool Workspace::AddFile(const char* path) {
-    auto file = std::make_unique<WaveFile>();
-    if (!file->Open(path, WaveFile::kRead)) {
+namespace {
+
+std::string Canonical(const char* path) {
+    std::error_code error;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+    return error ? std::string(path) : canonical.string();
+}
+
+}  // namespace
+
+bool WorkspaceState::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
+                                uint32_t position) const {
+    if (buffer == nullptr || n == 0) {
         return false;
     }
-    if (IsEmpty()) {
-        segments.push_back(Segment{0, file->FrameCount(), file.get()});
+    // From the first segment holding the position (its end belongs to it) on, crossing into
+    // the following ones, never past a segment's end: frames the user deleted and frames
+    // beyond the workspace never leak out.
+    auto* out = static_cast<uint8_t*>(buffer);
+    uint32_t delivered = 0;
+    const bool inside = segments.VisitFrom(position, [&](const Piece& piece, uint32_t within) {
+        const uint32_t wanted = std::min(n - delivered, piece.Length() - within);
+        if (wanted == 0) {
+            return delivered < n;
+        }
+        const uint32_t got = piece.file->ReadFramesAt(
+            out + size_t{delivered} * WaveFile::kBytesPerFrame, wanted, piece.start + within);
+        delivered += got;
+        // A short read: the file is shorter than when the segment was made.
+        return got == wanted && delivered < n;
+    });
+    if (!inside) {
+        return false;
     }
-    files.push_back(std::move(file));
+    framesRead = delivered;
+    return true;
+}
+
+std::shared_ptr<const WaveFile> Workspace::OpenShared(const char* path, bool takeUpListed) {
+    const std::string key = Canonical(path);
+    std::erase_if(opened, [](const Opened& o) { return o.file.expired(); });
+    for (const Opened& o : opened) {
+        std::shared_ptr<const WaveFile> held = o.file.lock();
+        const bool listed =
+            std::find(state->files->begin(), state->files->end(), held) != state->files->end();
+        if (held && o.path == key && (takeUpListed || !listed)) {
+            return held;  // e.g. dropped from the workspace but still open for the history
+        }
+    }
+    auto file = std::make_shared<WaveFile>();
+    if (!file->Open(path, WaveFile::kRead)) {
+        return nullptr;  // also a file the workspace holds already: its lock refuses it
+    }
+    opened.push_back({key, file});
+    return file;
+}
+
+bool Workspace::AddFile(const char* path) {
+    std::shared_ptr<const WaveFile> file = OpenShared(path, false);
+    if (!file) {
+        return false;
+    }
+    auto next = std::make_shared<WorkspaceState>(*state);
+    auto files = std::make_shared<WorkspaceState::Files>(*state->files);
+    files->push_back(file);
+    if (IsEmpty()) {
+        next->segments = EditList::Of(Piece{0, file->FrameCount(), file});
+    }
+    next->files = std::move(files);
+    Publish(std::move(next));
     return true;
 }
 
 void Workspace::Clear() {
-    if (IsEmpty()) {
-        return;
-    }
-    // Segments first: none may outlive the file it refers to.
-    segments.clear();
-    clipboard.clear();
-    files.clear();  // destroys each WaveFile in opening order, which closes it
+    clipboard = EditList();
+    Publish(std::make_shared<const WorkspaceState>());
 }
 
-uint32_t Workspace::TotalLength() const {
-    uint32_t total = 0;
-    for (const Segment& s : segments) {
-        total += s.Length();
+Workspace::State Workspace::Snapshot() const {
+    std::lock_guard lock(stateMutex);
+    return state;
+}
+
+void Workspace::Restore(State saved) {
+    if (saved) {
+        Publish(std::move(saved));
     }
-    return total;
+}
+
+void Workspace::Replace(WorkspaceState replacement) {
+    Publish(std::make_shared<const WorkspaceState>(std::move(replacement)));
+}
+
+void Workspace::Publish(EditList segments) {
+    auto next = std::make_shared<WorkspaceState>(*state);
+    next->segments = std::move(segments);
+    Publish(std::move(next));
+}
+
+void Workspace::Publish(State next) {
+    {
+        std::lock_guard lock(stateMutex);
+        std::swap(state, next);
+    }
+    // `next` now holds the previous state; it is released here, outside the lock.
+}
+
+std::list<Segment> Workspace::ListOf(const EditList& list) {
+    std::list<Segment> out;
+    list.ForEach([&](const Piece& p) { out.push_back(Segment{p.start, p.end, p.file.get()}); });
+    return out;
 }
 
 const WaveFile* Workspace::File(uint32_t fileIndex) const {
-    if (fileIndex >= files.size()) {
+    if (fileIndex >= state->files->size()) {
         return nullptr;
     }
-    return std::next(files.begin(), fileIndex)->get();
+    return (*state->files)[fileIndex].get();
 }
 
 const WaveFile* Workspace::ChooseFile(uint32_t fileIndex) const {
-    if (files.empty()) {
+    if (state->files->empty()) {
         return nullptr;
     }
     const WaveFile* chosen = File(fileIndex);
-    return chosen != nullptr ? chosen : files.front().get();
+    return chosen != nullptr ? chosen : state->files->front().get();
 }
 
 uint32_t Workspace::FileLength(uint32_t fileIndex) const {
@@ -55,40 +138,7 @@ uint32_t Workspace::FileLength(uint32_t fileIndex) const {
 
 bool Workspace::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
                            uint32_t position) const {
-    if (buffer == nullptr || n == 0) {
-        return false;
-    }
-    // Find the first segment holding the position; its end belongs to it.
-    uint32_t offset = 0;
-    auto it = segments.begin();
-    for (; it != segments.end(); ++it) {
-        if (offset <= position && position <= offset + it->Length()) {
-            break;
-        }
-        offset += it->Length();
-    }
-    if (it == segments.end()) {
-        return false;
-    }
-    // Deliver from that segment on, crossing into the following ones, never past a segment's
-    // end: frames the user deleted and frames beyond the workspace never leak out.
-    auto* out = static_cast<uint8_t*>(buffer);
-    uint32_t delivered = 0;
-    uint32_t within = position - offset;
-    for (; it != segments.end() && delivered < n; ++it, within = 0) {
-        const uint32_t wanted = std::min(n - delivered, it->Length() - within);
-        if (wanted == 0) {
-            continue;
-        }
-        const uint32_t got = it->file->ReadFramesAt(
-            out + size_t{delivered} * WaveFile::kBytesPerFrame, wanted, it->start + within);
-        delivered += got;
-        if (got < wanted) {
-            break;  // the file is shorter than when the segment was made
-        }
-    }
-    framesRead = delivered;
-    return true;
+    return Snapshot()->ReadFrames(buffer, n, framesRead, position);
 }
 
 bool Workspace::ReadFileFrames(uint32_t fileIndex, void* buffer, uint32_t n, uint32_t& framesRead,

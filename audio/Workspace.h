@@ -3,9 +3,25 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
+#include "audio/EditList.h"
 #include "audio/Segment.h"
 #include "audio/WaveFile.h"
+
+/// One state of the workspace: the edit list and the opened files in opening order. Never
+/// changed once made; every edit makes a new one that shares what it did not change.
+struct WorkspaceState {
+    using Files = std::vector<std::shared_ptr<const WaveFile>>;
+
+    EditList segments;
+    std::shared_ptr<const Files> files = std::make_shared<const Files>();
+
+    /// Reads as Workspace::ReadFrames does, from this state.
+    bool ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead, uint32_t position) const;
+};
 
 /// The edit model: the opened WAV files, the segment list that describes the edited audio as
 /// a sequence of frame ranges of those files, and the clipboard.
@@ -19,27 +35,31 @@
 ///     ws.CutRange(1000, 2000);        // clipboard = a.wav [1000, 2000)
 ///     ws.PasteAt(0);
 ///
-/// All positions and lengths are frames, unsigned 32-bit. The workspace has no lock: the
-/// reads (ReadFrames, ReadFileFrames) may run on two threads at once, but the segment list
-/// must not be edited while another thread reads it.
+/// All positions and lengths are frames, unsigned 32-bit. The workspace is edited on one
+/// thread. Its state is an immutable snapshot swapped whole by each edit: ReadFrames and
+/// Snapshot may run on any thread at any time and see the state before or after an edit,
+/// never a part of one.
 class Workspace {
 public:
+    using State = std::shared_ptr<const WorkspaceState>;
+
     Workspace() = default;
-    ~Workspace() { Clear(); }
+    ~Workspace() = default;
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
     /// Opens and accepts a WAV file. The first file of an empty workspace becomes its audio.
     bool AddFile(const char* path);
 
-    /// Closes every file and drops every segment and the clipboard.
+    /// Closes every file and drops every segment and the clipboard. A file stays open while
+    /// an older snapshot (a reader, the undo history) still holds it.
     void Clear();
 
-    bool IsEmpty() const { return files.empty(); }
-    bool IsClipboardEmpty() const { return clipboard.empty(); }
+    bool IsEmpty() const { return state->files->empty(); }
+    bool IsClipboardEmpty() const { return clipboard.Empty(); }
 
     /// The workspace length: the sum of the segments' lengths.
-    uint32_t TotalLength() const;
+    uint32_t TotalLength() const { return static_cast<uint32_t>(state->segments.Length()); }
 
     /// Frame count of file i, or of the first file when i is out of range; 0 with no file.
     uint32_t FileLength(uint32_t fileIndex) const;
@@ -64,22 +84,55 @@ public:
     /// CopyRange(a, b), then DeleteRange(a, b).
     void CutRange(uint32_t a, uint32_t b);
 
-    /// Inserts copies of the clipboard's records at workspace position p.
+    /// Inserts copies of the clipboard's records at workspace position p. Does nothing when
+    /// the workspace has no segments at all (see PasteInto).
     void PasteAt(uint32_t p);
+
+    /// The Paste command: PasteAt(p), except that into a workspace with no segments (all of
+    /// it deleted) the clipboard at p == 0 becomes the whole workspace.
+    void PasteInto(uint32_t p);
 
     /// Replaces the clipboard with frames [a, b) of file i, clamped to that file.
     void CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex);
 
-    const std::list<Segment>& Segments() const { return segments; }
-    const std::list<Segment>& Clipboard() const { return clipboard; }
-    size_t FileCount() const { return files.size(); }
+    /// The segment list and the clipboard as lists, in order (O(n): for tests and saving).
+    std::list<Segment> Segments() const { return ListOf(state->segments); }
+    std::list<Segment> Clipboard() const { return ListOf(clipboard); }
+    size_t SegmentCount() const { return state->segments.Count(); }
+    size_t FileCount() const { return state->files->size(); }
     /// File i in opening order, or nullptr when out of range.
     const WaveFile* File(uint32_t fileIndex) const;
 
-private:
-    const WaveFile* ChooseFile(uint32_t fileIndex) const;
+    /// The current state, to read from any thread for as long as the caller holds it.
+    State Snapshot() const;
 
-    std::list<Segment> segments;
-    std::list<Segment> clipboard;
-    std::list<std::unique_ptr<WaveFile>> files;
+    /// Makes `saved` (a state Snapshot returned earlier) the current state again: undo, redo
+    /// and opening a saved session. The clipboard stays.
+    void Restore(State saved);
+
+    /// Makes a workspace of these files and segments (opening a saved session).
+    void Replace(WorkspaceState replacement);
+
+    /// Opens a file for a state given to Replace. A file this workspace, or a snapshot of
+    /// it, already holds is taken up rather than opened twice. nullptr when it cannot open.
+    std::shared_ptr<const WaveFile> OpenSource(const char* path) { return OpenShared(path, true); }
+
+private:
+    static std::list<Segment> ListOf(const EditList& list);
+    const WaveFile* ChooseFile(uint32_t fileIndex) const;
+    std::shared_ptr<const WaveFile> OpenShared(const char* path, bool takeUpListed);
+    void Publish(EditList segments);
+    void Publish(State next);
+
+    mutable std::mutex stateMutex;  // guards the swap of `state` against Snapshot's copy
+    State state = std::make_shared<const WorkspaceState>();
+    EditList clipboard;
+
+    // Every file opened so far that some snapshot may still hold: a file dropped by Clear
+    // but kept by the undo history is taken up again rather than refused as open twice.
+    struct Opened {
+        std::string path;
+        std::weak_ptr<const WaveFile> file;
+    };
+    std::vector<Opened> opened;
 };
