@@ -3,11 +3,13 @@
 
 #include "app/CMainFrame.h"
 
+#include <wx/filename.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
 #include "app/AboutDialog.h"
+#include "platform/SessionStorage.h"
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
@@ -23,6 +25,8 @@
 namespace {
 
 constexpr int kLockKeyPanes = 3;
+constexpr int kLockKeysTimerId = 1;
+constexpr int kRecoveryTimerId = 2;
 constexpr int kMaxListedFiles = cmd::kLastWaveFile - cmd::kFirstWaveFile + 1;
 
 // wx reads the shortcut after the tab only without spaces; the menu shows it as GTK does.
@@ -89,6 +93,12 @@ bool MenuHasShortcut(const wxMenuBar* bar, int flags, int keyCode) {
 // clang-format off
 wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(cmd::kNew, CMainFrame::OnNew)
+    EVT_MENU(cmd::kOpenSession, CMainFrame::OnOpenSession)
+    EVT_MENU(cmd::kSaveSession, CMainFrame::OnSaveSession)
+    EVT_MENU(cmd::kUndo, CMainFrame::OnUndo)
+    EVT_MENU(cmd::kRedo, CMainFrame::OnRedo)
+    EVT_MENU(cmd::kSelectAll, CMainFrame::OnSelectAll)
+    EVT_CLOSE(CMainFrame::OnClose)
     EVT_MENU(cmd::kLoadWave, CMainFrame::OnLoadWave)
     EVT_MENU(cmd::kCloseWave, CMainFrame::OnCloseWave)
     EVT_MENU(cmd::kRenderToFile, CMainFrame::OnRenderToFile)
@@ -106,7 +116,9 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
 
     EVT_UPDATE_UI(cmd::kCloseWave, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kNoFilesLoaded, CMainFrame::OnUpdateDisabled)
-    EVT_UPDATE_UI(cmd::kUndo, CMainFrame::OnUpdateDisabled)
+    EVT_UPDATE_UI(cmd::kUndo, CMainFrame::OnUpdateUndoRedo)
+    EVT_UPDATE_UI(cmd::kRedo, CMainFrame::OnUpdateUndoRedo)
+    EVT_UPDATE_UI(cmd::kSelectAll, CMainFrame::OnUpdateSelectAll)
     EVT_UPDATE_UI(cmd::kNextPane, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kPrevPane, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kRenderToFile, CMainFrame::OnUpdateRenderToFile)
@@ -121,23 +133,28 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_UPDATE_UI(cmd::kRemovePlugin, CMainFrame::OnUpdatePluginCommands)
 
     EVT_SET_FOCUS(CMainFrame::OnSetFocus)
-    EVT_TIMER(wxID_ANY, CMainFrame::OnLockKeysTimer)
+    EVT_TIMER(kLockKeysTimerId, CMainFrame::OnLockKeysTimer)
+    EVT_TIMER(kRecoveryTimerId, CMainFrame::OnRecoveryTimer)
 wxEND_EVENT_TABLE()
     // clang-format on
 
     CMainFrame::CMainFrame(const Services& frameServices)
     : services(frameServices),
-      host(std::make_unique<PluginHost>(&workspace)),
+      recovery(platform::StateDirectory()),
+      host(std::make_unique<PluginHost>(&session.Edits())),
       player(std::make_unique<WavePlayer>(host.get(), services.audio)),
-      lockKeysTimer(this) {
+      lockKeysTimer(this, kLockKeysTimerId),
+      recoveryTimer(this, kRecoveryTimerId) {
     host->SetMessages(this);
     OpenSoundDevice();
     PreparePlugins();
     CreateWindows();
+    UpdateTitle();
 }
 
 CMainFrame::~CMainFrame() {
     lockKeysTimer.Stop();
+    recoveryTimer.Stop();
     docking.UnInit();
     player->Stop();
     player.reset();  // closes the sound device
@@ -174,7 +191,7 @@ void CMainFrame::CreateWindows() {
     docking.SetManagedWindow(this);
     view = new WaveformView;
     view->Create(this, wxID_ANY);
-    view->Attach(&workspace, player.get());
+    view->Attach(&session.Edits(), player.get());
     docking.AddPane(view, wxAuiPaneInfo().Name("view").CenterPane());
     CreateToolBars();
     CreateStatusBarPanes();
@@ -241,6 +258,9 @@ bool CMainFrame::TryBefore(wxEvent& event) {
         if (RoutePluginRange(event)) {
             return true;
         }
+        if (RouteEditToView(event)) {
+            return true;
+        }
         // The view has the first claim on every command it maps (edit, zoom, sources).
         if (view != nullptr && !routing && event.GetEventObject() != view) {
             routing = true;
@@ -262,21 +282,14 @@ bool CMainFrame::IsCommandEnabled(int id) {
 }
 
 void CMainFrame::OnNew(wxCommandEvent&) {
-    const platform::MessageRequest ask{str::Text(str::kFlushWorkspace), str::Text(str::kAppTitle),
-                                       platform::MessageButtons::kOkCancel,
-                                       platform::MessageIcon::kQuestion};
-    if (platform::ShowMessageBox(this, ask) != platform::MessageAnswer::kOk) {
+    if (!ConfirmDiscardChanges()) {
         return;
     }
     player->Stop();
     player->SetLoop(false);
-    workspace.Clear();
-    while (waveFilesMenu->GetMenuItemCount() > 0) {
-        waveFilesMenu->Destroy(
-            waveFilesMenu->FindItemByPosition(waveFilesMenu->GetMenuItemCount() - 1));
-    }
-    waveFilesMenu->Append(menu::MenuItemId(cmd::kNoFilesLoaded), "No files loaded");
+    session.New();
     view->ShowSource(-1);
+    AfterWorkspaceChange(true);
     Refresh(true);
 }
 
@@ -289,32 +302,50 @@ void CMainFrame::OnLoadWave(wxCommandEvent&) {
     }
 }
 
-bool CMainFrame::LoadWave(const wxString& path, const wxString& name) {
-    const bool wasEmpty = workspace.IsEmpty();
-    if (!workspace.AddFile(path.fn_str())) {
+bool CMainFrame::LoadWave(const wxString& path, const wxString&) {
+    session.BeginEdit("Load Wave", ViewSelection());
+    const bool added = session.Edits().AddFile(path.fn_str());
+    session.EndEdit(ViewSelection());
+    if (!added) {
         platform::ShowMessageBox(this,
                                  {str::Text(str::kOpenFileFailed), str::Text(str::kAppTitle),
                                   platform::MessageButtons::kOk, platform::MessageIcon::kError});
         return false;
     }
-    if (wasEmpty) {
-        waveFilesMenu->Destroy(waveFilesMenu->FindItemByPosition(0));  // "No files loaded"
-    }
-    const int index = static_cast<int>(waveFilesMenu->GetMenuItemCount());
+    AfterWorkspaceChange(true);
+    const int index = static_cast<int>(session.Edits().FileCount()) - 1;
     if (index < kMaxListedFiles) {
-        waveFilesMenu->AppendCheckItem(cmd::kFirstWaveFile + index, name);
         view->ShowSource(index);
-    } else {
-        // Past the id range the file is open but cannot be chosen from the menu.
-        waveFilesMenu->Append(wxID_ANY, name)->Enable(false);
     }
     return true;
+}
+
+void CMainFrame::RebuildWaveFilesMenu() {
+    while (waveFilesMenu->GetMenuItemCount() > 0) {
+        waveFilesMenu->Destroy(
+            waveFilesMenu->FindItemByPosition(waveFilesMenu->GetMenuItemCount() - 1));
+    }
+    const Workspace& workspace = session.Edits();
+    if (workspace.FileCount() == 0) {
+        waveFilesMenu->Append(menu::MenuItemId(cmd::kNoFilesLoaded), "No files loaded");
+        return;
+    }
+    for (uint32_t i = 0; i < workspace.FileCount(); ++i) {
+        const wxString name =
+            wxFileName(wxString(workspace.File(i)->Path().c_str(), wxConvFile)).GetFullName();
+        if (static_cast<int>(i) < kMaxListedFiles) {
+            waveFilesMenu->AppendCheckItem(cmd::kFirstWaveFile + static_cast<int>(i), name);
+        } else {
+            // Past the id range the file is open but cannot be chosen from the menu.
+            waveFilesMenu->Append(wxID_ANY, name)->Enable(false);
+        }
+    }
 }
 
 void CMainFrame::OnCloseWave(wxCommandEvent&) {}
 
 void CMainFrame::OnExit(wxCommandEvent&) {
-    Close();
+    Close();  // OnClose asks about unsaved changes
 }
 
 void CMainFrame::OnUpdateDisabled(wxUpdateUIEvent& event) {
@@ -371,13 +402,13 @@ void CMainFrame::OnAbout(wxCommandEvent&) {
 
 void CMainFrame::OnRenderToFile(wxCommandEvent&) {
     RenderDialog dialog(this, services.fileDialogs);
-    dialog.Attach(host.get(), &workspace);
+    dialog.Attach(host.get(), &session.Edits());
     player->Stop();  // the render reads the workspace and runs the effect on this thread
     dialog.ShowModal();
 }
 
 void CMainFrame::OnUpdateRenderToFile(wxUpdateUIEvent& event) {
-    event.Enable(workspace.TotalLength() != 0);
+    event.Enable(session.Edits().TotalLength() != 0);
 }
 
 void CMainFrame::OnSetFocus(wxFocusEvent&) {

@@ -8,6 +8,8 @@
 
 #include "audio/Workspace.h"
 #include "plugins/HostSeams.h"
+#include "session/EditSession.h"
+#include "session/RecoveryFile.h"
 
 class PluginEditors;
 class PluginHost;
@@ -20,7 +22,7 @@ class AudioOutput;
 class FileChooser;
 }  // namespace platform
 
-/// The main window. It owns every long-lived object of the program (the workspace, the
+/// The main window. It owns every long-lived object of the program (the edit session, the
 /// waveform view, the plug-in host, the player, the menus, toolbars and status bar), keeps
 /// the "Wave files" menu in step with the opened files, routes every command first to the
 /// plug-in items, then to the view, then to its own handlers, and carries the file, window,
@@ -47,7 +49,20 @@ public:
     /// user is told and nothing changes.
     bool LoadWave(const wxString& path, const wxString& name);
 
-    Workspace& GetWorkspace() { return workspace; }
+    /// Opens a saved session in place of the workspace, as "Open Session..." does once a
+    /// file is chosen (without asking about unsaved changes). On failure the user is told
+    /// which file is at fault and nothing changes.
+    bool OpenSession(const wxString& path);
+
+    /// The state now counts as saved, with no history: after the start-up's files.
+    void StartAfresh();
+
+    /// Offers to restore edits a previous run left behind (recovery files); called once at
+    /// start-up. True when one was restored.
+    bool OfferRecovery();
+
+    Workspace& GetWorkspace() { return session.Edits(); }
+    EditSession& Session() { return session; }
     WaveformView* View() const { return view; }
     PluginHost& Host() const { return *host; }
     WavePlayer& Player() const { return *player; }
@@ -73,6 +88,9 @@ private:
 
     // File and window commands
     void OnNew(wxCommandEvent& event);
+    void OnOpenSession(wxCommandEvent& event);
+    void OnSaveSession(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
     void OnLoadWave(wxCommandEvent& event);
     void OnCloseWave(wxCommandEvent& event);
     void OnExit(wxCommandEvent& event);
@@ -84,6 +102,26 @@ private:
     void OnUpdateToggleToolBar(wxUpdateUIEvent& event);
     void OnUpdateToggleStatusBar(wxUpdateUIEvent& event);
     void OnUpdateRenderToFile(wxUpdateUIEvent& event);
+
+    // Session commands (MainFrameSession.cpp)
+    void OnUndo(wxCommandEvent& event);
+    void OnRedo(wxCommandEvent& event);
+    void OnSelectAll(wxCommandEvent& event);
+    void OnUpdateUndoRedo(wxUpdateUIEvent& event);
+    void OnUpdateSelectAll(wxUpdateUIEvent& event);
+    void OnRecoveryTimer(wxTimerEvent& event);
+    /// Runs an edit command through the view as one undoable step.
+    bool RouteEditToView(wxEvent& event);
+    /// Asks to save unsaved changes: true when the caller may go on (saved or not wanted).
+    bool ConfirmDiscardChanges();
+    /// Saves to the session's file, asking for one when it has none; false if not saved.
+    bool SaveSession();
+    /// Brings the title, the "Wave files" menu and the recovery file up to the workspace.
+    void AfterWorkspaceChange(bool filesChanged);
+    void RebuildWaveFilesMenu();
+    void UpdateTitle();
+    void ShowSessionError(uint32_t stringId, const std::string& why);
+    EditSelection ViewSelection() const;
 
     // Transport and plug-in commands
     void ChoosePlugin(int index);
@@ -106,7 +144,8 @@ private:
     void ArrangeToolBars();
 
     Services services;
-    Workspace workspace;
+    EditSession session;  // before everything that reads the workspace, so it goes last
+    RecoveryFile recovery;
     std::unique_ptr<PluginHost> host;
     std::unique_ptr<WavePlayer> player;
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
@@ -118,6 +157,7 @@ private:
     wxMenu* waveFilesMenu = nullptr;
     wxMenu* pluginMenu = nullptr;
     wxTimer lockKeysTimer;
+    wxTimer recoveryTimer;
     bool routing = false;  // an event is being offered to the view
 
     wxDECLARE_EVENT_TABLE();

@@ -23,9 +23,19 @@ bool EditorApp::OnInit() {
     frame->SetIcon(icon);
     SetTopWindow(frame);
     frame->Show();
+    // Edits a crash left behind come first; then the command line's files and sessions,
+    // which count as the saved state.
+    if (frame->OfferRecovery()) {
+        return true;
+    }
     for (const std::string& file : commandLine.files) {
         const wxString path = wxString(file.c_str(), wxConvFile);
-        frame->LoadWave(path, wxFileName(path).GetFullName());
+        if (path.Lower().EndsWith(".orvane")) {
+            frame->OpenSession(path);
+        } else {
+            frame->LoadWave(path, wxFileName(path).GetFullName());
+        }
     }
+    frame->StartAfresh();
     return true;
 }

@@ -110,11 +110,11 @@ void CMainFrame::OnRemovePlugin(wxCommandEvent&) {
 }
 
 void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
-    event.Enable(!workspace.IsEmpty() && view->IsWorkspaceShown() && !player->IsPlaying());
+    event.Enable(!session.Edits().IsEmpty() && view->IsWorkspaceShown() && !player->IsPlaying());
 }
 
 void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {
-    event.Enable(!workspace.IsEmpty());
+    event.Enable(!session.Edits().IsEmpty());
 }
 
 void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {

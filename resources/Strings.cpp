@@ -21,6 +21,15 @@ const char* Text(uint32_t id) {
             return "Failed to open selected file. Remember that only plain stereo/16bit *.wav "
                    "files are supported at a time.\nEventually, You may be trying to open already "
                    "opened file.";
+        case kSaveChanges:
+            return "Save changes to %s?";
+        case kSessionFailed:
+            return "The session cannot be opened: %s.";
+        case kSessionSaveFailed:
+            return "The session cannot be saved: %s.";
+        case kRestoreRecovery:
+            return "Orvane did not close normally last time. Restore the unsaved edits it "
+                   "kept?";
         default:
             return "";
     }

@@ -20,6 +20,12 @@ long StyleOf(const MessageRequest& request) {
         case MessageButtons::kRetryCancel:
             style |= wxOK | wxCANCEL;
             break;
+        case MessageButtons::kSaveDontSaveCancel:
+            style |= wxYES_NO | wxCANCEL;
+            break;
+        case MessageButtons::kYesNo:
+            style |= wxYES_NO;
+            break;
     }
     switch (request.icon) {
         case MessageIcon::kError:
@@ -48,7 +54,19 @@ MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request) {
     if (request.buttons == MessageButtons::kRetryCancel) {
         dialog.SetOKCancelLabels("&Retry", "&Cancel");
     }
-    if (dialog.ShowModal() != wxID_OK) {
+    if (request.buttons == MessageButtons::kSaveDontSaveCancel) {
+        dialog.SetYesNoCancelLabels("&Save", "Do&n't Save", "&Cancel");
+    }
+    const int answer = dialog.ShowModal();
+    if (request.buttons == MessageButtons::kSaveDontSaveCancel) {
+        return answer == wxID_YES  ? MessageAnswer::kSave
+               : answer == wxID_NO ? MessageAnswer::kDontSave
+                                   : MessageAnswer::kCancel;
+    }
+    if (request.buttons == MessageButtons::kYesNo) {
+        return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
+    }
+    if (answer != wxID_OK) {
         return MessageAnswer::kCancel;
     }
     return request.buttons == MessageButtons::kRetryCancel ? MessageAnswer::kRetry
