@@ -113,6 +113,18 @@ bool WaveFile::WriteHeader(uint32_t n) {
     return handle.Write(bytes.data(), bytes.size()) == bytes.size();
 }
 
+bool WaveFile::RewriteHeader(uint32_t n) {
+    if (!isOpen) {
+        return false;
+    }
+    if (handle.Seek(0) != 0) {
+        return false;
+    }
+    const std::array<uint8_t, kHeaderBytes> bytes = MakeHeader(n);
+    const bool written = handle.Write(bytes.data(), bytes.size()) == bytes.size();
+    return handle.Seek(kHeaderBytes + uint64_t{n} * kBytesPerFrame) >= 0 && written;
+}
+
 bool WaveFile::IsAcceptedHeader(const std::array<uint8_t, kHeaderBytes>& bytes) {
     // Only the low-order bytes of the format tag, channel count and bit depth decide.
     return bytes[20] == 1 && bytes[22] == kChannels && bytes[34] == kBitsPerSample;

@@ -58,6 +58,9 @@ public:
     /// Writes the canonical 44-byte header announcing n frames at the file position; true only
     /// when all 44 bytes were written.
     bool WriteHeader(uint32_t n);
+    /// Writes the header again, at the start of the file, for n frames, and returns to the
+    /// end: for a writer that learns the length only at the end.
+    bool RewriteHeader(uint32_t n);
 
     bool IsOpen() const { return isOpen; }
     const std::array<uint8_t, kHeaderBytes>& Header() const { return header; }

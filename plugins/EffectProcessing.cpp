@@ -1,6 +1,7 @@
 // Passing blocks of the workspace through the effect chain, and the conversions between
 // 16-bit frames and the effects' floats.
 
+#include <algorithm>
 #include <cmath>
 
 #include "audio/Workspace.h"
@@ -62,7 +63,7 @@ bool PluginHost::Process(void* buffer, uint32_t& framesOut, uint32_t position) {
         framesOut = delivered;
         return true;
     }
-    RunChain(position);
+    RunChain(position, 0);
     if (buffer == nullptr) {
         framesOut = 0;
         return true;
@@ -72,16 +73,41 @@ bool PluginHost::Process(void* buffer, uint32_t& framesOut, uint32_t position) {
     return true;
 }
 
-void PluginHost::RunChain(uint32_t position) {
+void PluginHost::ProcessPadded(void* buffer, uint32_t frames, uint64_t position) {
+    frames = std::min(frames, blockFrames);
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    if (chain.empty()) {
+        uint32_t delivered = 0;
+        if (workspace == nullptr || position >= UINT32_MAX ||
+            !workspace->ReadFrames(bytes, frames, delivered, static_cast<uint32_t>(position))) {
+            delivered = 0;
+        }
+        delivered = std::min(delivered, frames);
+        std::fill(bytes + size_t{delivered} * kBytesPerFrame,
+                  bytes + size_t{frames} * kBytesPerFrame, uint8_t{0});
+        return;
+    }
+    RunChain(position, frames);
+    FloatToInt16(inputLeft.data(), inputRight.data(), bytes, frames);
+}
+
+void PluginHost::RunChain(uint64_t position, uint32_t padTo) {
     // The workspace is read once per block; then the signal lives in the input pair and every
     // effect, first to last, turns it into its own output, which becomes the next one's input.
     uint32_t delivered = 0;
-    if (workspace == nullptr || blockFrames == 0 ||
-        !workspace->ReadFrames(sampleBuffer.data(), blockFrames, delivered, position)) {
+    const uint32_t wanted = padTo != 0 ? padTo : blockFrames;
+    if (workspace == nullptr || blockFrames == 0 || position >= UINT32_MAX ||
+        !workspace->ReadFrames(sampleBuffer.data(), wanted, delivered,
+                               static_cast<uint32_t>(position))) {
         delivered = 0;
     }
-    framesRead = delivered;
+    framesRead = std::min(delivered, wanted);
     Int16ToFloat(sampleBuffer.data(), framesRead, inputLeft.data(), inputRight.data());
+    if (padTo > framesRead) {
+        std::fill(inputLeft.begin() + framesRead, inputLeft.begin() + padTo, 0.0f);
+        std::fill(inputRight.begin() + framesRead, inputRight.begin() + padTo, 0.0f);
+        framesRead = padTo;
+    }
     for (const auto& entry : chain) {
         entry->channels.Run(entry->effect, inputLeft.data(), inputRight.data(), outputLeft.data(),
                             outputRight.data(), framesRead, blockFrames);

@@ -1,16 +1,27 @@
 #include "render/WorkspaceRenderer.h"
 
 #include <algorithm>
-#include <array>
+#include <vector>
 
 #include "audio/WaveFile.h"
 #include "audio/Workspace.h"
 #include "plugins/PluginHost.h"
 
+namespace {
+
+constexpr uint32_t kBytesPerFrame = 4;
+
+bool IsSilent(const uint8_t* frame) {
+    return frame[0] == 0 && frame[1] == 0 && frame[2] == 0 && frame[3] == 0;
+}
+
+}  // namespace
+
 WorkspaceRenderer::WorkspaceRenderer(PluginHost& pluginHost, Workspace& ws)
     : host(pluginHost), workspace(ws) {}
 
-RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& progress) const {
+RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& progress,
+                                       const RenderOptions& options) const {
     const uint32_t length = workspace.TotalLength();
     if (length > kMaxFrames) {
         return {RenderOutcome::kTooLong, "the workspace is longer than a WAV file can hold (" +
@@ -27,28 +38,59 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
         return failed;
     };
 
+    // Effects forget earlier audio, so that a render never starts with the last one's tail.
+    host.ResetChain();
+    // The first `latency` frames out of the chain come before the workspace's first frame.
+    uint64_t toSkip = host.LatencyFrames();
+    const bool tail = options.includeTail && !host.IsChainEmpty();
+    const uint32_t tailLimit = tail ? std::min(kMaxTailFrames, kMaxFrames - length) : 0;
+
     progress(0);
     if (!output.WriteHeader(length)) {
         return fail();
     }
     // The host's block may be larger than ours; the buffer holds a whole one of either.
-    std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, PluginHost::BlockSize()));
-    for (uint32_t position = 0; position < length; position += kBlockFrames) {
-        uint32_t framesRead = 0;
-        host.Process(block.data(), framesRead, position);
-        // Exactly the workspace: never a frame past its end, and silence where a source
-        // file came up short, so the file always holds what its header announces.
-        const uint32_t frames = std::min(kBlockFrames, length - position);
-        if (framesRead < frames) {
-            std::fill(block.data() + size_t{framesRead} * 4, block.data() + size_t{frames} * 4, 0);
+    std::vector<uint8_t> block(
+        std::max<size_t>(size_t{kBlockFrames} * kBytesPerFrame, PluginHost::BlockSize()));
+    uint64_t position = 0;  // where the chain reads the workspace; runs past its end
+    uint32_t written = 0;   // frames in the file
+    uint32_t tailFrames = 0;
+    uint32_t silentRun = 0;
+    bool tailEnded = !tail;
+    while (written < length || !tailEnded) {
+        host.ProcessPadded(block.data(), kBlockFrames, position);
+        position += kBlockFrames;
+        uint32_t first = 0;
+        if (toSkip > 0) {
+            first = static_cast<uint32_t>(std::min<uint64_t>(toSkip, kBlockFrames));
+            toSkip -= first;
         }
-        if (output.WriteFrames(block.data(), frames) != frames) {
+        const uint32_t before = written;
+        uint32_t count = kBlockFrames - first;
+        if (written < length) {
+            count = std::min(count, length - written);  // never a frame past the workspace
+        } else {
+            // The tail: frames up to the one that completes the silence, within the limit.
+            uint32_t taken = 0;
+            while (taken < count && tailFrames + taken < tailLimit &&
+                   silentRun < kTailSilenceFrames) {
+                const uint8_t* frame = block.data() + size_t{first + taken} * kBytesPerFrame;
+                silentRun = IsSilent(frame) ? silentRun + 1 : 0;
+                ++taken;
+            }
+            count = taken;
+            tailFrames += taken;
+            tailEnded = silentRun >= kTailSilenceFrames || tailFrames >= tailLimit;
+        }
+        if (count > 0 &&
+            output.WriteFrames(block.data() + size_t{first} * kBytesPerFrame, count) != count) {
             return fail();
         }
-        progress(position);
-        if (length - position <= kBlockFrames) {
-            break;  // the last block; position + 512 could wrap past 0xFFFFFFFF
-        }
+        written += count;
+        progress(std::min(before, length));
+    }
+    if (tailFrames > 0 && !output.RewriteHeader(written)) {
+        return fail();
     }
     if (output.Close() != 0) {
         platform::ExclusiveFile().Remove(path.c_str());

@@ -20,9 +20,17 @@ struct RenderResult {
     std::string reason;  // why it failed, in words for the user; empty when done
 };
 
+/// What a render adds to the workspace.
+struct RenderOptions {
+    /// Goes on past the end of the workspace, with silence into the effects, until the output
+    /// has been silent for kTailSilenceFrames (and at most kMaxTailFrames): the effects' tail.
+    bool includeTail = false;
+};
+
 /// Writes the whole workspace, passed block by block through the plug-in host's effect chain,
-/// into a new WAV file: a header announcing the workspace length, then exactly that many
-/// frames, taken in blocks of 512 at positions 0, 512, 1024 ...
+/// into a new WAV file. The chain is reset first, so every render of the same workspace gives
+/// the same file, and the chain's latency is compensated: the output lines up with the input
+/// (the delayed frames are taken from past the end, where the effects hear silence).
 ///
 ///     WorkspaceRenderer renderer(host, workspace);
 ///     RenderResult r = renderer.Render("/tmp/out.wav", [](uint32_t frame) { ... });
@@ -33,14 +41,17 @@ public:
     static constexpr uint32_t kBlockFrames = 512;
     /// The longest workspace a WAV header can announce: 4n + 36 fits in 32 bits.
     static constexpr uint32_t kMaxFrames = (0xFFFFFFFFu - 36) / 4;
+    static constexpr uint32_t kTailSilenceFrames = 44100 / 2;  // 0.5 s
+    static constexpr uint32_t kMaxTailFrames = 30 * 44100;     // 30 s
 
-    /// Called with the first frame of every block written, then once with the workspace
-    /// length when the render is complete.
+    /// Called with the first frame of every block written (the workspace length for blocks
+    /// of the tail), then once with the workspace length when the render is complete.
     using Progress = std::function<void(uint32_t frame)>;
 
     WorkspaceRenderer(PluginHost& host, Workspace& workspace);
 
-    RenderResult Render(const std::string& path, const Progress& progress) const;
+    RenderResult Render(const std::string& path, const Progress& progress,
+                        const RenderOptions& options = {}) const;
 
 private:
     PluginHost& host;

@@ -180,6 +180,15 @@ TEST_F(OwnEditorFixture, AnEditorThatAsksForItsSizeGetsIt) {
     EXPECT_EQ(request(300, 300), 0) << "no editor open";
 }
 
+TEST_F(OwnEditorFixture, ARequestNumberedSixAsksForMidiAndResizesNothing) {
+    Install({"selfsizing"});
+    LogOf("selfsizing").sizeOpcode = 6;
+    PluginEditorWindow* window = OpenSelfSizing(320, 240);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(log->sizeAnswer, 0) << "a host that sends no MIDI answers 0";
+    EXPECT_EQ(window->GetClientSize(), wxSize(400, 300));
+}
+
 TEST_F(OwnEditorFixture, AnEditorThatNeverTellsItsSizeGetsTheDefault) {
     PluginEditorWindow* window = OpenSelfSizing(0, 0);
     ASSERT_NE(window, nullptr);
