@@ -12,6 +12,7 @@
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
+#include "plugins/PluginScanner.h"
 #include "plugins/editor/PluginEditors.h"
 #include "render/RenderDialog.h"
 #include "resources/CommandIds.h"
@@ -103,6 +104,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(cmd::kPause, CMainFrame::OnPause)
     EVT_MENU(cmd::kEditPlugin, CMainFrame::OnEditPlugin)
     EVT_MENU(cmd::kRemovePlugin, CMainFrame::OnRemovePlugin)
+    EVT_MENU(cmd::kChoosePlugin, CMainFrame::OnChoosePlugin)
+    EVT_MENU(cmd::kRescanPlugins, CMainFrame::OnRescanPlugins)
 
     EVT_UPDATE_UI(cmd::kCloseWave, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kNoFilesLoaded, CMainFrame::OnUpdateDisabled)
@@ -119,6 +122,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_UPDATE_UI(cmd::kPause, CMainFrame::OnUpdateStopPause)
     EVT_UPDATE_UI(cmd::kEditPlugin, CMainFrame::OnUpdatePluginCommands)
     EVT_UPDATE_UI(cmd::kRemovePlugin, CMainFrame::OnUpdatePluginCommands)
+    EVT_UPDATE_UI(cmd::kRescanPlugins, CMainFrame::OnUpdateRescanPlugins)
+    EVT_UPDATE_UI(cmd::kChoosePlugin, CMainFrame::OnUpdateRescanPlugins)
 
     EVT_SET_FOCUS(CMainFrame::OnSetFocus)
     EVT_TIMER(wxID_ANY, CMainFrame::OnLockKeysTimer)
@@ -129,7 +134,8 @@ wxEND_EVENT_TABLE()
     : services(frameServices),
       host(std::make_unique<PluginHost>(&workspace)),
       player(std::make_unique<WavePlayer>(host.get(), services.audio)),
-      lockKeysTimer(this) {
+      lockKeysTimer(this),
+      scanTimer(this) {
     host->SetMessages(this);
     OpenSoundDevice();
     PreparePlugins();
@@ -138,6 +144,8 @@ wxEND_EVENT_TABLE()
 
 CMainFrame::~CMainFrame() {
     lockKeysTimer.Stop();
+    scanTimer.Stop();
+    scan.reset();  // cancels an unfinished scan and waits for its thread
     docking.UnInit();
     player->Stop();
     player.reset();  // closes the sound device
@@ -180,7 +188,9 @@ void CMainFrame::CreateWindows() {
     CreateStatusBarPanes();
     docking.Update();
     editors = std::make_unique<PluginEditors>(*host, this);
-    FillPluginMenu();
+    fixedPluginItems = pluginMenu->GetMenuItemCount();
+    Bind(wxEVT_TIMER, &CMainFrame::OnScanTimer, this, scanTimer.GetId());
+    StartPluginScan(false);
     view->ShowSource(-1);
 }
 

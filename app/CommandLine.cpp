@@ -11,6 +11,10 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             line.showHelp = true;
         } else if (!optionsEnded && (arg == "--version" || arg == "-v")) {
             line.showVersion = true;
+        } else if (!optionsEnded && arg == "--list-plugins") {
+            line.listPlugins = true;
+        } else if (!optionsEnded && arg == "--rescan") {
+            line.rescan = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             line.error = "unknown option " + arg;
         } else {
@@ -26,10 +30,14 @@ std::string CommandLine::Usage() {
            "\n"
            "Each FILE is opened at start-up as \"Load Wave...\" would open it, in order:\n"
            "the first becomes the workspace, the others can be copied from.\n"
-           "Effect plug-ins (*.so) are found in vstplugs/ under the current directory.\n"
+           "VST 2 plug-ins (*.so) are looked for in vstplugs/ under the current directory,\n"
+           "then in the folders of VST_PATH (colon-separated) or, without it, in ~/.vst,\n"
+           "~/.lxvst, /usr/local/lib/vst, /usr/local/lib/lxvst, /usr/lib/vst, /usr/lib/lxvst.\n"
            "\n"
-           "  -h, --help     show this help and exit\n"
-           "  -v, --version  show the version and exit\n";
+           "  -h, --help       show this help and exit\n"
+           "  -v, --version    show the version and exit\n"
+           "      --list-plugins  print every plug-in found (name, vendor, path, status) and exit\n"
+           "      --rescan     examine every plug-in again (rebuilds the cache) and exit\n";
 }
 
 std::string CommandLine::Version() {

@@ -3,10 +3,13 @@
 #include <string>
 #include <vector>
 
-/// What the command line asks of Orvane: `orvane [--help] [--version] [FILE...]`.
+/// What the command line asks of Orvane: `orvane [--help] [--version] [--list-plugins]
+/// [--rescan] [FILE...]`.
 struct CommandLine {
     bool showHelp = false;
     bool showVersion = false;
+    bool listPlugins = false;        // print the plug-in catalogue and exit
+    bool rescan = false;             // examine every plug-in again, rebuilding the cache
     std::vector<std::string> files;  // opened at start-up, in order, as Load Wave would
     std::string error;               // an unknown option; empty when the line is fine
 

@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/EditorApp.h"
+#include "app/PluginCatalogCommand.h"
 
 int main(int argc, char** argv) {
     const CommandLine line = CommandLine::Parse(argc, argv);
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     if (line.showVersion) {
         std::fputs(CommandLine::Version().c_str(), stdout);
         return 0;
+    }
+    if (line.listPlugins || line.rescan) {
+        return RunPluginCatalogCommand(line.rescan, line.listPlugins, stdout, stderr);
     }
     setenv("GDK_BACKEND", "x11", 1);
     wxApp::SetInstance(new EditorApp(line));

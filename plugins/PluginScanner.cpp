@@ -6,6 +6,7 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/Directory.h"
+#include "plugins/PluginPaths.h"
 #include "plugins/ScanReport.h"
 
 namespace {
@@ -172,9 +173,9 @@ bool PluginScanner::WriteCache(const std::string& file, const std::vector<Plugin
     return platform::ReplaceFile(file, text);
 }
 
-BackgroundScan::BackgroundScan(PluginScanner::Settings settings, std::vector<std::string> libraries)
-    : scanner(std::move(settings)), worker([this, libraries = std::move(libraries)] {
-          result = scanner.Scan(libraries);
+BackgroundScan::BackgroundScan(PluginScanner::Settings settings, std::vector<std::string> folders)
+    : scanner(std::move(settings)), worker([this, folders = std::move(folders)] {
+          result = scanner.Scan(plugin_paths::FindLibraries(folders));
           finished.store(true);
       }) {}
 

@@ -64,15 +64,16 @@ private:
     std::atomic<bool> cancelled{false};
 };
 
-/// A PluginScanner's Scan on a thread of its own, so the window never waits for it.
+/// Finding the libraries in `folders` and a PluginScanner's Scan of them, on a thread of its
+/// own, so the window never waits for it.
 ///
-///     BackgroundScan scan(settings, libraries);
+///     BackgroundScan scan(settings, plugin_paths::SearchFolders());
 ///     if (scan.Finished()) catalogue = scan.Take();
 ///
 /// The destructor cancels an unfinished scan and waits for it.
 class BackgroundScan {
 public:
-    BackgroundScan(PluginScanner::Settings settings, std::vector<std::string> libraries);
+    BackgroundScan(PluginScanner::Settings settings, std::vector<std::string> folders);
     ~BackgroundScan();
     BackgroundScan(const BackgroundScan&) = delete;
     BackgroundScan& operator=(const BackgroundScan&) = delete;

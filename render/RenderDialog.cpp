@@ -1,6 +1,7 @@
 #include "render/RenderDialog.h"
 
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/evtloop.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
@@ -44,6 +45,8 @@ wxEND_EVENT_TABLE()
                               wxGA_HORIZONTAL | wxGA_SMOOTH);
     new wxStaticText(this, wxID_ANY, "Select file:", at(10, 15), size(34, 8));
     new wxStaticText(this, wxID_ANY, "Progress:", at(10, 55), size(30, 8));
+    tailBox = new wxCheckBox(this, wxID_ANY, "Include effect tail", at(70, 92), size(120, 10));
+    tailBox->SetToolTip("Render on past the end until the effect has been silent for 0.5 s");
     startButton->SetDefault();
     SetEscapeId(wxID_CANCEL);  // Esc and the close box end the dialog as "Close" does
     SetClientSize(size(266, 111));
@@ -81,9 +84,11 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     lastRepaintMs = 0;
 
     const WorkspaceRenderer renderer(*host, *workspace);
-    const RenderResult result =
-        renderer.Render(std::string(outputPath.fn_str()),
-                        [this, length](uint32_t frame) { ShowProgress(frame, length); });
+    RenderOptions options;
+    options.includeTail = tailBox->GetValue();
+    const RenderResult result = renderer.Render(
+        std::string(outputPath.fn_str()),
+        [this, length](uint32_t frame) { ShowProgress(frame, length); }, options);
 
     closeButton->Enable(true);
     switch (result.outcome) {

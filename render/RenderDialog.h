@@ -7,6 +7,7 @@
 class PluginHost;
 class Workspace;
 class wxButton;
+class wxCheckBox;
 class wxGauge;
 class wxTextCtrl;
 
@@ -38,6 +39,8 @@ public:
     wxButton* StartButton() const { return startButton; }
     wxButton* CloseButton() const { return closeButton; }
     wxGauge* ProgressBar() const { return progressBar; }
+    /// "Include effect tail": render on past the end until the effect falls silent.
+    wxCheckBox* TailBox() const { return tailBox; }
 
 private:
     void ShowProgress(uint32_t frame, uint32_t length);
@@ -48,6 +51,7 @@ private:
     wxButton* startButton = nullptr;
     wxGauge* progressBar = nullptr;
     wxTextCtrl* pathField = nullptr;
+    wxCheckBox* tailBox = nullptr;
     wxString outputPath;
     PluginHost* host = nullptr;
     Workspace* workspace = nullptr;

@@ -72,7 +72,8 @@ void PluginEditorWindow::Detach() {
 }
 
 void PluginEditorWindow::OnIdleTimer(wxTimerEvent&) {
-    if (open) {
+    // A hidden editor has nothing to draw.
+    if (open && IsShown()) {
         PluginHost::Dispatch(effect, vst::effEditIdle);
     }
 }
