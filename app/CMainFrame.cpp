@@ -130,30 +130,40 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
 wxEND_EVENT_TABLE()
     // clang-format on
 
-    CMainFrame::CMainFrame(const Services& frameServices)
-    : services(frameServices),
-      host(std::make_unique<PluginHost>(&workspace)),
-      player(std::make_unique<WavePlayer>(host.get(), services.audio)),
+    FrameModel::FrameModel(platform::AudioOutput& audio)
+    : host(std::make_unique<PluginHost>(&workspace)),
+      player(std::make_unique<WavePlayer>(host.get(), audio)) {}
+
+HostMessageBoxes::HostMessageBoxes(PluginHost& host, wxWindow* parent)
+    : host(host), parent(parent) {
+    host.SetMessages(this);
+}
+
+HostMessageBoxes::~HostMessageBoxes() {
+    host.SetMessages(nullptr);
+}
+
+void HostMessageBoxes::ShowMessage(uint32_t stringId) {
+    platform::ShowMessageBox(
+        parent, {str::Text(stringId), str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                 platform::MessageIcon::kError});
+}
+
+CMainFrame::CMainFrame(const Services& frameServices)
+    : FrameModel(frameServices.audio),
+      services(frameServices),
+      hostMessages(*host, this),
       lockKeysTimer(this),
       scanTimer(this) {
-    host->SetMessages(this);
     OpenSoundDevice();
     PreparePlugins();
     CreateWindows();
 }
 
+// The members, the windows (in the wx base) and then the model go by themselves, in that
+// order; the docking manager only has to let go of the frame first.
 CMainFrame::~CMainFrame() {
-    lockKeysTimer.Stop();
-    scanTimer.Stop();
-    scan.reset();  // cancels an unfinished scan and waits for its thread
     docking.UnInit();
-    player->Stop();
-    player.reset();  // closes the sound device
-    host.reset();    // unloads the effects, closing an open editor first
-    editors.reset();
-    // The children go now, while the workspace they point into still exists.
-    view->Attach(nullptr, nullptr);
-    DestroyChildren();
 }
 
 void CMainFrame::CreateWindows() {

@@ -21,6 +21,34 @@ class AudioOutput;
 class FileChooser;
 }  // namespace platform
 
+/// What the main window's windows show and drive, in dependency order: the workspace, the
+/// plug-in host that reads it, the player that runs the host. The frame derives from it
+/// first, so it is built before the frame's windows and destroyed after them: the view and
+/// the editor windows point into it until they are gone.
+struct FrameModel {
+    explicit FrameModel(platform::AudioOutput& audio);
+
+    Workspace workspace;
+    std::unique_ptr<PluginHost> host;
+    std::unique_ptr<WavePlayer> player;
+};
+
+/// Shows the host's messages in boxes over a window, for as long as this object lives: it
+/// registers with the host when built and withdraws when destroyed.
+class HostMessageBoxes : public HostMessages {
+public:
+    HostMessageBoxes(PluginHost& host, wxWindow* parent);
+    ~HostMessageBoxes() override;
+    HostMessageBoxes(const HostMessageBoxes&) = delete;
+    HostMessageBoxes& operator=(const HostMessageBoxes&) = delete;
+
+    void ShowMessage(uint32_t stringId) override;
+
+private:
+    PluginHost& host;
+    wxWindow* parent;
+};
+
 /// The main window. It owns every long-lived object of the program (the workspace, the
 /// waveform view, the plug-in host, the player, the menus, toolbars and status bar), keeps
 /// the "Wave files" menu in step with the opened files, routes every command first to the
@@ -31,7 +59,7 @@ class FileChooser;
 ///     frame->Show();
 ///
 /// Everything runs on the user-interface thread.
-class CMainFrame : public wxFrame, private HostMessages {
+class CMainFrame : private FrameModel, public wxFrame {
 public:
     struct Services {
         platform::AudioOutput& audio;        // the sound device
@@ -114,21 +142,21 @@ private:
     void OnSetFocus(wxFocusEvent& event);
     void OnLockKeysTimer(wxTimerEvent& event);
 
-    void ShowMessage(uint32_t stringId) override;  // the host's messages
     void OpenPluginEditor(int catalogueIndex);
     wxAuiToolBar* ToolBarOf(int toggleCommand) const;
     void ArrangeToolBars();
 
+    // The frame's own members go before its windows (the wx base destroys its children
+    // after them) and before the model (a base class): the editors close their window while
+    // the host still exists.
     Services services;
-    Workspace workspace;
-    std::unique_ptr<PluginHost> host;
-    std::unique_ptr<WavePlayer> player;
+    wxAuiManager docking;
+    HostMessageBoxes hostMessages;
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     std::unique_ptr<BackgroundScan> scan;    // the plug-in scan while it runs
     int selectedPlugin = -1;
     size_t fixedPluginItems = 0;  // the "VST Plugins" items before the vendor submenus
 
-    wxAuiManager docking;
     WaveformView* view = nullptr;
     std::vector<wxAuiToolBar*> toolBars;  // edit, navigation, zoom
     wxMenu* waveFilesMenu = nullptr;

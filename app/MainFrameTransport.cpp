@@ -206,7 +206,7 @@ void CMainFrame::ChoosePlugin(int index) {
     selectedPlugin = index;
     const char* path = host->PluginPath(index);
     if (path == nullptr || host->LoadPlugin(path, 0, true, nullptr) == nullptr) {
-        ShowMessage(str::kPluginInitFailed);
+        hostMessages.ShowMessage(str::kPluginInitFailed);
     }
     OpenPluginEditor(index);
 }
@@ -253,11 +253,6 @@ void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {
 
 void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {
     event.Enable(!host->IsChainEmpty());
-}
-
-void CMainFrame::ShowMessage(uint32_t stringId) {
-    platform::ShowMessageBox(this, {str::Text(stringId), str::Text(str::kAppTitle),
-                                    platform::MessageButtons::kOk, platform::MessageIcon::kError});
 }
 
 void CMainFrame::OpenPluginEditor(int catalogueIndex) {
