@@ -13,6 +13,7 @@ class BackgroundScan;
 class PluginEditors;
 class PluginHost;
 class WavePlayer;
+class WaveformPanel;
 class WaveformView;
 class wxMenu;
 
@@ -78,6 +79,7 @@ public:
 
     Workspace& GetWorkspace() { return workspace; }
     WaveformView* View() const { return view; }
+    WaveformPanel* ViewPanel() const { return viewPanel; }
     PluginHost& Host() const { return *host; }
     WavePlayer& Player() const { return *player; }
     PluginEditors& Editors() const { return *editors; }
@@ -117,6 +119,7 @@ private:
     void OnAbout(wxCommandEvent& event);
     void OnRenderToFile(wxCommandEvent& event);
     void OnUpdateDisabled(wxUpdateUIEvent& event);
+    void OnUpdateCloseWave(wxUpdateUIEvent& event);
     void OnUpdateToggleToolBar(wxUpdateUIEvent& event);
     void OnUpdateToggleStatusBar(wxUpdateUIEvent& event);
     void OnUpdateRenderToFile(wxUpdateUIEvent& event);
@@ -132,19 +135,28 @@ private:
     void OnPlay(wxCommandEvent& event);
     void OnStop(wxCommandEvent& event);
     void OnPause(wxCommandEvent& event);
+    void OnPlayOrStop(wxCommandEvent& event);
+    /// Plays [start, end) of the shown source (the workspace, or a file alone) with the
+    /// playback cursor following it.
+    void PlayShown(uint32_t start, uint32_t end);
     void OnEditPlugin(wxCommandEvent& event);
     void OnRemovePlugin(wxCommandEvent& event);
     void OnUpdatePlay(wxUpdateUIEvent& event);
+    void OnUpdatePlayOrStop(wxUpdateUIEvent& event);
     void OnUpdateStopPause(wxUpdateUIEvent& event);
     void OnUpdatePluginCommands(wxUpdateUIEvent& event);
 
     // Window messages
     void OnSetFocus(wxFocusEvent& event);
     void OnLockKeysTimer(wxTimerEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnViewChanged(wxCommandEvent& event);
 
     void OpenPluginEditor(int catalogueIndex);
     wxAuiToolBar* ToolBarOf(int toggleCommand) const;
     void ArrangeToolBars();
+    /// The title and the status bar's readouts, from what the view shows now.
+    void ShowWhereYouAre();
 
     // The frame's own members go before its windows (the wx base destroys its children
     // after them) and before the model (a base class): the editors close their window while
@@ -157,6 +169,7 @@ private:
     int selectedPlugin = -1;
     size_t fixedPluginItems = 0;  // the "VST Plugins" items before the vendor submenus
 
+    WaveformPanel* viewPanel = nullptr;
     WaveformView* view = nullptr;
     std::vector<wxAuiToolBar*> toolBars;  // edit, navigation, zoom
     wxMenu* waveFilesMenu = nullptr;

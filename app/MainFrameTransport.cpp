@@ -49,9 +49,12 @@ PluginScanner::Settings ScanSettings(bool rescan) {
 
 void CMainFrame::OpenSoundDevice() {
     while (!player->Open(kBlockBytes, kBufferCount, kChannels, kSampleRate, kBitsPerSample)) {
-        const platform::MessageRequest failed{
-            str::Text(str::kAudioInitFailed), str::Text(str::kAppTitle),
-            platform::MessageButtons::kRetryCancel, platform::MessageIcon::kError};
+        const wxString text = wxString::Format(
+            "Failed to initialize audio device: %s (stereo, 16 bits, %u Hz). Sound is disabled.",
+            platform::AudioResultText(player->LastError()), kSampleRate);
+        const platform::MessageRequest failed{text, str::Text(str::kAppTitle),
+                                              platform::MessageButtons::kRetryCancel,
+                                              platform::MessageIcon::kError};
         if (platform::ShowMessageBox(nullptr, failed) != platform::MessageAnswer::kRetry) {
             return;  // Orvane runs on without sound
         }
@@ -204,22 +207,49 @@ void CMainFrame::ChoosePlugin(int index) {
     // takes its next block through the new chain.
     host->UnloadPlugin(0, nullptr);
     selectedPlugin = index;
-    const char* path = host->PluginPath(index);
-    if (path == nullptr || host->LoadPlugin(path, 0, true, nullptr) == nullptr) {
-        hostMessages.ShowMessage(str::kPluginInitFailed);
+    const char* fileName = host->PluginPath(index);
+    if (fileName == nullptr || host->LoadPlugin(fileName, 0, true, nullptr) == nullptr) {
+        const wxString reason = fileName == nullptr ? wxString("it is not in the catalogue")
+                                                    : wxString::FromUTF8(host->LastLoadError());
+        platform::ShowMessageBox(
+            this, {wxString::Format(
+                       "Failed to initialize plugin \"%s\" (%s): %s.",
+                       wxString::FromUTF8(
+                           host->PluginName(index) != nullptr ? host->PluginName(index) : ""),
+                       wxString::FromUTF8(fileName != nullptr ? fileName : "?"), reason),
+                   str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
     }
     OpenPluginEditor(index);
 }
 
 void CMainFrame::OnPlay(wxCommandEvent&) {
+    if (view->SelectionLength() != 0) {
+        PlayShown(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
+    } else {
+        PlayShown(view->ViewStart(), view->ViewStart() + view->ViewLength());
+    }
+}
+
+void CMainFrame::OnPlayOrStop(wxCommandEvent&) {
+    if (player->IsPlaying() || player->PlayingFrame() >= 0) {
+        player->Stop();
+    } else if (view->SelectionLength() != 0) {
+        PlayShown(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
+    } else {
+        // From the insertion point to the end of the shown range.
+        PlayShown(view->SelectionStart(), view->ViewStart() + view->ViewLength());
+    }
+}
+
+void CMainFrame::PlayShown(uint32_t start, uint32_t end) {
     player->Stop();
     // Effects forget the audio of the last play or render, so every play starts alike.
     host->ResetChain();
-    if (view->SelectionLength() != 0) {
-        player->Play(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
-    } else {
-        player->Play(view->ViewStart(), view->ViewStart() + view->ViewLength());
-    }
+    // A file shown alone plays by itself: playing it only reads it.
+    host->SetSource(view->ShownFile());
+    player->Play(start, end);
+    view->FollowPlayback();
 }
 
 void CMainFrame::OnStop(wxCommandEvent&) {
@@ -244,7 +274,11 @@ void CMainFrame::OnRemovePlugin(wxCommandEvent&) {
 }
 
 void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
-    event.Enable(!workspace.IsEmpty() && view->IsWorkspaceShown() && !player->IsPlaying());
+    event.Enable(!workspace.IsEmpty() && !player->IsPlaying());
+}
+
+void CMainFrame::OnUpdatePlayOrStop(wxUpdateUIEvent& event) {
+    event.Enable(!workspace.IsEmpty());
 }
 
 void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {

@@ -25,6 +25,21 @@ void Workspace::Clear() {
     files.clear();  // destroys each WaveFile in opening order, which closes it
 }
 
+bool Workspace::IsFileUsed(uint32_t fileIndex) const {
+    const WaveFile* file = File(fileIndex);
+    const auto refersToFile = [file](const Segment& s) { return s.file == file; };
+    return file != nullptr && (std::any_of(segments.begin(), segments.end(), refersToFile) ||
+                               std::any_of(clipboard.begin(), clipboard.end(), refersToFile));
+}
+
+bool Workspace::CloseFile(uint32_t fileIndex) {
+    if (fileIndex >= files.size() || IsFileUsed(fileIndex)) {
+        return false;
+    }
+    files.erase(std::next(files.begin(), fileIndex));  // destroying it closes it
+    return true;
+}
+
 uint32_t Workspace::TotalLength() const {
     uint32_t total = 0;
     for (const Segment& s : segments) {

@@ -35,6 +35,12 @@ public:
     /// Closes every file and drops every segment and the clipboard.
     void Clear();
 
+    /// True when a segment of the workspace or of the clipboard refers to file i.
+    bool IsFileUsed(uint32_t fileIndex) const;
+    /// Closes file i, and the files after it move up one place. Refused (false) while the
+    /// file is used or when there is no file i.
+    bool CloseFile(uint32_t fileIndex);
+
     bool IsEmpty() const { return files.empty(); }
     bool IsClipboardEmpty() const { return clipboard.empty(); }
 

@@ -56,8 +56,7 @@ void PluginHost::FloatToInt16(const float* left, const float* right, uint8_t* fr
 bool PluginHost::Process(void* buffer, uint32_t& framesOut, uint32_t position) {
     if (chain.empty()) {
         uint32_t delivered = 0;
-        if (workspace == nullptr ||
-            !workspace->ReadFrames(buffer, blockFrames, delivered, position)) {
+        if (!ReadSource(buffer, blockFrames, delivered, position)) {
             delivered = 0;  // a failed read counts as no frames
         }
         framesOut = delivered;
@@ -73,13 +72,30 @@ bool PluginHost::Process(void* buffer, uint32_t& framesOut, uint32_t position) {
     return true;
 }
 
+bool PluginHost::ReadSource(void* buffer, uint32_t n, uint32_t& delivered,
+                            uint32_t position) const {
+    if (workspace == nullptr) {
+        return false;
+    }
+    if (sourceFile < 0) {
+        return workspace->ReadFrames(buffer, n, delivered, position);
+    }
+    // A file reads past its end as nothing, as the workspace does.
+    const auto index = static_cast<uint32_t>(sourceFile);
+    if (index >= workspace->FileCount() || position >= workspace->FileLength(index)) {
+        delivered = 0;
+        return true;
+    }
+    return workspace->ReadFileFrames(index, buffer, n, delivered, position);
+}
+
 void PluginHost::ProcessPadded(void* buffer, uint32_t frames, uint64_t position) {
     frames = std::min(frames, blockFrames);
     auto* bytes = static_cast<uint8_t*>(buffer);
     if (chain.empty()) {
         uint32_t delivered = 0;
-        if (workspace == nullptr || position >= UINT32_MAX ||
-            !workspace->ReadFrames(bytes, frames, delivered, static_cast<uint32_t>(position))) {
+        if (position >= UINT32_MAX ||
+            !ReadSource(bytes, frames, delivered, static_cast<uint32_t>(position))) {
             delivered = 0;
         }
         delivered = std::min(delivered, frames);
@@ -96,9 +112,8 @@ void PluginHost::RunChain(uint64_t position, uint32_t padTo) {
     // effect, first to last, turns it into its own output, which becomes the next one's input.
     uint32_t delivered = 0;
     const uint32_t wanted = padTo != 0 ? padTo : blockFrames;
-    if (workspace == nullptr || blockFrames == 0 || position >= UINT32_MAX ||
-        !workspace->ReadFrames(sampleBuffer.data(), wanted, delivered,
-                               static_cast<uint32_t>(position))) {
+    if (blockFrames == 0 || position >= UINT32_MAX ||
+        !ReadSource(sampleBuffer.data(), wanted, delivered, static_cast<uint32_t>(position))) {
         delivered = 0;
     }
     framesRead = std::min(delivered, wanted);

@@ -21,7 +21,8 @@ WorkspaceRenderer::WorkspaceRenderer(PluginHost& pluginHost, Workspace& ws)
     : host(pluginHost), workspace(ws) {}
 
 RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& progress,
-                                       const RenderOptions& options) const {
+                                       const RenderOptions& options,
+                                       const std::atomic<bool>* cancel) const {
     const uint32_t length = workspace.TotalLength();
     if (length > kMaxFrames) {
         return {RenderOutcome::kTooLong, "the workspace is longer than a WAV file can hold (" +
@@ -31,12 +32,15 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     if (!output.Open(path.c_str(), WaveFile::kWrite)) {
         return {RenderOutcome::kCannotCreate, output.FailureReason()};
     }
-    const auto fail = [&output]() -> RenderResult {
-        RenderResult failed{RenderOutcome::kWriteFailed, output.FailureReason()};
+    const auto discard = [&output](RenderResult result) {
         output.RemoveFile();  // an incomplete file must not pass for a render
         output.Close();
-        return failed;
+        return result;
     };
+    const auto fail = [&]() {
+        return discard({RenderOutcome::kWriteFailed, output.FailureReason()});
+    };
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
 
     // Effects forget earlier audio, so that a render never starts with the last one's tail.
     host.ResetChain();
@@ -46,6 +50,9 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     const uint32_t tailLimit = tail ? std::min(kMaxTailFrames, kMaxFrames - length) : 0;
 
     progress(0);
+    if (cancelled()) {
+        return discard({RenderOutcome::kCancelled, "cancelled"});
+    }
     if (!output.WriteHeader(length)) {
         return fail();
     }
@@ -88,6 +95,9 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
         }
         written += count;
         progress(std::min(before, length));
+        if (cancelled()) {
+            return discard({RenderOutcome::kCancelled, "cancelled"});
+        }
     }
     if (tailFrames > 0 && !output.RewriteHeader(written)) {
         return fail();
