@@ -98,8 +98,7 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     options.includeTail = tailBox->GetValue();
     const RenderResult result = renderer.Render(
         std::string(outputPath.fn_str()),
-        [this, length](uint32_t frame) { ShowProgress(frame, length); }, options,
-        &cancelRequested);
+        [this, length](uint32_t frame) { ShowProgress(frame, length); }, options, &cancelRequested);
     const long tookMs = clock.Time();
 
     rendering = false;

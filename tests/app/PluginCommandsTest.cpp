@@ -63,7 +63,7 @@ TEST_F(PluginCommands, ChooseRechooseFailAndRemove) {
     EXPECT_EQ(messages[0].icon, platform::MessageIcon::kError);
     // Names the plug-in, its file, and the loader's own reason.
     EXPECT_TRUE(messages[0].text.StartsWith("Failed to initialize plugin \"")) << messages[0].text;
-    EXPECT_TRUE(messages[0].text.Contains("(gain.so)")) << messages[0].text;
+    EXPECT_TRUE(messages[0].text.Contains("/vstplugs/gain.so)")) << messages[0].text;
     EXPECT_TRUE(messages[0].text.Contains("No such file or directory")) << messages[0].text;
     EXPECT_EQ(frame->SelectedPlugin(), 0);
     EXPECT_TRUE(Checked(cmd::kFirstPlugin)) << "the check mark follows the choice";
