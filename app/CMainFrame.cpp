@@ -7,6 +7,8 @@
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
+#include <filesystem>
+
 #include "app/AboutDialog.h"
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
@@ -18,10 +20,13 @@
 #include "resources/MenuResource.h"
 #include "resources/Strings.h"
 #include "resources/ToolbarImages.h"
+#include "view/TimeScale.h"
+#include "view/WaveformPanel.h"
 #include "view/WaveformView.h"
 
 namespace {
 
+constexpr int kReadoutPanes = 5;  // start, end, length, total, rate
 constexpr int kLockKeyPanes = 3;
 constexpr int kMaxListedFiles = cmd::kLastWaveFile - cmd::kFirstWaveFile + 1;
 
@@ -104,7 +109,7 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(cmd::kEditPlugin, CMainFrame::OnEditPlugin)
     EVT_MENU(cmd::kRemovePlugin, CMainFrame::OnRemovePlugin)
 
-    EVT_UPDATE_UI(cmd::kCloseWave, CMainFrame::OnUpdateDisabled)
+    EVT_UPDATE_UI(cmd::kCloseWave, CMainFrame::OnUpdateCloseWave)
     EVT_UPDATE_UI(cmd::kNoFilesLoaded, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kUndo, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kNextPane, CMainFrame::OnUpdateDisabled)
@@ -114,7 +119,9 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_UPDATE_UI(cmd::kToggleNavigationBar, CMainFrame::OnUpdateToggleToolBar)
     EVT_UPDATE_UI(cmd::kToggleZoomBar, CMainFrame::OnUpdateToggleToolBar)
     EVT_UPDATE_UI(cmd::kToggleStatusBar, CMainFrame::OnUpdateToggleStatusBar)
+    EVT_MENU(cmd::kPlayOrStop, CMainFrame::OnPlayOrStop)
     EVT_UPDATE_UI(cmd::kPlay, CMainFrame::OnUpdatePlay)
+    EVT_UPDATE_UI(cmd::kPlayOrStop, CMainFrame::OnUpdatePlayOrStop)
     EVT_UPDATE_UI(cmd::kStop, CMainFrame::OnUpdateStopPause)
     EVT_UPDATE_UI(cmd::kPause, CMainFrame::OnUpdateStopPause)
     EVT_UPDATE_UI(cmd::kEditPlugin, CMainFrame::OnUpdatePluginCommands)
@@ -122,30 +129,44 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
 
     EVT_SET_FOCUS(CMainFrame::OnSetFocus)
     EVT_TIMER(wxID_ANY, CMainFrame::OnLockKeysTimer)
+    EVT_CHAR_HOOK(CMainFrame::OnCharHook)
+    EVT_COMMAND(wxID_ANY, EVT_WAVEFORM_VIEW_CHANGED, CMainFrame::OnViewChanged)
 wxEND_EVENT_TABLE()
     // clang-format on
 
-    CMainFrame::CMainFrame(const Services& frameServices)
-    : services(frameServices),
-      host(std::make_unique<PluginHost>(&workspace)),
-      player(std::make_unique<WavePlayer>(host.get(), services.audio)),
+    FrameModel::FrameModel(platform::AudioOutput& audio)
+    : host(std::make_unique<PluginHost>(&workspace)),
+      player(std::make_unique<WavePlayer>(host.get(), audio)) {}
+
+HostMessageBoxes::HostMessageBoxes(PluginHost& host, wxWindow* parent)
+    : host(host), parent(parent) {
+    host.SetMessages(this);
+}
+
+HostMessageBoxes::~HostMessageBoxes() {
+    host.SetMessages(nullptr);
+}
+
+void HostMessageBoxes::ShowMessage(uint32_t stringId) {
+    platform::ShowMessageBox(
+        parent, {str::Text(stringId), str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                 platform::MessageIcon::kError});
+}
+
+CMainFrame::CMainFrame(const Services& frameServices)
+    : FrameModel(frameServices.audio),
+      services(frameServices),
+      hostMessages(*host, this),
       lockKeysTimer(this) {
-    host->SetMessages(this);
     OpenSoundDevice();
     PreparePlugins();
     CreateWindows();
 }
 
+// The members, the windows (in the wx base) and then the model go by themselves, in that
+// order; the docking manager only has to let go of the frame first.
 CMainFrame::~CMainFrame() {
-    lockKeysTimer.Stop();
     docking.UnInit();
-    player->Stop();
-    player.reset();  // closes the sound device
-    host.reset();    // unloads the effects, closing an open editor first
-    editors.reset();
-    // The children go now, while the workspace they point into still exists.
-    view->Attach(nullptr, nullptr);
-    DestroyChildren();
 }
 
 void CMainFrame::CreateWindows() {
@@ -170,12 +191,13 @@ void CMainFrame::CreateWindows() {
         }
     }
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(keys.size()), keys.data()));
+    // Single keys (menu::PlainKeys) arrive through OnCharHook: no accelerator sees them.
 
     docking.SetManagedWindow(this);
-    view = new WaveformView;
-    view->Create(this, wxID_ANY);
+    viewPanel = new WaveformPanel(this);
+    view = viewPanel->View();
     view->Attach(&workspace, player.get());
-    docking.AddPane(view, wxAuiPaneInfo().Name("view").CenterPane());
+    docking.AddPane(viewPanel, wxAuiPaneInfo().Name("view").CenterPane());
     CreateToolBars();
     CreateStatusBarPanes();
     docking.Update();
@@ -207,9 +229,11 @@ void CMainFrame::CreateToolBars() {
 }
 
 void CMainFrame::CreateStatusBarPanes() {
-    CreateStatusBar(1 + kLockKeyPanes);
-    const int widths[] = {-1, 40, 40, 40};
-    SetStatusWidths(1 + kLockKeyPanes, widths);
+    constexpr int kPanes = 1 + kReadoutPanes + kLockKeyPanes;
+    // The bar's own tips (for cut-off panes) would refuse the readouts' tooltip.
+    CreateStatusBar(kPanes, wxSTB_DEFAULT_STYLE & ~wxSTB_SHOW_TIPS);
+    const int widths[kPanes] = {-1, 150, 130, 150, 150, 80, 40, 40, 40};
+    SetStatusWidths(kPanes, widths);
     SetStatusText(str::Text(str::kReady), 0);
     lockKeysTimer.Start(250);
 }
@@ -221,9 +245,60 @@ void CMainFrame::OnLockKeysTimer(wxTimerEvent&) {
     } locks[] = {{WXK_CAPITAL, "CAP"}, {WXK_NUMLOCK, "NUM"}, {WXK_SCROLL, "SCRL"}};
     for (int i = 0; i < kLockKeyPanes; ++i) {
         const wxString text = wxGetKeyState(locks[i].key) ? locks[i].text : "";
-        if (GetStatusBar() != nullptr && GetStatusBar()->GetStatusText(i + 1) != text) {
-            SetStatusText(text, i + 1);
+        const int pane = 1 + kReadoutPanes + i;
+        if (GetStatusBar() != nullptr && GetStatusBar()->GetStatusText(pane) != text) {
+            SetStatusText(text, pane);
         }
+    }
+}
+
+void CMainFrame::OnCharHook(wxKeyEvent& event) {
+    // Only keys typed into this window's own children: a key in a plug-in's editor window
+    // (which passes its keys up here) belongs to that window.
+    auto* origin = wxDynamicCast(event.GetEventObject(), wxWindow);
+    const bool ours = origin == nullptr || wxGetTopLevelParent(origin) == this;
+    // Shift may be part of the key ('+' on many layouts); other modifiers make it another key.
+    if (ours && (event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
+        for (const menu::PlainKey& key : menu::PlainKeys()) {
+            if (key.keyCode == event.GetKeyCode()) {
+                wxCommandEvent command(wxEVT_MENU, key.command);
+                command.SetEventObject(this);
+                ProcessWindowEvent(command);
+                return;
+            }
+        }
+    }
+    event.Skip();
+}
+
+void CMainFrame::OnViewChanged(wxCommandEvent&) {
+    ShowWhereYouAre();
+}
+
+void CMainFrame::ShowWhereYouAre() {
+    if (view == nullptr) {
+        return;  // the view is still being made
+    }
+    SetTitle(view->ShownSourceName() + wxString::FromUTF8(" \u2014 ") + str::Text(str::kAppTitle));
+    wxStatusBar* statusBar = GetStatusBar();
+    if (statusBar == nullptr) {
+        return;
+    }
+    const bool audio = !workspace.IsEmpty();
+    const time_scale::Readouts r = time_scale::MakeReadouts(
+        view->SelectionStart(), view->SelectionLength(), view->SourceLength(), view->SampleRate());
+    const std::string texts[kReadoutPanes] = {r.start, r.end, r.length, r.total, r.rate};
+    for (int i = 0; i < kReadoutPanes; ++i) {
+        const wxString text = audio ? wxString::FromUTF8(texts[i]) : wxString();
+        if (statusBar->GetStatusText(1 + i) != text) {
+            SetStatusText(text, 1 + i);
+        }
+    }
+    statusBar->SetToolTip(audio ? wxString::FromUTF8(r.frames) : wxString());
+    const wxString prompt = view->IsWorkspaceShown() || !audio ? str::Text(str::kReady)
+                                                               : str::Text(str::kFileShownAlone);
+    if (statusBar->GetStatusText(0) != prompt) {
+        SetStatusText(prompt, 0);
     }
 }
 
@@ -311,7 +386,47 @@ bool CMainFrame::LoadWave(const wxString& path, const wxString& name) {
     return true;
 }
 
-void CMainFrame::OnCloseWave(wxCommandEvent&) {}
+void CMainFrame::OnCloseWave(wxCommandEvent&) {
+    const int index = view->ShownFile();
+    if (index < 0) {
+        return;
+    }
+    const wxString name = view->ShownSourceName();
+    if (workspace.IsFileUsed(static_cast<uint32_t>(index))) {
+        platform::ShowMessageBox(
+            this, {wxString::Format("\"%s\" stays open: the workspace or the clipboard holds "
+                                    "frames of it.",
+                                    name),
+                   str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kInformation});
+        return;
+    }
+    player->Stop();  // it may be playing this file, whose place in the list is about to go
+    host->SetSource(-1);
+    workspace.CloseFile(static_cast<uint32_t>(index));
+    // The later files moved up one place: the menu is listed afresh from the workspace.
+    while (waveFilesMenu->GetMenuItemCount() > 0) {
+        waveFilesMenu->Destroy(
+            waveFilesMenu->FindItemByPosition(waveFilesMenu->GetMenuItemCount() - 1));
+    }
+    if (workspace.FileCount() == 0) {
+        waveFilesMenu->Append(menu::MenuItemId(cmd::kNoFilesLoaded), "No files loaded");
+    }
+    for (uint32_t i = 0; i < workspace.FileCount(); ++i) {
+        const wxString fileName = wxString::FromUTF8(
+            std::filesystem::path(workspace.File(i)->Path()).filename().string());
+        if (int(i) < kMaxListedFiles) {
+            waveFilesMenu->AppendCheckItem(cmd::kFirstWaveFile + int(i), fileName);
+        } else {
+            waveFilesMenu->Append(wxID_ANY, fileName)->Enable(false);
+        }
+    }
+    view->ShowSource(-1);
+}
+
+void CMainFrame::OnUpdateCloseWave(wxUpdateUIEvent& event) {
+    event.Enable(view->ShownFile() >= 0);
+}
 
 void CMainFrame::OnExit(wxCommandEvent&) {
     Close();
@@ -372,7 +487,8 @@ void CMainFrame::OnAbout(wxCommandEvent&) {
 void CMainFrame::OnRenderToFile(wxCommandEvent&) {
     RenderDialog dialog(this, services.fileDialogs);
     dialog.Attach(host.get(), &workspace);
-    player->Stop();  // the render reads the workspace and runs the effect on this thread
+    player->Stop();       // the render reads the workspace and runs the effect on this thread
+    host->SetSource(-1);  // whatever was played last, the render takes the workspace
     dialog.ShowModal();
 }
 

@@ -12,6 +12,7 @@
 class PluginEditors;
 class PluginHost;
 class WavePlayer;
+class WaveformPanel;
 class WaveformView;
 class wxMenu;
 
@@ -19,6 +20,34 @@ namespace platform {
 class AudioOutput;
 class FileChooser;
 }  // namespace platform
+
+/// What the main window's windows show and drive, in dependency order: the workspace, the
+/// plug-in host that reads it, the player that runs the host. The frame derives from it
+/// first, so it is built before the frame's windows and destroyed after them: the view and
+/// the editor windows point into it until they are gone.
+struct FrameModel {
+    explicit FrameModel(platform::AudioOutput& audio);
+
+    Workspace workspace;
+    std::unique_ptr<PluginHost> host;
+    std::unique_ptr<WavePlayer> player;
+};
+
+/// Shows the host's messages in boxes over a window, for as long as this object lives: it
+/// registers with the host when built and withdraws when destroyed.
+class HostMessageBoxes : public HostMessages {
+public:
+    HostMessageBoxes(PluginHost& host, wxWindow* parent);
+    ~HostMessageBoxes() override;
+    HostMessageBoxes(const HostMessageBoxes&) = delete;
+    HostMessageBoxes& operator=(const HostMessageBoxes&) = delete;
+
+    void ShowMessage(uint32_t stringId) override;
+
+private:
+    PluginHost& host;
+    wxWindow* parent;
+};
 
 /// The main window. It owns every long-lived object of the program (the workspace, the
 /// waveform view, the plug-in host, the player, the menus, toolbars and status bar), keeps
@@ -30,7 +59,7 @@ class FileChooser;
 ///     frame->Show();
 ///
 /// Everything runs on the user-interface thread.
-class CMainFrame : public wxFrame, private HostMessages {
+class CMainFrame : private FrameModel, public wxFrame {
 public:
     struct Services {
         platform::AudioOutput& audio;        // the sound device
@@ -49,6 +78,7 @@ public:
 
     Workspace& GetWorkspace() { return workspace; }
     WaveformView* View() const { return view; }
+    WaveformPanel* ViewPanel() const { return viewPanel; }
     PluginHost& Host() const { return *host; }
     WavePlayer& Player() const { return *player; }
     PluginEditors& Editors() const { return *editors; }
@@ -81,6 +111,7 @@ private:
     void OnAbout(wxCommandEvent& event);
     void OnRenderToFile(wxCommandEvent& event);
     void OnUpdateDisabled(wxUpdateUIEvent& event);
+    void OnUpdateCloseWave(wxUpdateUIEvent& event);
     void OnUpdateToggleToolBar(wxUpdateUIEvent& event);
     void OnUpdateToggleStatusBar(wxUpdateUIEvent& event);
     void OnUpdateRenderToFile(wxUpdateUIEvent& event);
@@ -90,29 +121,39 @@ private:
     void OnPlay(wxCommandEvent& event);
     void OnStop(wxCommandEvent& event);
     void OnPause(wxCommandEvent& event);
+    void OnPlayOrStop(wxCommandEvent& event);
+    /// Plays [start, end) of the shown source (the workspace, or a file alone) with the
+    /// playback cursor following it.
+    void PlayShown(uint32_t start, uint32_t end);
     void OnEditPlugin(wxCommandEvent& event);
     void OnRemovePlugin(wxCommandEvent& event);
     void OnUpdatePlay(wxUpdateUIEvent& event);
+    void OnUpdatePlayOrStop(wxUpdateUIEvent& event);
     void OnUpdateStopPause(wxUpdateUIEvent& event);
     void OnUpdatePluginCommands(wxUpdateUIEvent& event);
 
     // Window messages
     void OnSetFocus(wxFocusEvent& event);
     void OnLockKeysTimer(wxTimerEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnViewChanged(wxCommandEvent& event);
 
-    void ShowMessage(uint32_t stringId) override;  // the host's messages
     void OpenPluginEditor(int catalogueIndex);
     wxAuiToolBar* ToolBarOf(int toggleCommand) const;
     void ArrangeToolBars();
+    /// The title and the status bar's readouts, from what the view shows now.
+    void ShowWhereYouAre();
 
+    // The frame's own members go before its windows (the wx base destroys its children
+    // after them) and before the model (a base class): the editors close their window while
+    // the host still exists.
     Services services;
-    Workspace workspace;
-    std::unique_ptr<PluginHost> host;
-    std::unique_ptr<WavePlayer> player;
+    wxAuiManager docking;
+    HostMessageBoxes hostMessages;
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     int selectedPlugin = -1;
 
-    wxAuiManager docking;
+    WaveformPanel* viewPanel = nullptr;
     WaveformView* view = nullptr;
     std::vector<wxAuiToolBar*> toolBars;  // edit, navigation, zoom
     wxMenu* waveFilesMenu = nullptr;

@@ -25,9 +25,12 @@ constexpr uint8_t kBitsPerSample = 16;
 
 void CMainFrame::OpenSoundDevice() {
     while (!player->Open(kBlockBytes, kBufferCount, kChannels, kSampleRate, kBitsPerSample)) {
-        const platform::MessageRequest failed{
-            str::Text(str::kAudioInitFailed), str::Text(str::kAppTitle),
-            platform::MessageButtons::kRetryCancel, platform::MessageIcon::kError};
+        const wxString text = wxString::Format(
+            "Failed to initialize audio device: %s (stereo, 16 bits, %u Hz). Sound is disabled.",
+            platform::AudioResultText(player->LastError()), kSampleRate);
+        const platform::MessageRequest failed{text, str::Text(str::kAppTitle),
+                                              platform::MessageButtons::kRetryCancel,
+                                              platform::MessageIcon::kError};
         if (platform::ShowMessageBox(nullptr, failed) != platform::MessageAnswer::kRetry) {
             return;  // Orvane runs on without sound
         }
@@ -74,18 +77,45 @@ void CMainFrame::ChoosePlugin(int index) {
     selectedPlugin = index;
     const char* fileName = host->PluginFileName(index);
     if (fileName == nullptr || host->LoadPlugin(fileName, 0, true, nullptr) == nullptr) {
-        ShowMessage(str::kPluginInitFailed);
+        const wxString reason = fileName == nullptr ? wxString("it is not in the catalogue")
+                                                    : wxString::FromUTF8(host->LastLoadError());
+        platform::ShowMessageBox(
+            this, {wxString::Format(
+                       "Failed to initialize plugin \"%s\" (%s): %s.",
+                       wxString::FromUTF8(
+                           host->PluginName(index) != nullptr ? host->PluginName(index) : ""),
+                       wxString::FromUTF8(fileName != nullptr ? fileName : "?"), reason),
+                   str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
     }
     OpenPluginEditor(index);
 }
 
 void CMainFrame::OnPlay(wxCommandEvent&) {
-    player->Stop();
     if (view->SelectionLength() != 0) {
-        player->Play(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
+        PlayShown(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
     } else {
-        player->Play(view->ViewStart(), view->ViewStart() + view->ViewLength());
+        PlayShown(view->ViewStart(), view->ViewStart() + view->ViewLength());
     }
+}
+
+void CMainFrame::OnPlayOrStop(wxCommandEvent&) {
+    if (player->IsPlaying() || player->PlayingFrame() >= 0) {
+        player->Stop();
+    } else if (view->SelectionLength() != 0) {
+        PlayShown(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
+    } else {
+        // From the insertion point to the end of the shown range.
+        PlayShown(view->SelectionStart(), view->ViewStart() + view->ViewLength());
+    }
+}
+
+void CMainFrame::PlayShown(uint32_t start, uint32_t end) {
+    player->Stop();
+    // A file shown alone plays by itself: playing it only reads it.
+    host->SetSource(view->ShownFile());
+    player->Play(start, end);
+    view->FollowPlayback();
 }
 
 void CMainFrame::OnStop(wxCommandEvent&) {
@@ -110,7 +140,11 @@ void CMainFrame::OnRemovePlugin(wxCommandEvent&) {
 }
 
 void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
-    event.Enable(!workspace.IsEmpty() && view->IsWorkspaceShown() && !player->IsPlaying());
+    event.Enable(!workspace.IsEmpty() && !player->IsPlaying());
+}
+
+void CMainFrame::OnUpdatePlayOrStop(wxUpdateUIEvent& event) {
+    event.Enable(!workspace.IsEmpty());
 }
 
 void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {
@@ -119,11 +153,6 @@ void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {
 
 void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {
     event.Enable(!host->IsChainEmpty());
-}
-
-void CMainFrame::ShowMessage(uint32_t stringId) {
-    platform::ShowMessageBox(this, {str::Text(stringId), str::Text(str::kAppTitle),
-                                    platform::MessageButtons::kOk, platform::MessageIcon::kError});
 }
 
 void CMainFrame::OpenPluginEditor(int catalogueIndex) {

@@ -81,6 +81,29 @@ void Workspace::Clear() {
     Publish(std::make_shared<const WorkspaceState>());
 }
 
+bool Workspace::IsFileUsed(uint32_t fileIndex) const {
+    const WaveFile* file = File(fileIndex);
+    bool used = false;
+    const auto note = [&](const Piece& piece) { used = used || piece.file.get() == file; };
+    if (file != nullptr) {
+        state->segments.ForEach(note);
+        clipboard.ForEach(note);
+    }
+    return used;
+}
+
+bool Workspace::CloseFile(uint32_t fileIndex) {
+    if (fileIndex >= state->files->size() || IsFileUsed(fileIndex)) {
+        return false;
+    }
+    auto next = std::make_shared<WorkspaceState>(*state);
+    auto files = std::make_shared<WorkspaceState::Files>(*state->files);
+    files->erase(files->begin() + fileIndex);
+    next->files = std::move(files);
+    Publish(std::move(next));
+    return true;
+}
+
 Workspace::State Workspace::Snapshot() const {
     std::lock_guard lock(stateMutex);
     return state;

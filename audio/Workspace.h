@@ -55,6 +55,13 @@ public:
     /// an older snapshot (a reader, the undo history) still holds it.
     void Clear();
 
+    /// True when a segment of the workspace or of the clipboard refers to file i.
+    bool IsFileUsed(uint32_t fileIndex) const;
+    /// Drops file i from the workspace's files, and the files after it move up one place; it
+    /// closes once no snapshot holds it any more. Refused (false) while the file is used or
+    /// when there is no file i.
+    bool CloseFile(uint32_t fileIndex);
+
     bool IsEmpty() const { return state->files->empty(); }
     bool IsClipboardEmpty() const { return clipboard.Empty(); }
 

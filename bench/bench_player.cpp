@@ -48,10 +48,12 @@ public:
         return platform::kAudioOk;
     }
     platform::AudioResult Close() override { return platform::kAudioOk; }
+    uint64_t PlayedBytes() const override { return played_; }
 
     void CompleteOne() {
         platform::AudioBuffer* b = queued_.front();
         queued_.pop_front();
+        played_ += b->length;
         platform::buffer_rules::MarkHandedBack(*b);
         completion_(b);
     }
@@ -59,6 +61,7 @@ public:
 private:
     Completion completion_;
     std::deque<platform::AudioBuffer*> queued_;
+    uint64_t played_ = 0;
 };
 
 class LoopbackOutput final : public platform::AudioOutput {

@@ -21,6 +21,9 @@ enum AudioResult : uint32_t {
     kAudioUnprepared = 34,    // the buffer was not prepared
 };
 
+/// What a result code means, in words for the user ("the output device is busy").
+const char* AudioResultText(uint32_t code);
+
 /// One buffer of PCM bytes handed to an output queue. The caller owns it and its bytes; the
 /// queue holds it from Write until it hands it back through the completion callback.
 struct AudioBuffer {
@@ -102,6 +105,11 @@ public:
     virtual AudioResult Reset() = 0;
     /// Closes the device; refused while buffers are queued. Afterwards no completion arrives.
     virtual AudioResult Close() = 0;
+
+    /// How many bytes of written buffers the device has played since the queue opened: the
+    /// position of the sound, not of the refills. Silence does not count; a buffer handed
+    /// back by Reset counts as far as it was played. Any thread may ask.
+    virtual uint64_t PlayedBytes() const = 0;
 };
 
 /// Opens output queues on a device: the real sound card, or a test device.

@@ -146,6 +146,8 @@ public:
         return ResultOf(closed);
     }
 
+    uint64_t PlayedBytes() const override { return playedTotal_.load(std::memory_order_acquire); }
+
     static int Callback(const void*, void* output, unsigned long frames,
                         const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* self) {
         static_cast<PortAudioQueue*>(self)->Fill(static_cast<uint8_t*>(output), frames);
@@ -173,6 +175,7 @@ private:
             out += n;
             need -= n;
             playedBytes_ += n;
+            playedTotal_.fetch_add(n, std::memory_order_release);
             if (playedBytes_ >= current_->length) {
                 HandBack(current_);
                 current_ = nullptr;
@@ -249,6 +252,7 @@ private:
 
     AudioBuffer* current_ = nullptr;  // real-time thread only (or while the stream is stopped)
     size_t playedBytes_ = 0;
+    std::atomic<uint64_t> playedTotal_{0};  // every byte copied to the device
 
     std::atomic<uint32_t> doneSignal_{0};
     std::atomic<uint64_t> handedBack_{0};
@@ -313,6 +317,29 @@ public:
 };
 
 }  // namespace
+
+const char* AudioResultText(uint32_t code) {
+    switch (code) {
+        case kAudioOk:
+            return "no error";
+        case kAudioBadDevice:
+            return "there is no default output device";
+        case kAudioAllocated:
+            return "the output device is busy or unavailable";
+        case kAudioInvalidHandle:
+            return "the output device is closed";
+        case kAudioNoMemory:
+            return "there is not enough memory";
+        case kAudioBadFormat:
+            return "the output device cannot play this format";
+        case kAudioStillPlaying:
+            return "a buffer is still playing";
+        case kAudioUnprepared:
+            return "a buffer was not prepared";
+        default:
+            return "the output device failed";
+    }
+}
 
 std::unique_ptr<AudioOutput> MakeSystemAudioOutput() {
     return std::make_unique<PortAudioOutput>();

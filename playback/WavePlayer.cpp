@@ -7,6 +7,10 @@
 
 using platform::AudioBuffer;
 
+namespace {
+constexpr uint32_t kBytesPerFrame = 4;  // stereo, 16 bits
+}  // namespace
+
 WavePlayer::WavePlayer(PluginHost* pluginHost, platform::AudioOutput& audioOutput)
     : host(pluginHost), output(audioOutput) {
     if (host != nullptr) {
@@ -79,6 +83,8 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
         return false;
     }
     ResetIfAnythingQueued();  // buffers still draining from the last playback come back first
+    sounding = true;
+    playedAtStart = device->PlayedBytes();
     cursor = start;
     rangeStart = start;
     rangeEnd = end;
@@ -177,10 +183,23 @@ bool WavePlayer::AdvanceCursor() {
     return true;
 }
 
+int64_t WavePlayer::PlayingFrame() const {
+    if (!open || !sounding || rangeEnd <= rangeStart) {
+        return -1;
+    }
+    const uint64_t played = (device->PlayedBytes() - playedAtStart) / kBytesPerFrame;
+    const uint64_t length = rangeEnd - rangeStart;
+    if (loop.load(std::memory_order_relaxed)) {
+        return rangeStart + int64_t(played % length);
+    }
+    return played < length ? rangeStart + int64_t(played) : -1;
+}
+
 bool WavePlayer::Stop() {
     if (!open) {
         return false;
     }
+    sounding = false;
     streaming.store(false, std::memory_order_release);
     {
         // A refill already past its first test finishes here; later ones see streaming clear.

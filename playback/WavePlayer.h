@@ -50,6 +50,10 @@ public:
     bool Resume();
 
     bool IsPlaying() const { return streaming.load(std::memory_order_acquire); }
+    /// The frame of the range the device is sounding now, from the bytes it has played since
+    /// Play (the refills run ahead of it by the whole ring): -1 once the range has been
+    /// played to its end, after Stop, and before any Play.
+    int64_t PlayingFrame() const;
     bool IsPaused() const { return paused; }
     bool IsOpen() const { return open; }
     void SetLoop(bool enabled) { loop.store(enabled, std::memory_order_relaxed); }
@@ -85,6 +89,8 @@ private:
     std::atomic<bool> streaming{false};
     std::atomic<bool> priming{false};
     std::atomic<bool> loop{false};
+    bool sounding = false;       // a playback was started and not stopped
+    uint64_t playedAtStart = 0;  // the device's played bytes when it started
     std::mutex lock;
     LockableChainGuard<std::mutex> chainGuard{lock};
     PluginHost* host;

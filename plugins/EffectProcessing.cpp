@@ -55,8 +55,7 @@ void PluginHost::FloatToInt16(const float* left, const float* right, uint8_t* fr
 bool PluginHost::Process(void* buffer, uint32_t& framesOut, uint32_t position) {
     if (chain.empty()) {
         uint32_t delivered = 0;
-        if (workspace == nullptr ||
-            !workspace->ReadFrames(buffer, blockFrames, delivered, position)) {
+        if (!ReadSource(buffer, blockFrames, delivered, position)) {
             delivered = 0;  // a failed read counts as no frames
         }
         framesOut = delivered;
@@ -72,12 +71,28 @@ bool PluginHost::Process(void* buffer, uint32_t& framesOut, uint32_t position) {
     return true;
 }
 
+bool PluginHost::ReadSource(void* buffer, uint32_t n, uint32_t& delivered,
+                            uint32_t position) const {
+    if (workspace == nullptr) {
+        return false;
+    }
+    if (sourceFile < 0) {
+        return workspace->ReadFrames(buffer, n, delivered, position);
+    }
+    // A file reads past its end as nothing, as the workspace does.
+    const auto index = static_cast<uint32_t>(sourceFile);
+    if (index >= workspace->FileCount() || position >= workspace->FileLength(index)) {
+        delivered = 0;
+        return true;
+    }
+    return workspace->ReadFileFrames(index, buffer, n, delivered, position);
+}
+
 void PluginHost::RunChain(uint32_t position) {
     // The workspace is read once per block; then the signal lives in the input pair and every
     // effect, first to last, turns it into its own output, which becomes the next one's input.
     uint32_t delivered = 0;
-    if (workspace == nullptr || blockFrames == 0 ||
-        !workspace->ReadFrames(sampleBuffer.data(), blockFrames, delivered, position)) {
+    if (blockFrames == 0 || !ReadSource(sampleBuffer.data(), blockFrames, delivered, position)) {
         delivered = 0;
     }
     framesRead = delivered;

@@ -94,6 +94,11 @@ public:
     /// tells how many frames are valid (0 past the end of the workspace). Always true.
     bool Process(void* buffer, uint32_t& framesRead, uint32_t position);
 
+    /// What Process reads: the workspace (-1, as at the start) or opened file `fileIndex`
+    /// alone, for playing a file that is shown by itself. Set while no Process runs.
+    void SetSource(int fileIndex) { sourceFile = fileIndex; }
+    int Source() const { return sourceFile; }
+
     /// The host's side of the plug-in protocol; plug-ins may call it on any thread, before
     /// their entry point has returned (effect nullptr) and from inside their own calls.
     static intptr_t HostCallback(vst::AEffect* effect, int32_t opcode, int32_t index,
@@ -143,6 +148,8 @@ public:
 
 private:
     void RunChain(uint32_t position);
+    /// Up to n frames of the source at `position`; false (nothing delivered) on failure.
+    bool ReadSource(void* buffer, uint32_t n, uint32_t& delivered, uint32_t position) const;
     void CloseEditor();
     void ForgetEffect(const vst::AEffect* closed);
     static void PublishConfiguration(uint32_t rate, uint32_t blockBytes);
@@ -151,6 +158,7 @@ private:
     void Report(uint32_t stringId);
 
     Workspace* workspace;
+    int sourceFile = -1;
     std::vector<float> inputLeft;
     std::vector<float> inputRight;
     std::vector<float> outputLeft;

@@ -10,7 +10,9 @@
 #include "audio/Workspace.h"
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
+#include "plugins/PluginHost.h"
 #include "render/WorkspaceRenderer.h"
+#include "view/TimeScale.h"
 
 namespace {
 
@@ -27,12 +29,14 @@ constexpr long kRepaintIntervalMs = 40;
 wxBEGIN_EVENT_TABLE(RenderDialog, wxDialog)
     EVT_BUTTON(kSelectButton, RenderDialog::OnSelect)
     EVT_BUTTON(kStartButton, RenderDialog::OnStart)
+    EVT_BUTTON(wxID_CANCEL, RenderDialog::OnClose)
+    EVT_CLOSE(RenderDialog::OnCloseWindow)
 wxEND_EVENT_TABLE()
     // clang-format on
 
     // The controls in tab order, at their places in dialog units of the dialog's font.
     RenderDialog::RenderDialog(wxWindow* parent, platform::FileChooser& dialogs)
-    : wxDialog(parent, wxID_ANY, "Dialog"), fileDialogs(dialogs) {
+    : wxDialog(parent, wxID_ANY, "Render to File"), fileDialogs(dialogs) {
     const auto at = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
     const auto size = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
     pathField = new wxTextCtrl(this, kPathField, wxEmptyString, at(65, 30), size(190, 15));
@@ -74,20 +78,39 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     if (host == nullptr || workspace == nullptr) {
         return;
     }
+    // Only Cancel stays usable while the render runs.
     startButton->Enable(false);
-    closeButton->Enable(false);
+    pathField->Enable(false);
+    FindWindow(kSelectButton)->Enable(false);
+    closeButton->SetLabel("Cancel");
     const uint32_t length = workspace->TotalLength();
     progressBar->SetValue(0);
     lastRepaintMs = 0;
+    cancelRequested = false;
+    rendering = true;
 
+    const wxStopWatch clock;
     const WorkspaceRenderer renderer(*host, *workspace);
-    const RenderResult result =
-        renderer.Render(std::string(outputPath.fn_str()),
-                        [this, length](uint32_t frame) { ShowProgress(frame, length); });
+    const RenderResult result = renderer.Render(
+        std::string(outputPath.fn_str()),
+        [this, length](uint32_t frame) { ShowProgress(frame, length); }, &cancelRequested);
+    const long tookMs = clock.Time();
 
-    closeButton->Enable(true);
+    rendering = false;
+    closeButton->SetLabel("Close");
+    pathField->Enable(true);
+    FindWindow(kSelectButton)->Enable(true);
     switch (result.outcome) {
         case RenderOutcome::kDone:
+            Report(wxString::Format(
+                "Rendered %s (%u frames) into \"%s\" in %.1f s.",
+                wxString::FromUTF8(time_scale::FormatTime(length, PluginHost::SampleRate())),
+                length, outputPath, tookMs / 1000.0));
+            break;
+        case RenderOutcome::kCancelled:
+            startButton->Enable(true);
+            progressBar->SetValue(0);
+            Report(wxString::Format("The render was cancelled; \"%s\" was removed.", outputPath));
             break;
         case RenderOutcome::kTooLong:
             Tell("Cannot render: " + wxString::FromUTF8(result.reason) + ".");
@@ -106,18 +129,45 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     SetDefaultItem(closeButton);
 }
 
+void RenderDialog::OnClose(wxCommandEvent& event) {
+    if (rendering) {
+        cancelRequested = true;  // the render stops after its current block
+        return;
+    }
+    event.Skip();  // ends the dialog
+}
+
+void RenderDialog::OnCloseWindow(wxCloseEvent& event) {
+    if (rendering && event.CanVeto()) {
+        cancelRequested = true;
+        event.Veto();
+        return;
+    }
+    event.Skip();
+}
+
 void RenderDialog::ShowProgress(uint32_t frame, uint32_t length) {
     const int value = length == 0 ? 0 : static_cast<int>(uint64_t{frame} * kGaugeSteps / length);
     progressBar->SetValue(std::min(value, kGaugeSteps));
-    // GTK paints only from its main loop: let it paint now and then. Only drawing events
-    // are handled here; the user's input waits until the render is over.
+    // GTK paints only from its main loop: let it paint now and then. Drawing and input are
+    // handled here, so Cancel can be pressed; every other control is disabled meanwhile.
     const long now = wxGetLocalTimeMillis().ToLong();
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    if (loop != nullptr && (now - lastRepaintMs >= kRepaintIntervalMs || frame == length)) {
+    if (now - lastRepaintMs >= kRepaintIntervalMs || frame == length) {
         lastRepaintMs = now;
         progressBar->Refresh();
-        loop->YieldFor(wxEVT_CATEGORY_UI);
+        // Outside a running loop (a dialog shown without ShowModal) a loop of our own yields.
+        const long events = wxEVT_CATEGORY_UI | wxEVT_CATEGORY_USER_INPUT;
+        if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+            loop->YieldFor(events);
+        } else {
+            wxGUIEventLoop().YieldFor(events);
+        }
     }
+}
+
+void RenderDialog::Report(const wxString& text) {
+    platform::ShowMessageBox(
+        this, {text, "Orvane", platform::MessageButtons::kOk, platform::MessageIcon::kInformation});
 }
 
 void RenderDialog::Tell(const wxString& text) {

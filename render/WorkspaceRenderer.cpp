@@ -10,7 +10,8 @@
 WorkspaceRenderer::WorkspaceRenderer(PluginHost& pluginHost, Workspace& ws)
     : host(pluginHost), workspace(ws) {}
 
-RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& progress) const {
+RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& progress,
+                                       const std::atomic<bool>* cancel) const {
     const uint32_t length = workspace.TotalLength();
     if (length > kMaxFrames) {
         return {RenderOutcome::kTooLong, "the workspace is longer than a WAV file can hold (" +
@@ -20,14 +21,20 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     if (!output.Open(path.c_str(), WaveFile::kWrite)) {
         return {RenderOutcome::kCannotCreate, output.FailureReason()};
     }
-    const auto fail = [&output]() -> RenderResult {
-        RenderResult failed{RenderOutcome::kWriteFailed, output.FailureReason()};
+    const auto discard = [&output](RenderResult result) {
         output.RemoveFile();  // an incomplete file must not pass for a render
         output.Close();
-        return failed;
+        return result;
     };
+    const auto fail = [&]() {
+        return discard({RenderOutcome::kWriteFailed, output.FailureReason()});
+    };
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
 
     progress(0);
+    if (cancelled()) {
+        return discard({RenderOutcome::kCancelled, "cancelled"});
+    }
     if (!output.WriteHeader(length)) {
         return fail();
     }
@@ -46,6 +53,9 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
             return fail();
         }
         progress(position);
+        if (cancelled()) {
+            return discard({RenderOutcome::kCancelled, "cancelled"});
+        }
         if (length - position <= kBlockFrames) {
             break;  // the last block; position + 512 could wrap past 0xFFFFFFFF
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,6 +14,7 @@ enum class RenderOutcome {
     kTooLong,       // the workspace has more frames than a WAV header can announce
     kCannotCreate,  // the output could not be created; nothing was written
     kWriteFailed,   // a write failed part-way; the incomplete file was removed
+    kCancelled,     // the user stopped it; the incomplete file was removed
 };
 
 struct RenderResult {
@@ -40,7 +42,10 @@ public:
 
     WorkspaceRenderer(PluginHost& host, Workspace& workspace);
 
-    RenderResult Render(const std::string& path, const Progress& progress) const;
+    /// Renders into `path`. When `cancel` is given and becomes true (the progress callback
+    /// is where a user's Cancel is seen), the render stops after that block.
+    RenderResult Render(const std::string& path, const Progress& progress,
+                        const std::atomic<bool>* cancel = nullptr) const;
 
 private:
     PluginHost& host;

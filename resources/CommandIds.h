@@ -43,6 +43,13 @@ inline constexpr int kZoomIn = 32788;
 inline constexpr int kZoomOut = 32791;
 inline constexpr int kZoomOutFull = 32792;
 
+// Keys of the view and the transport that no menu item carries
+inline constexpr int kGoToStart = 32851;           // Home
+inline constexpr int kGoToEnd = 32852;             // End
+inline constexpr int kZoomInAtInsertion = 32853;   // +
+inline constexpr int kZoomOutAtInsertion = 32854;  // -
+inline constexpr int kPlayOrStop = 32855;          // Space
+
 // Pane switching accelerators without a handler
 inline constexpr int kNextPane = 57680;
 inline constexpr int kPrevPane = 57681;

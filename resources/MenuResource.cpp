@@ -69,7 +69,7 @@ const std::vector<Entry>& MenuBar() {
         Submenu(
             "&File",
             {
-                Item(cmd::kNew, "&New\t Ctrl + N", "Create new workspace/nNew"),
+                Item(cmd::kNew, "&New\t Ctrl + N", "Create new workspace\nNew"),
                 Separator(),
                 Item(cmd::kLoadWave, "Load Wave...\tCtrl + L",
                      "Opens wave file and inserts it into workspace."),
@@ -92,23 +92,24 @@ const std::vector<Entry>& MenuBar() {
                     Item(cmd::kRemovePlugin, "Remove plugin"),
                     Separator(),
                 }),
-        Submenu("&View",
-                {
-                    Submenu("Toolbars",
-                            {
-                                Check(cmd::kToggleEditBar, "&Edit",
-                                      "Show or hide the edit toolbar\nToggle ToolBar"),
-                                Check(cmd::kToggleNavigationBar, "&Navigation",
-                                      "Show or hide the navigation toolbar\nToggle ToolBar"),
-                                Check(cmd::kToggleZoomBar, "&Zoom", "Show or hide the zoom toobar"),
-                            }),
-                    Check(cmd::kToggleStatusBar, "&Status Bar",
-                          "Show or hide the status bar\nToggle StatusBar"),
-                    Separator(),
-                    Check(cmd::kShowWorkspace, "&Workspace", ""),
-                    Separator(),
-                    Submenu("Wave files", {Item(cmd::kNoFilesLoaded, "No files loaded")}),
-                }),
+        Submenu(
+            "&View",
+            {
+                Submenu("Toolbars",
+                        {
+                            Check(cmd::kToggleEditBar, "&Edit",
+                                  "Show or hide the edit toolbar\nToggle ToolBar"),
+                            Check(cmd::kToggleNavigationBar, "&Navigation",
+                                  "Show or hide the navigation toolbar\nToggle ToolBar"),
+                            Check(cmd::kToggleZoomBar, "&Zoom", "Show or hide the zoom toolbar"),
+                        }),
+                Check(cmd::kToggleStatusBar, "&Status Bar",
+                      "Show or hide the status bar\nToggle StatusBar"),
+                Separator(),
+                Check(cmd::kShowWorkspace, "&Workspace", ""),
+                Separator(),
+                Submenu("Wave files", {Item(cmd::kNoFilesLoaded, "No files loaded")}),
+            }),
         Submenu("&Help",
                 {
                     Item(cmd::kAbout, "&About Orvane...",
@@ -140,11 +141,30 @@ std::string Tooltip(int id) {
 
 const std::vector<Accelerator>& Accelerators() {
     static const std::vector<Accelerator> keys = {
-        {wxACCEL_CTRL, 'V', cmd::kPaste},         {wxACCEL_CTRL, 'X', cmd::kCut},
-        {wxACCEL_SHIFT, WXK_DELETE, cmd::kCut},   {wxACCEL_CTRL, WXK_INSERT, cmd::kCopy},
-        {wxACCEL_SHIFT, WXK_INSERT, cmd::kPaste}, {wxACCEL_NORMAL, WXK_CANCEL, cmd::kCopy},
-        {wxACCEL_ALT, WXK_BACK, cmd::kUndo},      {wxACCEL_CTRL, 'Z', cmd::kUndo},
-        {wxACCEL_NORMAL, WXK_F6, cmd::kNextPane}, {wxACCEL_SHIFT, WXK_F6, cmd::kPrevPane},
+        {wxACCEL_CTRL, 'V', cmd::kPaste},
+        {wxACCEL_CTRL, 'X', cmd::kCut},
+        {wxACCEL_SHIFT, WXK_DELETE, cmd::kCut},
+        {wxACCEL_CTRL, WXK_INSERT, cmd::kCopy},
+        {wxACCEL_SHIFT, WXK_INSERT, cmd::kPaste},
+        {wxACCEL_NORMAL, WXK_CANCEL, cmd::kCopy},
+        {wxACCEL_ALT, WXK_BACK, cmd::kUndo},
+        {wxACCEL_CTRL, 'Z', cmd::kUndo},
+        {wxACCEL_NORMAL, WXK_F6, cmd::kNextPane},
+        {wxACCEL_SHIFT, WXK_F6, cmd::kPrevPane},
+        {wxACCEL_NORMAL, WXK_HOME, cmd::kGoToStart},
+        {wxACCEL_NORMAL, WXK_END, cmd::kGoToEnd},
+    };
+    return keys;
+}
+
+const std::vector<PlainKey>& PlainKeys() {
+    static const std::vector<PlainKey> keys = {
+        {WXK_SPACE, cmd::kPlayOrStop},
+        {'+', cmd::kZoomInAtInsertion},
+        {'=', cmd::kZoomInAtInsertion},  // '+' without Shift on many layouts
+        {WXK_NUMPAD_ADD, cmd::kZoomInAtInsertion},
+        {'-', cmd::kZoomOutAtInsertion},
+        {WXK_NUMPAD_SUBTRACT, cmd::kZoomOutAtInsertion},
     };
     return keys;
 }

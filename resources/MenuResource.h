@@ -42,6 +42,14 @@ struct Accelerator {
 /// The keys of accelerator table 128, besides the shortcuts the menu texts name.
 const std::vector<Accelerator>& Accelerators();
 
+/// Keys that act by themselves, without Ctrl or Alt: they never reach an accelerator while
+/// the view has the focus, so the frame looks them up here as they are pressed.
+struct PlainKey {
+    int keyCode;  // wx key code as a key-down reports it
+    int command;
+};
+const std::vector<PlainKey>& PlainKeys();
+
 struct ToolBar {
     const char* name;  // the pane name
     std::vector<int> commands;

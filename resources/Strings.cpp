@@ -21,6 +21,8 @@ const char* Text(uint32_t id) {
             return "Failed to open selected file. Remember that only plain stereo/16bit *.wav "
                    "files are supported at a time.\nEventually, You may be trying to open already "
                    "opened file.";
+        case kFileShownAlone:
+            return "File shown alone: edit in View > Workspace";
         default:
             return "";
     }

@@ -12,6 +12,7 @@ inline constexpr uint32_t kAudioInitFailed = 61205;   // the sound device did no
 inline constexpr uint32_t kFlushWorkspace = 61206;    // New asks before clearing
 inline constexpr uint32_t kLibraryNotFreed = 61207;   // a plug-in library stayed loaded
 inline constexpr uint32_t kOpenFileFailed = 61208;    // Load Wave refused a file
+inline constexpr uint32_t kFileShownAlone = 61240;    // the status bar while a file is shown
 
 /// The text of string `id`, or "" for an id the table does not hold.
 const char* Text(uint32_t id);

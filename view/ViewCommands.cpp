@@ -3,6 +3,7 @@
 // accelerator command runs) and do not test them again.
 
 #include <algorithm>
+#include <cmath>
 
 #include "audio/Workspace.h"
 #include "resources/CommandIds.h"
@@ -69,6 +70,65 @@ void WaveformView::OnZoomOutFull(wxCommandEvent&) {
     InvalidateAll(true);
 }
 
+void WaveformView::ZoomAround(uint32_t frame, int x, uint32_t length) {
+    const uint32_t source = SourceLength();
+    const int width = ClientWidth();
+    if (width <= 0 || source == 0) {
+        return;
+    }
+    // No deeper than the zoom-in command goes: a little over half a frame per pixel.
+    const uint32_t deepest = std::min(uint32_t(width / 2 + 1), source);
+    length = std::clamp(length, deepest, source);
+    const double start = double(frame) - double(x) * length / width;
+    viewStart = ToFrames(std::clamp(std::round(start), 0.0, double(source - length)));
+    viewLength = length;
+    InvalidateAll(true);
+}
+
+void WaveformView::ScrollTo(uint32_t start) {
+    const uint32_t source = SourceLength();
+    const uint32_t latest = source > viewLength ? source - viewLength : 0;
+    const uint32_t clamped = std::min(start, latest);
+    if (clamped != viewStart) {
+        viewStart = clamped;
+        InvalidateAll(true);
+    }
+}
+
+void WaveformView::OnZoomAtInsertionPoint(wxCommandEvent& event) {
+    // The insertion point keeps its column; one out of sight is brought to the middle.
+    const int width = ClientWidth();
+    const uint32_t frame = selectionStart;
+    int x = width / 2;
+    if (viewLength != 0 && frame >= viewStart && frame - viewStart <= viewLength) {
+        x = int(double(frame - viewStart) * width / viewLength);
+    }
+    const bool in = event.GetId() == cmd::kZoomInAtInsertion;
+    ZoomAround(frame, x, in ? viewLength / 2 : ToFrames(2.0 * viewLength));
+}
+
+// ---- Insertion point ----
+
+void WaveformView::PlaceInsertionPoint(uint32_t frame) {
+    frame = std::min(frame, SourceLength());
+    selectionStart = frame;
+    selectionLength = 0;
+    if (frame < viewStart) {
+        ScrollTo(frame);
+    } else if (frame - viewStart > viewLength) {
+        ScrollTo(frame - viewLength);
+    }
+    InvalidateAll(true);
+}
+
+void WaveformView::OnGoToStart(wxCommandEvent&) {
+    PlaceInsertionPoint(0);
+}
+
+void WaveformView::OnGoToEnd(wxCommandEvent&) {
+    PlaceInsertionPoint(SourceLength());  // exactly the length: a paste there appends
+}
+
 // ---- Edits ----
 
 void WaveformView::FitViewToSource() {
@@ -117,14 +177,17 @@ void WaveformView::OnPaste(wxCommandEvent&) {
     if (workspace == nullptr) {
         return;
     }
+    const bool wholeShown = viewStart == 0 && viewLength == SourceLength();
     if (selectionLength != 0) {
         // The pasted material takes the selection's place.
         workspace->DeleteRange(selectionStart, RangeEnd(selectionStart, selectionLength));
         selectionLength = 0;
     }
     workspace->PasteAt(selectionStart);
+    // The zoom and the scroll position stay where they still fit; a whole view stays whole.
     const uint32_t source = SourceLength();
-    viewLength = source > viewStart ? source - viewStart : 0;
+    viewLength = wholeShown ? source : std::min(viewLength, source);
+    viewStart = std::min(viewStart, source - viewLength);
     InvalidateAll(true);
 }
 
@@ -151,6 +214,10 @@ void WaveformView::OnUpdateZoomOut(wxUpdateUIEvent& event) {
 void WaveformView::OnUpdateShowWorkspace(wxUpdateUIEvent& event) {
     event.Enable(true);
     event.Check(showWorkspace);
+}
+
+void WaveformView::OnUpdateMoveAndZoomKeys(wxUpdateUIEvent& event) {
+    event.Enable(IsSourceDrawable());
 }
 
 void WaveformView::OnUpdateShowWaveFile(wxUpdateUIEvent& event) {

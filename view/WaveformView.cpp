@@ -6,6 +6,8 @@
 #include <wx/settings.h>
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
 
 #include "audio/Workspace.h"
 #include "playback/WavePlayer.h"
@@ -14,6 +16,15 @@
 
 using view_math::ToFrames;
 using view_math::ToPixels;
+
+wxDEFINE_EVENT(EVT_WAVEFORM_VIEW_CHANGED, wxCommandEvent);
+
+namespace {
+constexpr int kCursorIntervalMs = 25;     // 40 steps a second
+constexpr double kWheelZoomStep = 1.25;   // one notch of Ctrl+wheel
+constexpr double kWheelScrollStep = 0.1;  // one notch scrolls a tenth of the shown range
+constexpr Rgb kCursorColour = 0xFFFF00;
+}  // namespace
 
 // clang-format off
 wxBEGIN_EVENT_TABLE(WaveformView, wxWindow)
@@ -26,6 +37,10 @@ wxBEGIN_EVENT_TABLE(WaveformView, wxWindow)
     EVT_MENU(cmd::kZoomOutFull, WaveformView::OnZoomOutFull)
     EVT_MENU(cmd::kShowWorkspace, WaveformView::OnShowWorkspace)
     EVT_MENU_RANGE(cmd::kFirstWaveFile, cmd::kLastWaveFile, WaveformView::OnShowWaveFile)
+    EVT_MENU(cmd::kGoToStart, WaveformView::OnGoToStart)
+    EVT_MENU(cmd::kGoToEnd, WaveformView::OnGoToEnd)
+    EVT_MENU(cmd::kZoomInAtInsertion, WaveformView::OnZoomAtInsertionPoint)
+    EVT_MENU(cmd::kZoomOutAtInsertion, WaveformView::OnZoomAtInsertionPoint)
 
     EVT_UPDATE_UI(cmd::kCut, WaveformView::OnUpdateCutDelete)
     EVT_UPDATE_UI(cmd::kDelete, WaveformView::OnUpdateCutDelete)
@@ -37,21 +52,29 @@ wxBEGIN_EVENT_TABLE(WaveformView, wxWindow)
     EVT_UPDATE_UI(cmd::kShowWorkspace, WaveformView::OnUpdateShowWorkspace)
     EVT_UPDATE_UI_RANGE(cmd::kFirstWaveFile, cmd::kLastWaveFile,
                         WaveformView::OnUpdateShowWaveFile)
+    EVT_UPDATE_UI(cmd::kGoToStart, WaveformView::OnUpdateMoveAndZoomKeys)
+    EVT_UPDATE_UI(cmd::kGoToEnd, WaveformView::OnUpdateMoveAndZoomKeys)
+    EVT_UPDATE_UI(cmd::kZoomInAtInsertion, WaveformView::OnUpdateMoveAndZoomKeys)
+    EVT_UPDATE_UI(cmd::kZoomOutAtInsertion, WaveformView::OnUpdateMoveAndZoomKeys)
 
     EVT_PAINT(WaveformView::OnPaint)
     EVT_LEFT_DOWN(WaveformView::OnLButtonDown)
     EVT_MOTION(WaveformView::OnMouseMove)
     EVT_LEFT_UP(WaveformView::OnLButtonUp)
     EVT_MOUSE_CAPTURE_LOST(WaveformView::OnMouseCaptureLost)
+    EVT_MOUSEWHEEL(WaveformView::OnMouseWheel)
+    EVT_TIMER(wxID_ANY, WaveformView::OnCursorTimer)
 wxEND_EVENT_TABLE()
     // clang-format on
 
-    WaveformView::WaveformView() {
+    WaveformView::WaveformView()
+    : cursorTimer(this) {
     // The paint handler covers every pixel from the buffer; nothing is erased underneath.
     SetBackgroundStyle(wxBG_STYLE_PAINT);
 }
 
 WaveformView::~WaveformView() {
+    cursorTimer.Stop();
     // A window must not go while it holds the mouse, as when it closes in mid-drag.
     if (HasCapture()) {
         ReleaseMouse();
@@ -81,6 +104,18 @@ uint32_t WaveformView::SourceLength() const {
     return showWorkspace ? workspace->TotalLength() : workspace->FileLength(fileIndex);
 }
 
+uint32_t WaveformView::SampleRate() const {
+    return 44100;  // every opened file plays at this rate
+}
+
+wxString WaveformView::ShownSourceName() const {
+    if (showWorkspace || workspace == nullptr || workspace->File(fileIndex) == nullptr) {
+        return "Workspace";
+    }
+    const std::filesystem::path path(workspace->File(fileIndex)->Path());
+    return wxString::FromUTF8(path.filename().string());
+}
+
 bool WaveformView::IsFileOpen() const {
     return workspace != nullptr && !workspace->IsEmpty();
 }
@@ -105,8 +140,16 @@ bool WaveformView::IsSourceDrawable() const {
 void WaveformView::InvalidateAll(bool erase) {
     if (erase) {
         fullRepaint = true;
+        redrawPending = true;
     }
     Refresh(erase);
+    NotifyChanged();
+}
+
+void WaveformView::NotifyChanged() {
+    wxCommandEvent changed(EVT_WAVEFORM_VIEW_CHANGED, GetId());
+    changed.SetEventObject(this);
+    ProcessWindowEvent(changed);
 }
 
 // ---- Painting ----
@@ -127,6 +170,14 @@ void WaveformView::OnPaint(wxPaintEvent&) {
     } else {
         dc.DrawBitmap(wxBitmap(whole.GetSubImage(area)), area.GetPosition());
     }
+    // The playback cursor lies over the picture, never in it, so moving it redraws nothing.
+    if (cursorColumn >= 0 && cursorColumn < raster.Width()) {
+        const wxColour colour((kCursorColour >> 16) & 0xFF, (kCursorColour >> 8) & 0xFF,
+                              kCursorColour & 0xFF);
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.SetBrush(wxBrush(colour));
+        dc.DrawRectangle(cursorColumn, 0, 1, raster.Height());
+    }
 }
 
 void WaveformView::PaintBuffer() {
@@ -142,6 +193,7 @@ void WaveformView::PaintBuffer() {
         redraw = true;
     }
     if (redraw) {
+        redrawPending = false;
         DrawWaveform(width, height);
     } else {
         raster.InvertRect(band.left, 0, band.right, height);  // takes the old band away
@@ -228,6 +280,10 @@ void WaveformView::OnLButtonDown(wxMouseEvent& event) {
     if (IsSourceDrawable()) {
         selectionLength = 0;
         selectionStart = ToFrames(event.GetX() * double(framesPerPixel) + viewStart);
+        if (event.GetX() >= ClientWidth() - 1) {
+            // The last column reaches the end of the shown range, so a paste can append.
+            selectionStart = view_math::RangeEnd(viewStart, viewLength);
+        }
         anchorX = event.GetX();
         InvalidateAll(true);
         Update();
@@ -266,6 +322,7 @@ void WaveformView::OnMouseMove(wxMouseEvent& event) {
             const wxRect changed(left, 0, right - left, GetClientSize().y);
             Refresh(false, &changed);
         }
+        NotifyChanged();
     }
     suppressDrag = false;
     event.Skip();
@@ -280,4 +337,73 @@ void WaveformView::OnLButtonUp(wxMouseEvent& event) {
 
 void WaveformView::OnMouseCaptureLost(wxMouseCaptureLostEvent&) {
     // The capture is gone already; the selection made so far stays.
+}
+
+void WaveformView::OnMouseWheel(wxMouseEvent& event) {
+    const int width = ClientWidth();
+    if (!IsSourceDrawable() || viewLength == 0 || width <= 0 || event.GetWheelDelta() == 0) {
+        return;
+    }
+    const double notches = double(event.GetWheelRotation()) / event.GetWheelDelta();
+    const double framesPerPixel = double(viewLength) / width;
+    if (event.ControlDown()) {
+        // Up zooms in, down zooms out, around the frame under the pointer.
+        const int x = std::clamp(event.GetX(), 0, width);
+        const uint32_t frame = ToFrames(viewStart + x * framesPerPixel);
+        ZoomAround(frame, x, ToFrames(viewLength / std::pow(kWheelZoomStep, notches)));
+        return;
+    }
+    // Down, or a sideways wheel to the right, moves on through the source.
+    const bool sideways = event.GetWheelAxis() == wxMOUSE_WHEEL_HORIZONTAL;
+    const double shift = (sideways ? notches : -notches) * kWheelScrollStep * viewLength;
+    ScrollTo(ToFrames(std::round(viewStart + shift)));
+}
+
+// ---- Playback cursor ----
+
+void WaveformView::FollowPlayback() {
+    cursorOnWorkspace = showWorkspace;
+    cursorFile = fileIndex;
+    cursorTimer.Start(kCursorIntervalMs);
+    UpdateCursor();
+}
+
+int64_t WaveformView::CursorFrame() const {
+    if (player == nullptr || cursorOnWorkspace != showWorkspace ||
+        (!showWorkspace && cursorFile != fileIndex)) {
+        return -1;
+    }
+    return player->PlayingFrame();
+}
+
+void WaveformView::OnCursorTimer(wxTimerEvent&) {
+    UpdateCursor();
+}
+
+void WaveformView::UpdateCursor() {
+    const int64_t frame = CursorFrame();
+    const int width = ClientWidth();
+    int column = -1;
+    if (frame >= 0 && viewLength != 0 && width > 0) {
+        if (frame < viewStart || frame >= int64_t{viewStart} + viewLength) {
+            ScrollTo(uint32_t(frame));  // the next page begins where the sound is
+        }
+        const double x = double(frame - viewStart) * width / viewLength;
+        column = x >= 0 && x < width ? int(x) : -1;
+    }
+    if (column != cursorColumn) {
+        if (!redrawPending) {
+            fullRepaint = false;  // the picture stays; only the two columns are copied again
+        }
+        for (int x : {cursorColumn, column}) {
+            if (x >= 0) {
+                const wxRect strip(x, 0, 1, GetClientSize().y);
+                Refresh(false, &strip);
+            }
+        }
+        cursorColumn = column;
+    }
+    if (player == nullptr || player->PlayingFrame() < 0) {
+        cursorTimer.Stop();
+    }
 }

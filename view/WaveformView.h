@@ -1,6 +1,7 @@
 #pragma once
 
 #include <wx/image.h>
+#include <wx/timer.h>
 #include <wx/window.h>
 
 #include <cstdint>
@@ -10,6 +11,10 @@
 
 class Workspace;
 class WavePlayer;
+
+/// Sent by the view (and passed up to its parents) whenever what it shows changes: the
+/// source, the shown range, the selection or the insertion point.
+wxDECLARE_EVENT(EVT_WAVEFORM_VIEW_CHANGED, wxCommandEvent);
 
 /// The child window that shows the workspace, or one opened file alone, as two lanes of
 /// vertical lines, one per pixel column, from each column's smallest to its largest sample:
@@ -54,11 +59,35 @@ public:
     /// The length of the shown source: the workspace's, or the shown file's.
     uint32_t SourceLength() const;
 
+    /// The workspace's sample rate, which every time shown for it is read at.
+    uint32_t SampleRate() const;
+
+    /// What is shown, for titles and labels: "Workspace", or the shown file's name.
+    wxString ShownSourceName() const;
+
+    /// Moves the shown range to start at `start` (clamped so it stays inside the source),
+    /// keeping its length.
+    void ScrollTo(uint32_t start);
+    /// Shows `length` frames (at least a little over half a frame per pixel, at most the
+    /// whole source) such that `frame` stays at pixel column `x` where the source allows.
+    void ZoomAround(uint32_t frame, int x, uint32_t length);
+    /// An empty selection at `frame` (clamped to the source), scrolled into view.
+    void PlaceInsertionPoint(uint32_t frame);
+
+    /// Shows the playback cursor on the frame the player's device is playing while the
+    /// source that was shown at the call (workspace or file) is on screen; it follows the
+    /// sound until playback ends.
+    void FollowPlayback();
+    /// The column of the playback cursor as last drawn, or -1 when none is drawn.
+    int CursorColumn() const { return cursorColumn; }
+
     uint32_t SelectionStart() const { return selectionStart; }
     uint32_t SelectionLength() const { return selectionLength; }
     uint32_t ViewStart() const { return viewStart; }
     uint32_t ViewLength() const { return viewLength; }
     bool IsWorkspaceShown() const { return showWorkspace; }
+    /// The file shown alone, or -1 when the workspace is shown.
+    int ShownFile() const { return showWorkspace ? -1 : fileIndex; }
 
     /// The extremes of the frames a column at `position` covers, from the workspace or from
     /// the file shown alone.
@@ -85,6 +114,9 @@ private:
     void OnZoomIn(wxCommandEvent& event);
     void OnZoomOut(wxCommandEvent& event);
     void OnZoomOutFull(wxCommandEvent& event);
+    void OnGoToStart(wxCommandEvent& event);
+    void OnGoToEnd(wxCommandEvent& event);
+    void OnZoomAtInsertionPoint(wxCommandEvent& event);
     void OnShowWorkspace(wxCommandEvent& event);
     void OnShowWaveFile(wxCommandEvent& event);
 
@@ -95,6 +127,7 @@ private:
     void OnUpdateZoomOut(wxUpdateUIEvent& event);
     void OnUpdateShowWorkspace(wxUpdateUIEvent& event);
     void OnUpdateShowWaveFile(wxUpdateUIEvent& event);
+    void OnUpdateMoveAndZoomKeys(wxUpdateUIEvent& event);
 
     // Window messages
     void OnPaint(wxPaintEvent& event);
@@ -102,6 +135,8 @@ private:
     void OnMouseMove(wxMouseEvent& event);
     void OnLButtonUp(wxMouseEvent& event);
     void OnMouseCaptureLost(wxMouseCaptureLostEvent& event);
+    void OnMouseWheel(wxMouseEvent& event);
+    void OnCursorTimer(wxTimerEvent& event);
 
     bool IsFileOpen() const;
     bool IsPlaying() const;
@@ -111,6 +146,13 @@ private:
     /// Asks for a repaint of the whole view. With erase the picture is wiped, so the next
     /// paint redraws the waveform rather than only moving the band.
     void InvalidateAll(bool erase);
+    /// Tells the parents that the view's state changed (EVT_WAVEFORM_VIEW_CHANGED).
+    void NotifyChanged();
+    /// The frame the playback cursor should stand on now, or -1 when none is to be drawn.
+    int64_t CursorFrame() const;
+    /// Moves the cursor to where playback is, paging the view after it; repaints only the
+    /// cursor's old and new columns when the view stays.
+    void UpdateCursor();
     /// Shows all of the workspace, or of file `fileIndex`, with no selection.
     void ShowWholeSource(bool workspaceShown);
     /// Shortens the visible range where it reaches past the end of the source.
@@ -138,7 +180,13 @@ private:
     int32_t anchorX = 0;
     bool fullRepaint = true;
     bool suppressDrag = false;
-    Band band;  // the band the last paint left in the buffer; 0, 0 for none
+    Band band;                   // the band the last paint left in the buffer; 0, 0 for none
+    bool redrawPending = false;  // a full repaint was asked for and has not happened yet
+
+    wxTimer cursorTimer;
+    bool cursorOnWorkspace = true;  // the source playback reads
+    uint8_t cursorFile = 0;
+    int cursorColumn = -1;
 
     PixelRaster raster;
     ColumnPeakReader peakReader;

@@ -4,8 +4,9 @@
 
 namespace platform {
 namespace {
-constexpr const char* kWaveFilter = "Wave files (*.wav)|*.wav|";
-}
+// Pairs of description and pattern, separated by '|', with no '|' after the last pattern.
+constexpr const char* kWaveFilter = "Wave files (*.wav)|*.wav|All files (*)|*";
+}  // namespace
 
 bool SystemFileChooser::ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) {
     wxFileDialog dialog(parent, wxFileSelectorPromptStr, lastDirectory_, wxEmptyString, kWaveFilter,

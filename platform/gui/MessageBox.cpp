@@ -1,6 +1,11 @@
 #include "platform/gui/MessageBox.h"
 
-#include <wx/msgdlg.h>
+#include <wx/artprov.h>
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
 
 namespace platform {
 namespace {
@@ -10,33 +15,51 @@ MessageBoxHook& Hook() {
     return hook;
 }
 
-long StyleOf(const MessageRequest& request) {
-    long style = wxCENTRE;
-    switch (request.buttons) {
-        case MessageButtons::kOk:
-            style |= wxOK;
-            break;
-        case MessageButtons::kOkCancel:
-        case MessageButtons::kRetryCancel:
-            style |= wxOK | wxCANCEL;
-            break;
-    }
-    switch (request.icon) {
+wxArtID ArtOf(MessageIcon icon) {
+    switch (icon) {
         case MessageIcon::kError:
-            style |= wxICON_ERROR;
-            break;
+            return wxART_ERROR;
         case MessageIcon::kQuestion:
-            style |= wxICON_QUESTION;
-            break;
-        case MessageIcon::kInformation:
-            style |= wxICON_INFORMATION;
-            break;
+            return wxART_QUESTION;
         case MessageIcon::kWarning:
-            style |= wxICON_WARNING;
+            return wxART_WARNING;
+        case MessageIcon::kInformation:
             break;
     }
-    return style;
+    return wxART_INFORMATION;
 }
+
+constexpr int kTextWidth = 440;  // pixels before a line wraps
+
+// GTK's own message dialogs no longer show an icon, so the box is built here: the
+// toolkit's icon for the kind of message beside the text, the buttons below.
+class MessageDialog : public wxDialog {
+public:
+    MessageDialog(wxWindow* parent, const MessageRequest& request)
+        : wxDialog(parent, wxID_ANY, request.caption) {
+        auto* body = new wxBoxSizer(wxHORIZONTAL);
+        const wxBitmap icon = wxArtProvider::GetBitmap(ArtOf(request.icon), wxART_MESSAGE_BOX);
+        body->Add(new wxStaticBitmap(this, wxID_ANY, icon), 0, wxALL | wxALIGN_TOP, 12);
+        auto* text = new wxStaticText(this, wxID_ANY, request.text);
+        text->Wrap(kTextWidth);
+        body->Add(text, 1, wxTOP | wxRIGHT | wxBOTTOM | wxALIGN_CENTER_VERTICAL, 12);
+
+        const bool cancel = request.buttons != MessageButtons::kOk;
+        wxStdDialogButtonSizer* buttons =
+            CreateStdDialogButtonSizer(cancel ? wxOK | wxCANCEL : wxOK);
+        if (request.buttons == MessageButtons::kRetryCancel) {
+            wxWindow* ok = FindWindow(wxID_OK);
+            ok->SetLabel("&Retry");
+        }
+        SetEscapeId(cancel ? wxID_CANCEL : wxID_OK);
+
+        auto* all = new wxBoxSizer(wxVERTICAL);
+        all->Add(body, 1, wxEXPAND);
+        all->Add(buttons, 0, wxEXPAND | wxALL, 8);
+        SetSizerAndFit(all);
+        CentreOnParent();
+    }
+};
 
 }  // namespace
 
@@ -44,10 +67,7 @@ MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request) {
     if (Hook()) {
         return Hook()(request);
     }
-    wxMessageDialog dialog(parent, request.text, request.caption, StyleOf(request));
-    if (request.buttons == MessageButtons::kRetryCancel) {
-        dialog.SetOKCancelLabels("&Retry", "&Cancel");
-    }
+    MessageDialog dialog(parent, request);
     if (dialog.ShowModal() != wxID_OK) {
         return MessageAnswer::kCancel;
     }

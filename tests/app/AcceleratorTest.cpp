@@ -5,6 +5,7 @@
 #include <wx/uiaction.h>
 
 #include "app/FrameFixture.h"
+#include "playback/WavePlayer.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "view/WaveformView.h"
@@ -63,7 +64,11 @@ TEST_F(Accelerators, KeysReachTheirCommands) {
         {"Ctrl+Insert", WXK_INSERT, wxMOD_CONTROL, cmd::kCopy},
         {"Shift+Insert", WXK_INSERT, wxMOD_SHIFT, cmd::kPaste},
         {"Ctrl+L", 'L', wxMOD_CONTROL, cmd::kLoadWave},  // the dialog is cancelled
-        {"Ctrl+N", 'N', wxMOD_CONTROL, cmd::kNew},       // the question is answered OK
+        {"Home", WXK_HOME, wxMOD_NONE, cmd::kGoToStart},
+        {"End", WXK_END, wxMOD_NONE, cmd::kGoToEnd},
+        {"+", '+', wxMOD_NONE, cmd::kZoomInAtInsertion},
+        {"-", '-', wxMOD_NONE, cmd::kZoomOutAtInsertion},
+        {"Ctrl+N", 'N', wxMOD_CONTROL, cmd::kNew},  // the question is answered OK
 
     };
     wxUIActionSimulator keyboard;
@@ -76,6 +81,33 @@ TEST_F(Accelerators, KeysReachTheirCommands) {
         EXPECT_EQ(recorder.seen, std::vector<int>{k.command});
     }
     frame->PopEventHandler();
+}
+
+TEST_F(Accelerators, SpacePlaysTheShownFileAndStopsIt) {
+    LoadThroughDialog(MakeWav("a.wav", 20000, 1));
+    LoadThroughDialog(MakeWav("b.wav", 200000, 2));  // shown alone
+    frame->Raise();
+    frame->View()->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return frame->View()->HasFocus(); }));
+    DragInView(100, 100);  // the insertion point: playback runs from it to the shown end
+    const uint32_t from = frame->View()->SelectionStart();
+    ASSERT_GT(from, 0u);
+
+    wxUIActionSimulator keyboard;
+    keyboard.Char(WXK_SPACE);
+    ASSERT_TRUE(WaitUntil([&] { return frame->Player().IsPlaying(); })) << "Space did not play";
+    EXPECT_EQ(frame->Player().PlayingFrame(), int64_t{from});
+    // The first block queued is b.wav's own, from the insertion point.
+    std::vector<uint8_t> expected(2048);
+    uint32_t got = 0;
+    ASSERT_TRUE(frame->GetWorkspace().ReadFileFrames(1, expected.data(), 512, got, from));
+    ASSERT_FALSE(audio.LastQueue()->Written().empty());
+    EXPECT_EQ(audio.LastQueue()->Written().front(), expected);
+
+    keyboard.Char(WXK_SPACE);
+    EXPECT_TRUE(WaitUntil([&] { return frame->Player().PlayingFrame() < 0; }))
+        << "Space did not stop";
+    EXPECT_FALSE(frame->Player().IsPlaying());
 }
 
 }  // namespace

@@ -80,10 +80,36 @@ TEST_F(FileCommands, NewAsksFirstThenEmptiesTheWorkspace) {
     EXPECT_EQ(frame->GetWorkspace().TotalLength(), 700u) << "the next file seeds it again";
 }
 
-TEST_F(FileCommands, CloseWaveIsAlwaysDisabled) {
+TEST_F(FileCommands, CloseWaveClosesAFileShownAloneThatNothingUses) {
     EXPECT_FALSE(Enabled(cmd::kCloseWave));
-    LoadThroughDialog(MakeWav("a.wav", 1000));
-    EXPECT_FALSE(Enabled(cmd::kCloseWave));
+    const std::string a = MakeWav("a.wav", 1000, 1);
+    const std::string b = MakeWav("b.wav", 800, 2);
+    const std::string c = MakeWav("c.wav", 600, 3);
+    LoadThroughDialog(a);
+    LoadThroughDialog(b);
+    LoadThroughDialog(c);
+    Command(cmd::kFirstWaveFile + 1);  // b.wav alone
+    ASSERT_TRUE(Enabled(cmd::kCloseWave));
+    Command(cmd::kCloseWave);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Items(frame->WaveFilesMenu()),
+              (Items_t{{cmd::kFirstWaveFile, "a.wav"}, {cmd::kFirstWaveFile + 1, "c.wav"}}));
+    EXPECT_TRUE(frame->View()->IsWorkspaceShown());
+    EXPECT_FALSE(Enabled(cmd::kCloseWave)) << "the workspace itself is never closed";
+    Command(cmd::kFirstWaveFile + 1);
+    EXPECT_EQ(frame->View()->SourceLength(), 600u) << "the item now shows c.wav";
+    LoadThroughDialog(b);  // its lock was released: it opens again
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(frame->GetWorkspace().FileCount(), 3u);
+
+    // a.wav holds the workspace's frames: it stays, and the user is told why.
+    Command(cmd::kFirstWaveFile);
+    Command(cmd::kCloseWave);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.Contains("a.wav")) << messages[0].text;
+    EXPECT_TRUE(messages[0].text.Contains("workspace")) << messages[0].text;
+    EXPECT_EQ(frame->GetWorkspace().FileCount(), 3u);
+    EXPECT_EQ(frame->GetWorkspace().TotalLength(), 1000u);
 }
 
 TEST(CommandLineParsing, FilesOptionsAndMistakes) {

@@ -73,16 +73,17 @@ TEST_F(MainWindowLayout, MenuBarHoldsEveryItemInOrder) {
         Dump(bar->GetMenu(i), 1, actual);
     }
     EXPECT_EQ(actual, expected);
-    EXPECT_EQ(frame->GetTitle(), "Orvane");
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Workspace \u2014 Orvane"));
 }
 
 TEST_F(MainWindowLayout, PromptsGoToTheStatusBarAndTooltipsToTheButtons) {
     wxMenuBar* bar = frame->GetMenuBar();
-    EXPECT_EQ(bar->GetHelpString(menu::MenuItemId(cmd::kNew)), "Create new workspace/nNew");
+    EXPECT_EQ(bar->GetHelpString(menu::MenuItemId(cmd::kNew)), "Create new workspace");
+    EXPECT_EQ(menu::Tooltip(cmd::kNew), "New");
     EXPECT_EQ(bar->GetHelpString(menu::MenuItemId(cmd::kCut)),
               "Cut the selection and put it on the Clipboard");
     EXPECT_EQ(bar->GetHelpString(menu::MenuItemId(cmd::kToggleZoomBar)),
-              "Show or hide the zoom toobar");
+              "Show or hide the zoom toolbar");
     EXPECT_EQ(bar->GetHelpString(menu::MenuItemId(cmd::kEditPlugin)), "");
     const struct {
         int id;
@@ -149,7 +150,7 @@ TEST_F(MainWindowLayout, ThreeToolBarsSitSideBySideAndToggleWithoutAGap) {
 TEST_F(MainWindowLayout, StatusBarShowsReadyAndTheLockKeysAndToggles) {
     wxStatusBar* status = frame->GetStatusBar();
     ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->GetFieldsCount(), 4);
+    EXPECT_EQ(status->GetFieldsCount(), 9) << "prompt, five readouts, three lock keys";
     EXPECT_EQ(status->GetStatusText(0), "Ready");
     EXPECT_TRUE(Checked(cmd::kToggleStatusBar));
     Command(cmd::kToggleStatusBar);

@@ -46,7 +46,12 @@ TEST_F(PluginCommands, ChooseRechooseFailAndRemove) {
     // A catalogued plug-in that can no longer be loaded.
     std::filesystem::remove("vstplugs/gain.so");
     Command(cmd::kFirstPlugin);
-    EXPECT_EQ(MessageTexts().front(), str::Text(str::kPluginInitFailed));
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages[0].icon, platform::MessageIcon::kError);
+    // Names the plug-in, its file, and the loader's own reason.
+    EXPECT_TRUE(messages[0].text.StartsWith("Failed to initialize plugin \"")) << messages[0].text;
+    EXPECT_TRUE(messages[0].text.Contains("(gain.so)")) << messages[0].text;
+    EXPECT_TRUE(messages[0].text.Contains("No such file or directory")) << messages[0].text;
     EXPECT_EQ(frame->SelectedPlugin(), 0);
     EXPECT_TRUE(Checked(cmd::kFirstPlugin)) << "the check mark follows the choice";
     EXPECT_TRUE(frame->Host().IsChainEmpty());
@@ -91,7 +96,10 @@ protected:
 };
 
 TEST_F(SoundDeviceRetried, RetryOpensTheDevice) {
-    EXPECT_EQ(MessageTexts(), std::vector<wxString>{str::Text(str::kAudioInitFailed)});
+    EXPECT_EQ(MessageTexts(),
+              std::vector<wxString>{"Failed to initialize audio device: there is no default "
+                                    "output device (stereo, 16 bits, 44100 Hz). Sound is "
+                                    "disabled."});
     EXPECT_EQ(messages[0].buttons, platform::MessageButtons::kRetryCancel);
     EXPECT_EQ(messages[0].icon, platform::MessageIcon::kError);
     EXPECT_EQ(audio.OpenCalls(), 2);

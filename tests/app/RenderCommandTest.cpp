@@ -43,7 +43,7 @@ public:
 };
 
 TEST_F(RenderDialogTest, LaidOutInDialogUnitsInTabOrder) {
-    EXPECT_EQ(dialog->GetTitle(), "Dialog");
+    EXPECT_EQ(dialog->GetTitle(), "Render to File");
     EXPECT_EQ(dialog->GetClientSize(), dialog->ConvertDialogToPixels(wxSize(266, 111)));
     const struct {
         int id;
@@ -84,7 +84,11 @@ TEST_F(RenderDialogTest, StartRendersExactlyTheWorkspaceOnce) {
     const std::string out = dir.File("out.wav");
     dialog->PathField()->ChangeValue(out);
     Click(dialog->StartButton());
-    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(messages.size(), 1u) << "the done message";
+    EXPECT_EQ(messages[0].icon, platform::MessageIcon::kInformation);
+    EXPECT_TRUE(
+        messages[0].text.StartsWith("Rendered 0:00:00.022 (1000 frames) into \"" + out + "\" in "))
+        << messages[0].text;
     EXPECT_EQ(ReadBytes(out).size(), 44u + 4000u) << "1000 frames, not the 1024 of two blocks";
     EXPECT_FALSE(dialog->StartButton()->IsEnabled()) << "one render per opening";
     EXPECT_TRUE(dialog->CloseButton()->IsEnabled());

@@ -47,13 +47,13 @@ TEST_F(UpdateRules, EachSituationEnablesExactlyItsCommands) {
          {1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}},
         {"one file loaded, shown alone",
          [&](UpdateRules& t) { t.LoadThroughDialog(wav); },
-         {1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0}},
+         {1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0}},
         {"a selection in the file shown alone",
          [&](UpdateRules& t) {
              t.LoadThroughDialog(wav);
              t.Select(10, 60);
          },
-         {1, 1, 0, 1, 0, 1, 0, 0, 0, 0, 1, 0, 1, 1, 1, 0, 0}},
+         {1, 1, 1, 1, 0, 1, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0}},
         {"the workspace shown",
          loadAndShowWorkspace,
          {1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0}},

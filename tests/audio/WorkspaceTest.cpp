@@ -174,3 +174,31 @@ TEST_F(WorkspaceFixture, TwoThreadsReadTheSameFileAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+class WorkspaceCloseFile : public WorkspaceFixture {};
+
+TEST_F(WorkspaceCloseFile, OnlyAFileThatNothingUsesCloses) {
+    const std::string first = AddGenerated(1, 1000);  // the workspace's audio
+    const std::string second = AddGenerated(2, 500);
+    AddGenerated(3, 300);
+    EXPECT_TRUE(ws.IsFileUsed(0));
+    EXPECT_FALSE(ws.IsFileUsed(1));
+    EXPECT_FALSE(ws.CloseFile(0)) << "the workspace's segments point into it";
+    EXPECT_FALSE(ws.CloseFile(3)) << "no such file";
+
+    ws.CopyFromFile(0, 100, 1);
+    EXPECT_TRUE(ws.IsFileUsed(1)) << "the clipboard holds frames of it";
+    EXPECT_FALSE(ws.CloseFile(1));
+    ws.CopyRange(0, 10);  // the clipboard moves to the first file
+    ASSERT_TRUE(ws.CloseFile(1));
+    ASSERT_EQ(ws.FileCount(), 2u);
+    EXPECT_EQ(ws.FileLength(1), 300u) << "the third file moved up";
+    EXPECT_EQ(Read(0, 2), (std::vector<Frame>{(1u << 24) | 0, (1u << 24) | 1}));
+
+    EXPECT_TRUE(ws.AddFile(second.c_str())) << "closing released the file's lock";
+    EXPECT_FALSE(ws.AddFile(first.c_str())) << "a file that stayed open keeps its lock";
+}
+
+}  // namespace

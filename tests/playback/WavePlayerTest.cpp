@@ -244,3 +244,77 @@ TEST_F(WavePlayerDevice, FailedCloseKeepsThePlayerOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+class WavePlayerPosition : public PlayerFixture {};
+
+// The refills run a whole ring ahead; the position follows only what the device has played.
+TEST_F(WavePlayerPosition, PlayingFrameFollowsThePlayedBytesNotTheRefills) {
+    ASSERT_TRUE(OpenPlayer());
+    EXPECT_EQ(player.PlayingFrame(), -1) << "nothing played yet";
+    ASSERT_TRUE(player.Play(100, 100 + 30 * kBlock));
+    EXPECT_EQ(player.PlayingFrame(), 100);
+    Device().CompleteNext();
+    EXPECT_EQ(player.PlayingFrame(), 100 + kBlock);
+    for (int i = 0; i < 4; ++i) {
+        Device().CompleteNext();
+    }
+    EXPECT_EQ(player.PlayingFrame(), 100 + 5 * kBlock);
+    Device().CompleteAll();
+    EXPECT_EQ(player.PlayingFrame(), -1) << "played to its end";
+
+    // A second playback counts from its own start, though the device's count goes on.
+    ASSERT_TRUE(player.Play(0, 20 * kBlock));
+    Device().CompleteNext();
+    EXPECT_EQ(player.PlayingFrame(), kBlock);
+    player.Stop();
+    EXPECT_EQ(player.PlayingFrame(), -1) << "after Stop";
+}
+
+TEST_F(WavePlayerPosition, APausedOrLoopedPlaybackKeepsItsPlace) {
+    ASSERT_TRUE(OpenPlayer());
+    player.SetLoop(true);
+    ASSERT_TRUE(player.Play(kBlock, 4 * kBlock));  // three blocks, looped
+    ASSERT_TRUE(player.Pause());
+    EXPECT_FALSE(Device().CompleteNext());
+    EXPECT_EQ(player.PlayingFrame(), kBlock);
+    ASSERT_TRUE(player.Resume());
+    for (int i = 0; i < 4; ++i) {
+        Device().CompleteNext();
+    }
+    EXPECT_EQ(player.PlayingFrame(), 2 * kBlock) << "four blocks into a three-block loop";
+    player.Stop();
+}
+
+TEST_F(WavePlayerPosition, AFileShownAlonePlaysByItselfAndTheWorkspaceAfterwards) {
+    const std::string other = dir.File("other.wav");
+    WriteWav(other, MakeFrames(2, 3 * kBlock));
+    ASSERT_TRUE(workspace.AddFile(other.c_str()));
+    ASSERT_TRUE(OpenPlayer());
+    host.SetSource(1);
+    player.Play(kBlock, 3 * kBlock);  // fits the ring
+    Device().CompleteAll();
+    std::vector<uint8_t> expected(2 * kBlock * 4);
+    uint32_t got = 0;
+    ASSERT_TRUE(workspace.ReadFileFrames(1, expected.data(), 2 * kBlock, got, kBlock));
+    EXPECT_EQ(Device().WrittenBytes(), expected);
+
+    // Past the file's end nothing is read, not the workspace's frames.
+    const size_t before = Device().WrittenBytes().size();
+    player.Play(3 * kBlock, 5 * kBlock);
+    Device().CompleteAll();
+    const auto after = Device().WrittenBytes();
+    EXPECT_TRUE(
+        std::all_of(after.begin() + long(before), after.end(), [](uint8_t b) { return b == 0; }));
+
+    host.SetSource(-1);
+    const size_t mark = after.size();
+    player.Play(0, kBlock);
+    Device().CompleteAll();
+    const auto workspaceBytes = Device().WrittenBytes();
+    EXPECT_EQ(std::vector<uint8_t>(workspaceBytes.begin() + long(mark), workspaceBytes.end()),
+              Expected(0, kBlock, 1));
+}
+
+}  // namespace

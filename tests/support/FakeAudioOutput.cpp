@@ -166,6 +166,7 @@ bool FakeAudioQueue::CompleteNext() {
         }
         buffer = queued_.front();
         queued_.pop_front();
+        playedBytes_ += buffer->length;
         rules::MarkHandedBack(*buffer);
     }
     completion_(buffer);
@@ -224,6 +225,11 @@ std::vector<uint8_t> FakeAudioQueue::WrittenBytes() const {
         all.insert(all.end(), b.begin(), b.end());
     }
     return all;
+}
+
+uint64_t FakeAudioQueue::PlayedBytes() const {
+    std::lock_guard lock(mutex_);
+    return playedBytes_;
 }
 
 int FakeAudioQueue::ResetCalls() const {

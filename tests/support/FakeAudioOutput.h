@@ -57,6 +57,8 @@ public:
     platform::AudioResult Restart() override;
     platform::AudioResult Reset() override;
     platform::AudioResult Close() override;
+    /// The bytes of the buffers completed so far: the device plays a buffer whole, at once.
+    uint64_t PlayedBytes() const override;
 
     /// Plays the oldest queued buffer to its end and hands it back, calling the completion on
     /// this thread. False when nothing is queued or the device is paused.
@@ -89,6 +91,7 @@ private:
     bool closed_ = false;
     int resetCalls_ = 0;
     int delivered_ = 0;
+    uint64_t playedBytes_ = 0;
     bool stopThread_ = false;
     std::thread deviceThread_;
 };

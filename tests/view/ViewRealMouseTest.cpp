@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <wx/uiaction.h>
 
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
 #include "view/ViewFixture.h"
 
 namespace {
@@ -28,6 +31,21 @@ protected:
             testing_support::ProcessPendingUi(view);
             wxMilliSleep(5);
         }
+    }
+
+    /// One notch of the wheel, as the X server reports it: button 4 up, 5 down.
+    void WheelNotch(bool up) {
+        Display* display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr);
+        const unsigned button = up ? 4 : 5;
+        XTestFakeButtonEvent(display, button, True, CurrentTime);
+        XTestFakeButtonEvent(display, button, False, CurrentTime);
+        XFlush(display);
+        XCloseDisplay(display);
+        Settle();
+    }
+    double FrameAt(int x) const {
+        return view->ViewStart() + double(x) * view->ViewLength() / kWidth;
     }
 
     wxUIActionSimulator input;
@@ -65,6 +83,35 @@ TEST_F(ViewRealMouse, TheSecondPressOfADoubleClickKeepsTheFirstAnchor) {
     input.MouseUp();
     Settle();
     EXPECT_FALSE(view->HasCapture());
+}
+
+// 2000 frames over 200 pixels: the frame under column 50 is 500 until the zoom changes.
+TEST_F(ViewRealMouse, CtrlWheelZoomsAtThePointerAndThePlainWheelScrolls) {
+    MoveTo(50);
+    input.KeyDown(WXK_CONTROL);
+    Settle();
+    WheelNotch(true);
+    input.KeyUp(WXK_CONTROL);
+    Settle();
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return view->ViewLength() < 2000; }))
+        << "Ctrl+wheel up did not zoom in";
+    EXPECT_NEAR(FrameAt(50), 500.0, 0.5) << "the frame under the pointer moved";
+
+    const uint32_t length = view->ViewLength();
+    const uint32_t start = view->ViewStart();
+    WheelNotch(false);
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return view->ViewStart() != start; }))
+        << "the wheel did not scroll";
+    EXPECT_EQ(view->ViewStart(), start + length / 10) << "down moves a tenth of the range on";
+    EXPECT_EQ(view->ViewLength(), length) << "scrolling keeps the zoom";
+
+    input.KeyDown(WXK_CONTROL);
+    Settle();
+    WheelNotch(false);
+    input.KeyUp(WXK_CONTROL);
+    Settle();
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return view->ViewLength() > length; }))
+        << "Ctrl+wheel down did not zoom out";
 }
 
 }  // namespace
