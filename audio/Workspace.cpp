@@ -55,7 +55,11 @@ bool Workspace::CloseFile(uint32_t fileIndex) {
     if (fileIndex >= files.size() || IsFileUsed(fileIndex)) {
         return false;
     }
-    files.erase(std::next(files.begin(), fileIndex));  // destroying it closes it
+    const auto file = std::next(files.begin(), fileIndex);
+    // Its peak builder first: the builder reads the file until it is stopped.
+    std::erase_if(peaks, [&file](const auto& pyramid) { return &pyramid->File() == file->get(); });
+    ++revision;
+    files.erase(file);  // destroying it closes it
     return true;
 }
 
