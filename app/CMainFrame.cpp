@@ -261,7 +261,7 @@ void CMainFrame::OnLockKeysTimer(wxTimerEvent&) {
 void CMainFrame::OnCharHook(wxKeyEvent& event) {
     // Only keys typed into this window's own children: a key in a plug-in's editor window
     // (which passes its keys up here) belongs to that window.
-    auto* origin = wxDynamicCast(event.GetEventObject(), wxWindow);
+    auto* origin = dynamic_cast<wxWindow*>(event.GetEventObject());
     const bool ours = origin == nullptr || wxGetTopLevelParent(origin) == this;
     // Shift may be part of the key ('+' on many layouts); other modifiers make it another key.
     if (ours && (event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
@@ -311,7 +311,7 @@ void CMainFrame::ShowWhereYouAre() {
 bool CMainFrame::TryBefore(wxEvent& event) {
     const wxEventType type = event.GetEventType();
     if (type == wxEVT_MENU || type == wxEVT_UPDATE_UI) {
-        if (wxDynamicCast(event.GetEventObject(), wxMenu) != nullptr) {
+        if (dynamic_cast<wxMenu*>(event.GetEventObject()) != nullptr) {
             event.SetId(menu::CommandOfMenuItem(event.GetId()));
         }
         // A menu item's state may be stale (GTK updates menus only when they open), so a

@@ -133,28 +133,41 @@ bool CountFrames(const VirtualFile& file, bool rf64, uint64_t libraryFrames, Wav
     return true;
 }
 
-// The format tag of the `fmt ` chunk (for WAVE_FORMAT_EXTENSIBLE, its sub-format's), found
-// by walking the chunks, or 0. Used only to name a format that libsndfile does not read.
-uint16_t FindFormatTag(uint64_t fileSize, const ReadAtFunction& readAt) {
+// The first chunk `id` at the top level, found by walking the chunks from byte 12: its body's
+// offset and declared size. False when there is none (or the walk runs out of the file).
+bool FindChunk(uint64_t fileSize, const ReadAtFunction& readAt, const char* id, uint64_t& body,
+               uint32_t& size) {
     uint64_t at = 12;
     for (int chunks = 0; chunks < 64 && at + 8 <= fileSize; ++chunks) {
         uint8_t header[8];
         if (readAt(header, 8, at) != 8) {
-            return 0;
+            return false;
         }
-        const uint32_t size = Le32(header + 4);
-        if (std::memcmp(header, "fmt ", 4) == 0) {
-            uint8_t fmt[26] = {};
-            const size_t got = readAt(fmt, std::min<size_t>(size, sizeof fmt), at + 8);
-            if (got < 2) {
-                return 0;
-            }
-            const auto tag = static_cast<uint16_t>(fmt[0] | fmt[1] << 8);
-            return tag == 0xFFFE && got >= 26 ? static_cast<uint16_t>(fmt[24] | fmt[25] << 8) : tag;
+        size = Le32(header + 4);
+        if (std::memcmp(header, id, 4) == 0) {
+            body = at + 8;
+            return true;
         }
         at += 8 + uint64_t{size} + (size & 1);
     }
-    return 0;
+    return false;
+}
+
+// The format tag of the `fmt ` chunk (for WAVE_FORMAT_EXTENSIBLE, its sub-format's), or 0.
+// Used only to name a format that libsndfile does not read.
+uint16_t FindFormatTag(uint64_t fileSize, const ReadAtFunction& readAt) {
+    uint64_t body = 0;
+    uint32_t size = 0;
+    uint8_t fmt[26] = {};
+    if (!FindChunk(fileSize, readAt, "fmt ", body, size)) {
+        return 0;
+    }
+    const size_t got = readAt(fmt, std::min<size_t>(size, sizeof fmt), body);
+    if (got < 2) {
+        return 0;
+    }
+    const auto tag = static_cast<uint16_t>(fmt[0] | fmt[1] << 8);
+    return tag == 0xFFFE && got >= 26 ? static_cast<uint16_t>(fmt[24] | fmt[25] << 8) : tag;
 }
 
 std::string FormatTagName(uint16_t tag) {
@@ -237,6 +250,15 @@ WaveParseResult ParseWave(uint64_t fileSize, const ReadAtFunction& readAt) {
     const sf_count_t afterHeader = file.position;
     sf_seek(sound.get(), 0, SEEK_SET);
     layout.dataOffset = static_cast<uint64_t>(file.lastSeek >= 0 ? file.lastSeek : afterHeader);
+    // A first data chunk of declared length 0 (a writer cut off before it fixed the length)
+    // holds the frames to the end of the file, even where bytes there look like further
+    // chunks that libsndfile goes on to read.
+    uint64_t firstData = 0;
+    uint32_t firstSize = 0;
+    if (major != SF_FORMAT_RF64 && FindChunk(fileSize, readAt, "data", firstData, firstSize) &&
+        firstSize == 0 && firstData < layout.dataOffset) {
+        layout.dataOffset = firstData;
+    }
     if (!CountFrames(file, major == SF_FORMAT_RF64, static_cast<uint64_t>(info.frames), layout)) {
         return Refuse("its data chunk could not be found");
     }

@@ -292,7 +292,7 @@ void WaveformView::OnPeakTimer(wxTimerEvent&) {
 }
 
 void WaveformView::ShowPeakProgress(double progress) {
-    auto* frame = wxDynamicCast(wxGetTopLevelParent(this), wxFrame);
+    auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(this));
     if (frame == nullptr || frame->GetStatusBar() == nullptr) {
         return;
     }

@@ -22,7 +22,7 @@ public:
 private:
     bool ProcessEvent(wxEvent& event) override {
         if (event.GetEventType() == wxEVT_MENU) {
-            const bool fromMenu = wxDynamicCast(event.GetEventObject(), wxMenu) != nullptr;
+            const bool fromMenu = dynamic_cast<wxMenu*>(event.GetEventObject()) != nullptr;
             seen.push_back(fromMenu ? menu::CommandOfMenuItem(event.GetId()) : event.GetId());
         }
         return wxEvtHandler::ProcessEvent(event);

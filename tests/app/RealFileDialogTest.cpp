@@ -34,7 +34,7 @@ public:
 
 protected:
     int Enter(wxDialog* dialog) override {
-        dialog_ = wxDynamicCast(dialog, wxFileDialog);
+        dialog_ = dynamic_cast<wxFileDialog*>(dialog);
         if (dialog_ != nullptr) {
             style = dialog_->GetWindowStyleFlag();
             wildcard = dialog_->GetWildcard();

@@ -28,11 +28,11 @@ public:
 protected:
     int Enter(wxDialog* dialog) override {
         for (wxWindow* child : dialog->GetChildren()) {
-            if (auto* bitmap = wxDynamicCast(child, wxStaticBitmap)) {
+            if (auto* bitmap = dynamic_cast<wxStaticBitmap*>(child)) {
                 icon = bitmap->GetBitmap().ConvertToImage();
-            } else if (auto* label = wxDynamicCast(child, wxStaticText)) {
+            } else if (auto* label = dynamic_cast<wxStaticText*>(child)) {
                 text = label->GetLabel();
-            } else if (auto* button = wxDynamicCast(child, wxButton)) {
+            } else if (auto* button = dynamic_cast<wxButton*>(child)) {
                 buttons.push_back(button->GetLabel());
             }
         }

@@ -37,7 +37,7 @@ public:
         button->ProcessWindowEvent(event);
         ProcessPendingUi(dialog);
     }
-    wxButton* SelectButton() const { return wxDynamicCast(dialog->FindWindow(1002), wxButton); }
+    wxButton* SelectButton() const { return dynamic_cast<wxButton*>(dialog->FindWindow(1002)); }
 
     RenderDialog* dialog = nullptr;
 };
