@@ -10,11 +10,17 @@ namespace {
 
 // libsndfile's view of the file: a position of its own over the caller's positioned reads.
 // The last absolute seek is kept, since seeking to frame 0 lands on the first data byte.
+// A data chunk declared 0 or 0xFFFFFFFF bytes long (a writer cut off before it fixed the
+// length) is shown to libsndfile as running to the end of the file, since it would otherwise
+// read whatever follows as further chunks.
 struct VirtualFile {
     uint64_t size = 0;
     const ReadAtFunction* readAt = nullptr;
     sf_count_t position = 0;
     sf_count_t lastSeek = -1;
+    uint64_t patchAt = 0;  // offset of the 4 bytes replaced by patch, when patched
+    uint8_t patch[4] = {};
+    bool patched = false;
 };
 
 sf_count_t Length(void* user) {
@@ -43,8 +49,16 @@ sf_count_t Read(void* buffer, sf_count_t count, void* user) {
     if (count <= 0 || static_cast<uint64_t>(file->position) >= file->size) {
         return 0;
     }
-    const size_t got =
-        (*file->readAt)(buffer, static_cast<size_t>(count), static_cast<uint64_t>(file->position));
+    const auto from = static_cast<uint64_t>(file->position);
+    const size_t got = (*file->readAt)(buffer, static_cast<size_t>(count), from);
+    if (file->patched) {
+        auto* bytes = static_cast<uint8_t*>(buffer);
+        for (uint64_t at = file->patchAt; at < file->patchAt + 4; ++at) {
+            if (at >= from && at < from + got) {
+                bytes[at - from] = file->patch[at - file->patchAt];
+            }
+        }
+    }
     file->position += static_cast<sf_count_t>(got);
     return static_cast<sf_count_t>(got);
 }
@@ -215,6 +229,18 @@ WaveParseResult ParseWave(uint64_t fileSize, const ReadAtFunction& readAt) {
     }
 
     VirtualFile file{fileSize, &readAt};
+    uint64_t dataBody = 0;
+    uint32_t dataSize = 0;
+    if (std::memcmp(head, "RIFF", 4) == 0 &&
+        FindChunk(fileSize, readAt, "data", dataBody, dataSize) &&
+        (dataSize == 0 || dataSize == 0xFFFFFFFFu) && dataBody <= fileSize) {
+        const uint64_t rest = std::min<uint64_t>(fileSize - dataBody, 0xFFFFFFFEu);
+        file.patched = true;
+        file.patchAt = dataBody - 4;
+        for (int i = 0; i < 4; ++i) {
+            file.patch[i] = static_cast<uint8_t>(rest >> (8 * i));
+        }
+    }
     SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
     SF_INFO info{};
     std::unique_ptr<SNDFILE, CloseSoundFile> sound(sf_open_virtual(&io, SFM_READ, &info, &file));
@@ -250,15 +276,6 @@ WaveParseResult ParseWave(uint64_t fileSize, const ReadAtFunction& readAt) {
     const sf_count_t afterHeader = file.position;
     sf_seek(sound.get(), 0, SEEK_SET);
     layout.dataOffset = static_cast<uint64_t>(file.lastSeek >= 0 ? file.lastSeek : afterHeader);
-    // A first data chunk of declared length 0 (a writer cut off before it fixed the length)
-    // holds the frames to the end of the file, even where bytes there look like further
-    // chunks that libsndfile goes on to read.
-    uint64_t firstData = 0;
-    uint32_t firstSize = 0;
-    if (major != SF_FORMAT_RF64 && FindChunk(fileSize, readAt, "data", firstData, firstSize) &&
-        firstSize == 0 && firstData < layout.dataOffset) {
-        layout.dataOffset = firstData;
-    }
     if (!CountFrames(file, major == SF_FORMAT_RF64, static_cast<uint64_t>(info.frames), layout)) {
         return Refuse("its data chunk could not be found");
     }

@@ -63,6 +63,18 @@ Bytes DeclaredLength(uint32_t declared) {
     return Concat({Riff(Fmt16()), ChunkHeader("data", declared), Int16Samples(TenFrames())});
 }
 
+// Bytes read as 16-bit stereo frames, little-endian, as a reader taking them for audio does.
+std::vector<Pair> AsFrames(const Bytes& bytes) {
+    std::vector<Pair> pairs;
+    const auto sample = [&](size_t at) {
+        return static_cast<int16_t>(bytes[at] | bytes[at + 1] << 8);
+    };
+    for (size_t at = 0; at + 4 <= bytes.size(); at += 4) {
+        pairs.emplace_back(sample(at), sample(at + 2));
+    }
+    return pairs;
+}
+
 Bytes Rf64(uint64_t dataBytes, const Bytes& samples, const Bytes& after) {
     Bytes ds64;
     AppendLE(ds64, 0, 8);  // RIFF size: not needed by readers that walk the chunks
@@ -151,6 +163,9 @@ std::vector<FormatCase> Cases() {
                  Chunk("data", Int16Samples({1, 2, 3, 4}))}),
          true, "", 44100,
          {{0x6164, 0x6174}, {8, 0}, {1, 2}, {3, 4}}},
+        {"declared length 0 followed by a whole WAV file (a recording cut off, then appended)",
+         Concat({Riff(Fmt16()), ChunkHeader("data", 0), Riff(Concat({Fmt16(), Data16()}))}),
+         true, "", 44100, AsFrames(Riff(Concat({Fmt16(), Data16()})))},
         {"declared data length 0xFFFFFFFF: to the end", DeclaredLength(0xFFFFFFFFu), true, "",
          44100, TenPairs()},
         {"declared data length past the end: to the end", DeclaredLength(400), true, "", 44100,

@@ -2,6 +2,8 @@
 // between files of different rates.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "audio/Workspace.h"
 #include "support/TestWav.h"
@@ -90,6 +92,29 @@ TEST(WorkspaceSources, CopyAcrossRatesIsRefusedAndChangesNothing) {
     EXPECT_EQ(ws.Clipboard().front().file, ws.File(2));
     EXPECT_TRUE(ws.CopyFromFile(0, 2, 0));
     EXPECT_EQ(ws.Clipboard().front().file, ws.File(0));
+}
+
+TEST(WorkspaceSources, AnUnreadableFileSaysPermissionDenied) {
+    TempDir dir;
+    WriteWav(dir.File("private.wav"), MakeFrames(1, 10));
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
+    std::filesystem::permissions(dir.File("private.wav"), std::filesystem::perms::none);
+    // Root reads any file whatever its mode: the open runs in a child that gives up root first.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && setuid(65534) != 0) {
+            _exit(2);
+        }
+        Workspace ws;
+        std::string why;
+        const bool opened = ws.AddFile(dir.File("private.wav").c_str(), &why);
+        _exit(!opened && why.find("Permission denied") != std::string::npos ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: opened or another reason; 2: could not give up root";
 }
 
 }  // namespace
