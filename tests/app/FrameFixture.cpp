@@ -10,6 +10,9 @@ void FrameFixture::SetUp() {
     previousDirectory = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
     std::filesystem::create_directory("vstplugs");
+    // Recovery files go into the test's own directory.
+    std::filesystem::create_directory("state");
+    setenv("XDG_STATE_HOME", (dir.Path() / "state").c_str(), 1);
     for (const std::string& plugin : Plugins()) {
         std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
                                    "vstplugs/" + plugin);
