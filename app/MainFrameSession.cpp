@@ -82,7 +82,7 @@ void CMainFrame::OnUpdateUndoRedo(wxUpdateUIEvent& event) {
     const std::string action = undo ? history.UndoAction() : history.RedoAction();
     event.Enable(!action.empty() && !player->IsPlaying());
     // The menu item names the step; the toolbar button keeps its picture.
-    if (wxDynamicCast(event.GetEventObject(), wxMenu) != nullptr ||
+    if (dynamic_cast<wxMenu*>(event.GetEventObject()) != nullptr ||
         event.GetEventObject() == this || event.GetEventObject() == nullptr) {
         wxString text = undo ? "&Undo" : "&Redo";
         if (!action.empty()) {
