@@ -16,6 +16,7 @@
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
+#include "plugins/PluginScanner.h"
 #include "plugins/editor/PluginEditors.h"
 #include "render/RenderDialog.h"
 #include "resources/CommandIds.h"
@@ -110,6 +111,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(cmd::kPause, CMainFrame::OnPause)
     EVT_MENU(cmd::kEditPlugin, CMainFrame::OnEditPlugin)
     EVT_MENU(cmd::kRemovePlugin, CMainFrame::OnRemovePlugin)
+    EVT_MENU(cmd::kChoosePlugin, CMainFrame::OnChoosePlugin)
+    EVT_MENU(cmd::kRescanPlugins, CMainFrame::OnRescanPlugins)
 
     EVT_UPDATE_UI(cmd::kCloseWave, CMainFrame::OnUpdateCloseWave)
     EVT_UPDATE_UI(cmd::kNoFilesLoaded, CMainFrame::OnUpdateDisabled)
@@ -128,6 +131,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_UPDATE_UI(cmd::kPause, CMainFrame::OnUpdateStopPause)
     EVT_UPDATE_UI(cmd::kEditPlugin, CMainFrame::OnUpdatePluginCommands)
     EVT_UPDATE_UI(cmd::kRemovePlugin, CMainFrame::OnUpdatePluginCommands)
+    EVT_UPDATE_UI(cmd::kRescanPlugins, CMainFrame::OnUpdateRescanPlugins)
+    EVT_UPDATE_UI(cmd::kChoosePlugin, CMainFrame::OnUpdateRescanPlugins)
 
     EVT_SET_FOCUS(CMainFrame::OnSetFocus)
     EVT_TIMER(wxID_ANY, CMainFrame::OnLockKeysTimer)
@@ -160,7 +165,8 @@ CMainFrame::CMainFrame(const Services& frameServices)
       services(frameServices),
       hostMessages(*host, this),
       playbackPatience(*player, this),
-      lockKeysTimer(this) {
+      lockKeysTimer(this),
+      scanTimer(this) {
     OpenSoundDevice();
     PreparePlugins();
     CreateWindows();
@@ -208,7 +214,9 @@ void CMainFrame::CreateWindows() {
     CreateStatusBarPanes();
     docking.Update();
     editors = std::make_unique<PluginEditors>(*host, this);
-    FillPluginMenu();
+    fixedPluginItems = pluginMenu->GetMenuItemCount();
+    Bind(wxEVT_TIMER, &CMainFrame::OnScanTimer, this, scanTimer.GetId());
+    StartPluginScan(false);
     view->ShowSource(-1);
 }
 
