@@ -16,6 +16,9 @@
 extern "C" __attribute__((used, visibility("default"))) const char* __asan_default_options() {
     return "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_abort=0:detect_leaks=0";
 }
+extern "C" __attribute__((used, visibility("default"))) const char* __tsan_default_options() {
+    return "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_abort=0";
+}
 
 int main(int argc, char** argv) {
     if (argc != 2) {
