@@ -1,11 +1,14 @@
-// The workspace's editing operations. Every edit trims, splits, removes or inserts Segment
-// records; no audio is copied and no file is touched.
+// The workspace's editing operations. Every edit splits and joins the edit list at frame
+// positions; no audio is copied and no file is touched. Each makes a new list that shares
+// the untouched parts with the old one, then publishes it whole.
 //
-// During a walk, `offset` is the position of the visited segment in the workspace as it was
-// when the call began, so a and b keep their meaning while records change under the walk.
+// The boundary rules, in terms of the list's two kinds of split:
+// - Cut::kInside at p: pieces beginning before p (cut at p) | pieces beginning at or after p.
+//   A piece ending at p stays whole on the left; a zero-length piece at p goes right.
+// - Cut::kAtEnd at p: the same, except that a piece ending exactly at p leaves a zero-length
+//   rest on the right. The first piece on the right is the one a paste at p splits.
 
 #include <algorithm>
-#include <iterator>
 
 #include "audio/Workspace.h"
 
@@ -13,66 +16,30 @@ namespace {
 
 constexpr uint64_t kMaxWorkspaceLength = 0xFFFFFFFFu;
 
-uint64_t LengthOf(const std::list<Segment>& records) {
-    uint64_t total = 0;
-    for (const Segment& s : records) {
-        total += s.Length();
-    }
-    return total;
-}
-
 }  // namespace
 
 void Workspace::DeleteRange(uint32_t a, uint32_t b) {
     if (b < a) {
         return;  // a reversed range would duplicate frames in the split case
     }
-    ++revision;
-    uint32_t offset = 0;
-    for (auto it = segments.begin(); it != segments.end() && offset < b;) {
-        const uint32_t len = it->Length();
-        const uint32_t segEnd = offset + len;
-        auto next = std::next(it);
-        if (segEnd >= a) {
-            if (offset >= a) {
-                if (segEnd > b) {
-                    it->start += b - offset;  // begins inside, reaches past: trim its head
-                } else {
-                    segments.erase(it);  // wholly inside
-                }
-            } else if (segEnd > b) {
-                // The range lies strictly inside: keep the part before it as a new record.
-                segments.insert(it, Segment{it->start, it->start + (a - offset), it->file});
-                it->start += b - offset;
-            } else {
-                it->end = it->start + (a - offset);  // ends inside the range or at its start
-            }
-        }
-        offset += len;
-        it = next;
+    const EditList& list = state->segments;
+    if (a > list.Length()) {
+        return;  // every record lies before the range
     }
+    EditList before = list.Split(a, EditList::Cut::kInside).first;
+    EditList after = list.Split(b, EditList::Cut::kInside).second;
+    Publish(EditList::Concat(before, after));
 }
 
 void Workspace::CopyRange(uint32_t a, uint32_t b) {
-    clipboard.clear();
+    clipboard = EditList();
     if (b < a) {
         return;  // a reversed range would make pieces with start > end
     }
-    uint32_t offset = 0;
-    for (auto it = segments.begin(); it != segments.end() && offset < b; ++it) {
-        const uint32_t segEnd = offset + it->Length();
-        if (segEnd >= a) {
-            Segment piece{it->start, it->end, it->file};
-            if (offset < a) {
-                piece.start = it->start + (a - offset);
-            }
-            if (segEnd > b) {
-                piece.end = it->start + (b - offset);
-            }
-            clipboard.push_back(piece);
-        }
-        offset = segEnd;
-    }
+    // Pieces beginning before b, cut at b; of those, the ones ending at or after a, cut at a
+    // (a piece ending exactly at a gives a zero-length piece).
+    EditList beforeB = state->segments.Split(b, EditList::Cut::kInside).first;
+    clipboard = beforeB.Split(a, EditList::Cut::kAtEnd).second;
 }
 
 void Workspace::CutRange(uint32_t a, uint32_t b) {
@@ -81,45 +48,39 @@ void Workspace::CutRange(uint32_t a, uint32_t b) {
 }
 
 void Workspace::PasteAt(uint32_t p) {
-    if (clipboard.empty() || segments.empty()) {
+    const EditList& list = state->segments;
+    if (clipboard.Empty() || list.Empty() || p > list.Length()) {
         return;
     }
     // The workspace length must stay countable in 32 bits.
-    if (LengthOf(segments) + LengthOf(clipboard) > kMaxWorkspaceLength) {
+    if (list.Length() + clipboard.Length() > kMaxWorkspaceLength) {
         return;
     }
-    ++revision;
-    uint32_t offset = 0;
-    for (auto it = segments.begin(); it != segments.end(); ++it) {
-        const uint32_t segEnd = offset + it->Length();
-        if (offset == p) {
-            segments.insert(it, clipboard.begin(), clipboard.end());
-            return;
-        }
-        if (offset < p && segEnd >= p) {
-            // Split at p: the head becomes its own record, the clipboard goes between.
-            const Segment head{it->start, it->start + (p - offset), it->file};
-            segments.insert(it, head);
-            it->start += head.Length();
-            segments.insert(it, clipboard.begin(), clipboard.end());
-            return;
-        }
-        offset = segEnd;
+    auto [head, tail] = list.Split(p, EditList::Cut::kAtEnd);
+    Publish(EditList::Concat(EditList::Concat(head, clipboard), tail));
+}
+
+void Workspace::PasteInto(uint32_t p) {
+    if (state->segments.Empty() && !clipboard.Empty() && p == 0 &&
+        clipboard.Length() <= kMaxWorkspaceLength) {
+        Publish(clipboard);
+        return;
     }
+    PasteAt(p);
 }
 
 bool Workspace::CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex) {
-    if (fileIndex < files.size() && FileSampleRate(fileIndex) != SampleRate()) {
+    if (fileIndex < state->files->size() && FileSampleRate(fileIndex) != SampleRate()) {
         return false;
     }
-    clipboard.clear();
-    if (fileIndex >= files.size()) {
+    clipboard = EditList();
+    if (fileIndex >= state->files->size()) {
         return true;  // no such file: nothing to copy
     }
-    WaveFile* file = std::next(files.begin(), fileIndex)->get();
+    const std::shared_ptr<const WaveFile>& file = (*state->files)[fileIndex];
     // Clamp to the file so no record ever points past it or has start > end.
     const uint32_t end = std::min(b, file->FrameCount());
     const uint32_t start = std::min(a, end);
-    clipboard.push_back(Segment{start, end, file});
+    clipboard = EditList::Of(Piece{start, end, file});
     return true;
 }

@@ -1,93 +1,222 @@
 #include "audio/Workspace.h"
 
 #include <algorithm>
-#include <iterator>
+#include <filesystem>
 
-bool Workspace::AddFile(const char* path, std::string* why) {
+namespace {
+
+std::string Canonical(const char* path) {
+    std::error_code error;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+    return error ? std::string(path) : canonical.string();
+}
+
+}  // namespace
+
+bool WorkspaceState::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
+                                uint32_t position) const {
+    if (buffer == nullptr || n == 0) {
+        return false;
+    }
+    // From the first segment holding the position (its end belongs to it) on, crossing into
+    // the following ones, never past a segment's end: frames the user deleted and frames
+    // beyond the workspace never leak out.
+    auto* out = static_cast<uint8_t*>(buffer);
+    uint32_t delivered = 0;
+    const bool inside = segments.VisitFrom(position, [&](const Piece& piece, uint32_t within) {
+        const uint32_t wanted = std::min(n - delivered, piece.Length() - within);
+        if (wanted == 0) {
+            return delivered < n;
+        }
+        const uint32_t got = piece.file->ReadFramesAt(
+            out + size_t{delivered} * WaveFile::kBytesPerFrame, wanted, piece.start + within);
+        delivered += got;
+        // A short read: the file is shorter than when the segment was made.
+        return got == wanted && delivered < n;
+    });
+    if (!inside) {
+        return false;
+    }
+    framesRead = delivered;
+    return true;
+}
+
+void WorkspaceState::ForEachPiece(
+    uint32_t position, uint32_t n,
+    const std::function<void(const WaveFile&, uint32_t, uint32_t)>& visit) const {
+    uint32_t left = n;
+    segments.VisitFrom(position, [&](const Piece& piece, uint32_t within) {
+        const uint32_t count = std::min(left, piece.Length() - within);
+        if (count != 0) {
+            visit(*piece.file, piece.start + within, count);
+            left -= count;
+        }
+        return left > 0;
+    });
+}
+
+Workspace::~Workspace() {
+    peaks.clear();  // every builder stops before the state lets go of its file
+}
+
+std::shared_ptr<const WaveFile> Workspace::OpenShared(const char* path, bool takeUpListed,
+                                                      std::string* why) {
     const auto refuse = [why](const std::string& reason) {
         if (why != nullptr) {
             *why = reason;
         }
-        return false;
+        return nullptr;
     };
-    // Named apart from a lock held elsewhere: the user can close the other program, or
-    // already has the file here.
     const platform::FileIdentity identity = platform::IdentityOf(path);
-    for (const auto& open : files) {
-        if (identity.IsKnown() && open->Identity() == identity) {
+    const std::string key = Canonical(path);
+    std::erase_if(opened, [](const Opened& o) { return o.file.expired(); });
+    for (const Opened& o : opened) {
+        const bool same = identity.IsKnown() ? o.identity == identity : o.path == key;
+        std::shared_ptr<const WaveFile> held = o.file.lock();
+        if (!same || !held) {
+            continue;
+        }
+        const bool listed =
+            std::find(state->files->begin(), state->files->end(), held) != state->files->end();
+        if (listed && !takeUpListed) {
+            // Named apart from a lock held elsewhere: the user already has the file here.
             return refuse("it is already open in Orvane");
         }
+        return held;  // e.g. dropped from the workspace but still open for the history
     }
-    auto file = std::make_unique<WaveFile>();
+    auto file = std::make_shared<WaveFile>();
     if (!file->Open(path, WaveFile::kRead)) {
         return refuse(file->FailedOnLock() ? "it is locked by another program"
                                            : file->FailureReason());
     }
-    if (IsEmpty()) {
-        segments.push_back(Segment{0, file->FrameCount(), file.get()});
+    opened.push_back({file->Identity(), key, file});
+    return file;
+}
+
+bool Workspace::AddFile(const char* path, std::string* why) {
+    std::shared_ptr<const WaveFile> file = OpenShared(path, false, why);
+    if (!file) {
+        return false;
     }
-    peaks.push_back(std::make_unique<PeakPyramid>(*file, peakHook));
-    files.push_back(std::move(file));
-    ++revision;
+    auto next = std::make_shared<WorkspaceState>(*state);
+    auto files = std::make_shared<WorkspaceState::Files>(*state->files);
+    files->push_back(file);
+    if (IsEmpty()) {
+        next->segments = EditList::Of(Piece{0, file->FrameCount(), file});
+    }
+    next->files = std::move(files);
+    Publish(std::move(next));
     return true;
 }
 
 void Workspace::Clear() {
-    if (IsEmpty()) {
+    if (IsEmpty() && clipboard.Empty()) {
         return;
     }
-    // Segments and builders first: none may outlive the file it refers to.
-    ++revision;
-    segments.clear();
-    clipboard.clear();
-    peaks.clear();  // stops every builder at once
-    files.clear();  // destroys each WaveFile in opening order, which closes it
+    clipboard = EditList();
+    Publish(std::make_shared<const WorkspaceState>());
 }
 
 bool Workspace::IsFileUsed(uint32_t fileIndex) const {
     const WaveFile* file = File(fileIndex);
-    const auto refersToFile = [file](const Segment& s) { return s.file == file; };
-    return file != nullptr && (std::any_of(segments.begin(), segments.end(), refersToFile) ||
-                               std::any_of(clipboard.begin(), clipboard.end(), refersToFile));
+    bool used = false;
+    const auto note = [&](const Piece& piece) { used = used || piece.file.get() == file; };
+    if (file != nullptr) {
+        state->segments.ForEach(note);
+        clipboard.ForEach(note);
+    }
+    return used;
 }
 
 bool Workspace::CloseFile(uint32_t fileIndex) {
-    if (fileIndex >= files.size() || IsFileUsed(fileIndex)) {
+    if (fileIndex >= state->files->size() || IsFileUsed(fileIndex)) {
         return false;
     }
-    const auto file = std::next(files.begin(), fileIndex);
-    // Its peak builder first: the builder reads the file until it is stopped.
-    std::erase_if(peaks, [&file](const auto& pyramid) { return &pyramid->File() == file->get(); });
-    ++revision;
-    files.erase(file);  // destroying it closes it
+    auto next = std::make_shared<WorkspaceState>(*state);
+    auto files = std::make_shared<WorkspaceState::Files>(*state->files);
+    files->erase(files->begin() + fileIndex);
+    next->files = std::move(files);
+    Publish(std::move(next));  // stops its peak builder; the file closes with its last holder
     return true;
 }
 
-uint32_t Workspace::TotalLength() const {
-    uint32_t total = 0;
-    for (const Segment& s : segments) {
-        total += s.Length();
+Workspace::State Workspace::Snapshot() const {
+    std::lock_guard lock(stateMutex);
+    return state;
+}
+
+void Workspace::Restore(State saved) {
+    if (saved) {
+        Publish(std::move(saved));
     }
-    return total;
+}
+
+void Workspace::Replace(WorkspaceState replacement) {
+    Publish(std::make_shared<const WorkspaceState>(std::move(replacement)));
+}
+
+void Workspace::Publish(EditList segments) {
+    auto next = std::make_shared<WorkspaceState>(*state);
+    next->segments = std::move(segments);
+    Publish(std::move(next));
+}
+
+void Workspace::Publish(State next) {
+    KeepPeaksFor(*next);
+    ++revision;
+    {
+        std::lock_guard lock(stateMutex);
+        std::swap(state, next);
+    }
+    // `next` now holds the previous state; it is released here, outside the lock.
+}
+
+void Workspace::KeepPeaksFor(const WorkspaceState& next) {
+    const auto listed = [&next](const std::shared_ptr<const WaveFile>& file) {
+        return std::find(next.files->begin(), next.files->end(), file) != next.files->end();
+    };
+    std::erase_if(peaks, [&](const FilePeaks& p) { return !listed(p.file); });
+    for (const auto& file : *next.files) {
+        const bool known = std::any_of(peaks.begin(), peaks.end(),
+                                       [&file](const FilePeaks& p) { return p.file == file; });
+        if (!known) {
+            peaks.push_back({file, std::make_unique<PeakPyramid>(*file, peakHook)});
+        }
+    }
+}
+
+const PeakPyramid* Workspace::Peaks(const WaveFile& file) const {
+    for (const FilePeaks& p : peaks) {
+        if (p.file.get() == &file) {
+            return p.pyramid.get();
+        }
+    }
+    return nullptr;
+}
+
+std::list<Segment> Workspace::ListOf(const EditList& list) {
+    std::list<Segment> out;
+    list.ForEach([&](const Piece& p) { out.push_back(Segment{p.start, p.end, p.file.get()}); });
+    return out;
 }
 
 const WaveFile* Workspace::File(uint32_t fileIndex) const {
-    if (fileIndex >= files.size()) {
+    if (fileIndex >= state->files->size()) {
         return nullptr;
     }
-    return std::next(files.begin(), fileIndex)->get();
+    return (*state->files)[fileIndex].get();
 }
 
 const WaveFile* Workspace::ChooseFile(uint32_t fileIndex) const {
-    if (files.empty()) {
+    if (state->files->empty()) {
         return nullptr;
     }
     const WaveFile* chosen = File(fileIndex);
-    return chosen != nullptr ? chosen : files.front().get();
+    return chosen != nullptr ? chosen : state->files->front().get();
 }
 
 uint32_t Workspace::SampleRate() const {
-    return files.empty() ? 0 : files.front()->SampleRate();
+    return state->files->empty() ? 0 : state->files->front()->SampleRate();
 }
 
 uint32_t Workspace::FileSampleRate(uint32_t fileIndex) const {
@@ -102,40 +231,13 @@ uint32_t Workspace::FileLength(uint32_t fileIndex) const {
 
 bool Workspace::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
                            uint32_t position) const {
-    if (buffer == nullptr || n == 0) {
-        return false;
-    }
-    // Find the first segment holding the position; its end belongs to it.
-    uint32_t offset = 0;
-    auto it = segments.begin();
-    for (; it != segments.end(); ++it) {
-        if (offset <= position && position <= offset + it->Length()) {
-            break;
-        }
-        offset += it->Length();
-    }
-    if (it == segments.end()) {
-        return false;
-    }
-    // Deliver from that segment on, crossing into the following ones, never past a segment's
-    // end: frames the user deleted and frames beyond the workspace never leak out.
-    auto* out = static_cast<uint8_t*>(buffer);
-    uint32_t delivered = 0;
-    uint32_t within = position - offset;
-    for (; it != segments.end() && delivered < n; ++it, within = 0) {
-        const uint32_t wanted = std::min(n - delivered, it->Length() - within);
-        if (wanted == 0) {
-            continue;
-        }
-        const uint32_t got = it->file->ReadFramesAt(
-            out + size_t{delivered} * WaveFile::kBytesPerFrame, wanted, it->start + within);
-        delivered += got;
-        if (got < wanted) {
-            break;  // the file is shorter than when the segment was made
-        }
-    }
-    framesRead = delivered;
-    return true;
+    return Snapshot()->ReadFrames(buffer, n, framesRead, position);
+}
+
+void Workspace::ForEachPiece(
+    uint32_t position, uint32_t n,
+    const std::function<void(const WaveFile&, uint32_t, uint32_t)>& visit) const {
+    Snapshot()->ForEachPiece(position, n, visit);
 }
 
 bool Workspace::ReadFileFrames(uint32_t fileIndex, void* buffer, uint32_t n, uint32_t& framesRead,
@@ -149,36 +251,4 @@ bool Workspace::ReadFileFrames(uint32_t fileIndex, void* buffer, uint32_t n, uin
     }
     framesRead = file->ReadFramesAt(buffer, n, position);
     return true;
-}
-
-void Workspace::ForEachPiece(
-    uint32_t position, uint32_t n,
-    const std::function<void(const WaveFile&, uint32_t, uint32_t)>& visit) const {
-    // The same walk as ReadFrames: the first segment holding the position, its end included.
-    uint32_t offset = 0;
-    auto it = segments.begin();
-    for (; it != segments.end(); ++it) {
-        if (offset <= position && position <= offset + it->Length()) {
-            break;
-        }
-        offset += it->Length();
-    }
-    uint32_t left = n;
-    uint32_t within = it == segments.end() ? 0 : position - offset;
-    for (; it != segments.end() && left > 0; ++it, within = 0) {
-        const uint32_t count = std::min(left, it->Length() - within);
-        if (count != 0) {
-            visit(*it->file, it->start + within, count);
-            left -= count;
-        }
-    }
-}
-
-const PeakPyramid* Workspace::Peaks(const WaveFile& file) const {
-    for (const auto& pyramid : peaks) {
-        if (&pyramid->File() == &file) {
-            return pyramid.get();
-        }
-    }
-    return nullptr;
 }

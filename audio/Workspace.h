@@ -4,12 +4,30 @@
 #include <functional>
 #include <list>
 #include <memory>
-#include <vector>
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "audio/EditList.h"
 #include "audio/PeakPyramid.h"
 #include "audio/Segment.h"
 #include "audio/WaveFile.h"
+
+/// One state of the workspace: the edit list and the opened files in opening order. Never
+/// changed once made; every edit makes a new one that shares what it did not change.
+struct WorkspaceState {
+    using Files = std::vector<std::shared_ptr<const WaveFile>>;
+
+    EditList segments;
+    std::shared_ptr<const Files> files = std::make_shared<const Files>();
+
+    /// Reads as Workspace::ReadFrames does, from this state.
+    bool ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead, uint32_t position) const;
+    /// Visits the runs as Workspace::ForEachPiece does, from this state.
+    void ForEachPiece(uint32_t position, uint32_t n,
+                      const std::function<void(const WaveFile& file, uint32_t first,
+                                               uint32_t count)>& visit) const;
+};
 
 /// The edit model: the opened WAV files, the segment list that describes the edited audio as
 /// a sequence of frame ranges of those files, and the clipboard.
@@ -23,13 +41,17 @@
 ///     ws.CutRange(1000, 2000);        // clipboard = a.wav [1000, 2000)
 ///     ws.PasteAt(0);
 ///
-/// All positions and lengths are frames, unsigned 32-bit. The workspace has no lock: the
-/// reads (ReadFrames, ReadFileFrames) may run on two threads at once, but the segment list
-/// must not be edited while another thread reads it.
+/// All positions and lengths are frames, unsigned 32-bit. The workspace is edited on one
+/// thread. Its state is an immutable snapshot swapped whole by each edit: ReadFrames and
+/// Snapshot may run on any thread at any time and see the state before or after an edit,
+/// never a part of one. The pieces hold their files, so a snapshot stays readable for as long
+/// as it is held, whatever the workspace does meanwhile.
 class Workspace {
 public:
+    using State = std::shared_ptr<const WorkspaceState>;
+
     Workspace() = default;
-    ~Workspace() { Clear(); }
+    ~Workspace();
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
@@ -43,20 +65,22 @@ public:
     /// Frames per second of file i (the first file when i is out of range); 0 with no file.
     uint32_t FileSampleRate(uint32_t fileIndex) const;
 
-    /// Closes every file and drops every segment and the clipboard.
+    /// Drops every file, every segment and the clipboard. A file stays open while an older
+    /// snapshot (a reader, the undo history) still holds it.
     void Clear();
 
     /// True when a segment of the workspace or of the clipboard refers to file i.
     bool IsFileUsed(uint32_t fileIndex) const;
-    /// Closes file i, and the files after it move up one place. Refused (false) while the
-    /// file is used or when there is no file i.
+    /// Drops file i from the workspace's files, and the files after it move up one place; it
+    /// closes once no snapshot holds it any more. Refused (false) while the file is used or
+    /// when there is no file i.
     bool CloseFile(uint32_t fileIndex);
 
-    bool IsEmpty() const { return files.empty(); }
-    bool IsClipboardEmpty() const { return clipboard.empty(); }
+    bool IsEmpty() const { return state->files->empty(); }
+    bool IsClipboardEmpty() const { return clipboard.Empty(); }
 
     /// The workspace length: the sum of the segments' lengths.
-    uint32_t TotalLength() const;
+    uint32_t TotalLength() const { return static_cast<uint32_t>(state->segments.Length()); }
 
     /// Frame count of file i, or of the first file when i is out of range; 0 with no file.
     uint32_t FileLength(uint32_t fileIndex) const;
@@ -81,8 +105,13 @@ public:
     /// CopyRange(a, b), then DeleteRange(a, b).
     void CutRange(uint32_t a, uint32_t b);
 
-    /// Inserts copies of the clipboard's records at workspace position p.
+    /// Inserts copies of the clipboard's records at workspace position p. Does nothing when
+    /// the workspace has no segments at all (see PasteInto).
     void PasteAt(uint32_t p);
+
+    /// The Paste command: PasteAt(p), except that into a workspace with no segments (all of
+    /// it deleted) the clipboard at p == 0 becomes the whole workspace.
+    void PasteInto(uint32_t p);
 
     /// Replaces the clipboard with frames [a, b) of file i, clamped to that file. Refused
     /// (false, nothing changes) when the file's sample rate is not the workspace's: its frames
@@ -91,12 +120,13 @@ public:
 
     /// Calls visit(file, first, count) for each run of one file that the workspace frames
     /// [position, position + n) are made of, in order, as ReadFrames would read them; nothing
-    /// for a position beyond the end.
+    /// for a position beyond the end. It walks one snapshot: an edit meanwhile is not seen.
     void ForEachPiece(uint32_t position, uint32_t n,
                       const std::function<void(const WaveFile& file, uint32_t first,
                                                uint32_t count)>& visit) const;
 
-    /// The peak tables of an opened file, or nullptr for a file not opened here.
+    /// The peak tables of a file of the workspace, or nullptr for any other file. Tables exist
+    /// for the files of the current state; a file that leaves it has its builder stopped.
     const PeakPyramid* Peaks(const WaveFile& file) const;
     /// A hook handed to the peak tables of files opened from now on (tests hold them back).
     void SetPeakHook(PeakPyramid::ChunkHook hook) { peakHook = std::move(hook); }
@@ -105,20 +135,60 @@ public:
     /// keeps its picture while this stays the same.
     uint64_t Revision() const { return revision; }
 
-    const std::list<Segment>& Segments() const { return segments; }
-    const std::list<Segment>& Clipboard() const { return clipboard; }
-    size_t FileCount() const { return files.size(); }
+    /// The segment list and the clipboard as lists, in order (O(n): for tests and saving).
+    std::list<Segment> Segments() const { return ListOf(state->segments); }
+    std::list<Segment> Clipboard() const { return ListOf(clipboard); }
+    size_t SegmentCount() const { return state->segments.Count(); }
+    size_t FileCount() const { return state->files->size(); }
     /// File i in opening order, or nullptr when out of range.
     const WaveFile* File(uint32_t fileIndex) const;
 
-private:
-    const WaveFile* ChooseFile(uint32_t fileIndex) const;
+    /// The current state, to read from any thread for as long as the caller holds it.
+    State Snapshot() const;
 
-    std::list<Segment> segments;
-    std::list<Segment> clipboard;
-    std::list<std::unique_ptr<WaveFile>> files;
-    // Declared after the files: destroyed, and their builders stopped, before them.
-    std::vector<std::unique_ptr<PeakPyramid>> peaks;
-    PeakPyramid::ChunkHook peakHook;
+    /// Makes `saved` (a state Snapshot returned earlier) the current state again: undo, redo
+    /// and opening a saved session. The clipboard stays.
+    void Restore(State saved);
+
+    /// Makes a workspace of these files and segments (opening a saved session).
+    void Replace(WorkspaceState replacement);
+
+    /// Opens a file for a state given to Replace. A file this workspace, or a snapshot of
+    /// it, already holds is taken up rather than opened twice. nullptr when it cannot open,
+    /// and *why (when given) says why.
+    std::shared_ptr<const WaveFile> OpenSource(const char* path, std::string* why = nullptr) {
+        return OpenShared(path, true, why);
+    }
+
+private:
+    static std::list<Segment> ListOf(const EditList& list);
+    const WaveFile* ChooseFile(uint32_t fileIndex) const;
+    std::shared_ptr<const WaveFile> OpenShared(const char* path, bool takeUpListed,
+                                               std::string* why);
+    void Publish(EditList segments);
+    void Publish(State next);
+    /// Peak tables for exactly the files of `next`: new ones start, dropped ones stop.
+    void KeepPeaksFor(const WorkspaceState& next);
+
+    mutable std::mutex stateMutex;  // guards the swap of `state` against Snapshot's copy
+    State state = std::make_shared<const WorkspaceState>();
+    EditList clipboard;
     uint64_t revision = 0;
+
+    // Every file opened so far that some snapshot may still hold: a file dropped by Clear
+    // but kept by the undo history is taken up again rather than refused as open twice.
+    struct Opened {
+        platform::FileIdentity identity;
+        std::string path;
+        std::weak_ptr<const WaveFile> file;
+    };
+    std::vector<Opened> opened;
+
+    // Each table holds its file: the builder reads it until the table is destroyed.
+    struct FilePeaks {
+        std::shared_ptr<const WaveFile> file;
+        std::unique_ptr<PeakPyramid> pyramid;  // declared after the file: stopped before it
+    };
+    std::vector<FilePeaks> peaks;
+    PeakPyramid::ChunkHook peakHook;
 };

@@ -1,7 +1,7 @@
 // Workspace reads and edits against the number of segments in the edit list.
 //
 // Every workspace here is 5,120,000 frames (about 116 s of audio) of one generated file, cut
-// into 1, 100 or 10,000 equal segments; only the segment count changes between runs.
+// into 1, 10,000 or 100,000 equal segments; only the segment count changes between runs.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -59,7 +59,41 @@ void BM_ReadWholeWorkspace(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(frames * 4));
     state.counters["xRealtime"] = benchmark::Counter(frames / 44100.0, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_ReadWholeWorkspace)->Arg(1)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadWholeWorkspace)->Arg(1)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// One 512-frame read at a random position: what a playback refill or one view column costs.
+void BM_ReadBlockAtRandom(benchmark::State& state) {
+    Workspace ws;
+    BuildWorkspace(ws, static_cast<uint32_t>(state.range(0)));
+    std::vector<uint32_t> buffer(kBlock);
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<uint32_t> anywhere(0, kWorkspaceFrames - kBlock);
+    for (auto _ : state) {
+        uint32_t got = 0;
+        ws.ReadFrames(buffer.data(), kBlock, got, anywhere(rng));
+        benchmark::DoNotOptimize(buffer.data());
+    }
+}
+BENCHMARK(BM_ReadBlockAtRandom)->Arg(1)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// Builds an edit list of about 100,000 segments by 100,000 pastes of 10 frames at random
+// positions, as a user pasting short pieces over and over would.
+void BM_BuildByPasting(benchmark::State& state) {
+    std::mt19937 rng(3);
+    Workspace ws;
+    for (auto _ : state) {
+        state.PauseTiming();
+        BuildWorkspace(ws, 1);
+        ws.CopyFromFile(5000, 5010, 0);
+        state.ResumeTiming();
+        for (int i = 0; i < 100000; ++i) {
+            ws.PasteAt(std::uniform_int_distribution<uint32_t>(0, ws.TotalLength())(rng));
+        }
+        benchmark::DoNotOptimize(ws.SegmentCount());
+    }
+    state.counters["segments"] = double(ws.SegmentCount());
+}
+BENCHMARK(BM_BuildByPasting)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // A 24-bit stereo source of kWorkspaceFrames frames (with a LIST chunk before its data, as
 // common converters write it), removed at exit: the cost of converting as frames are read.
@@ -178,7 +212,7 @@ void BM_CopyFromFile(benchmark::State& state) {
 }
 
 #define EDIT_BENCHMARK(name) \
-    BENCHMARK(name)->Arg(1)->Arg(100)->Arg(10000)->UseManualTime()->Iterations(30)
+    BENCHMARK(name)->Arg(1)->Arg(10000)->Arg(100000)->UseManualTime()->Iterations(30)
 
 EDIT_BENCHMARK(BM_DeleteRange);
 EDIT_BENCHMARK(BM_CopyRange);
