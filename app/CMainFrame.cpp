@@ -12,6 +12,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/OpenMessages.h"
+#include "platform/SessionStorage.h"
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
@@ -31,6 +32,9 @@ namespace {
 
 constexpr int kReadoutPanes = 5;  // start, end, length, total, rate
 constexpr int kLockKeyPanes = 3;
+constexpr int kLockKeysTimerId = 1;
+constexpr int kRecoveryTimerId = 2;
+constexpr int kScanTimerId = 3;
 constexpr int kMaxListedFiles = cmd::kLastWaveFile - cmd::kFirstWaveFile + 1;
 
 // wx reads the shortcut after the tab only without spaces; the menu shows it as GTK does.
@@ -97,6 +101,12 @@ bool MenuHasShortcut(const wxMenuBar* bar, int flags, int keyCode) {
 // clang-format off
 wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(cmd::kNew, CMainFrame::OnNew)
+    EVT_MENU(cmd::kOpenSession, CMainFrame::OnOpenSession)
+    EVT_MENU(cmd::kSaveSession, CMainFrame::OnSaveSession)
+    EVT_MENU(cmd::kUndo, CMainFrame::OnUndo)
+    EVT_MENU(cmd::kRedo, CMainFrame::OnRedo)
+    EVT_MENU(cmd::kSelectAll, CMainFrame::OnSelectAll)
+    EVT_CLOSE(CMainFrame::OnClose)
     EVT_MENU(cmd::kLoadWave, CMainFrame::OnLoadWave)
     EVT_MENU(cmd::kCloseWave, CMainFrame::OnCloseWave)
     EVT_MENU(cmd::kRenderToFile, CMainFrame::OnRenderToFile)
@@ -116,7 +126,9 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
 
     EVT_UPDATE_UI(cmd::kCloseWave, CMainFrame::OnUpdateCloseWave)
     EVT_UPDATE_UI(cmd::kNoFilesLoaded, CMainFrame::OnUpdateDisabled)
-    EVT_UPDATE_UI(cmd::kUndo, CMainFrame::OnUpdateDisabled)
+    EVT_UPDATE_UI(cmd::kUndo, CMainFrame::OnUpdateUndoRedo)
+    EVT_UPDATE_UI(cmd::kRedo, CMainFrame::OnUpdateUndoRedo)
+    EVT_UPDATE_UI(cmd::kSelectAll, CMainFrame::OnUpdateSelectAll)
     EVT_UPDATE_UI(cmd::kNextPane, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kPrevPane, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kRenderToFile, CMainFrame::OnUpdateRenderToFile)
@@ -135,7 +147,9 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_UPDATE_UI(cmd::kChoosePlugin, CMainFrame::OnUpdateRescanPlugins)
 
     EVT_SET_FOCUS(CMainFrame::OnSetFocus)
-    EVT_TIMER(wxID_ANY, CMainFrame::OnLockKeysTimer)
+    EVT_TIMER(kLockKeysTimerId, CMainFrame::OnLockKeysTimer)
+    EVT_TIMER(kRecoveryTimerId, CMainFrame::OnRecoveryTimer)
+    EVT_TIMER(kScanTimerId, CMainFrame::OnScanTimer)
     EVT_CHAR_HOOK(CMainFrame::OnCharHook)
     EVT_COMMAND(wxID_ANY, EVT_WAVEFORM_VIEW_CHANGED, CMainFrame::OnViewChanged)
 wxEND_EVENT_TABLE()
@@ -165,11 +179,14 @@ CMainFrame::CMainFrame(const Services& frameServices)
       services(frameServices),
       hostMessages(*host, this),
       playbackPatience(*player, this),
-      lockKeysTimer(this),
-      scanTimer(this) {
+      recovery(platform::StateDirectory()),
+      lockKeysTimer(this, kLockKeysTimerId),
+      recoveryTimer(this, kRecoveryTimerId),
+      scanTimer(this, kScanTimerId) {
     OpenSoundDevice();
     PreparePlugins();
     CreateWindows();
+    ShowWhereYouAre();
 }
 
 // The members, the windows (in the wx base) and then the model go by themselves, in that
@@ -215,7 +232,6 @@ void CMainFrame::CreateWindows() {
     docking.Update();
     editors = std::make_unique<PluginEditors>(*host, this);
     fixedPluginItems = pluginMenu->GetMenuItemCount();
-    Bind(wxEVT_TIMER, &CMainFrame::OnScanTimer, this, scanTimer.GetId());
     StartPluginScan(false);
     view->ShowSource(-1);
 }
@@ -293,7 +309,13 @@ void CMainFrame::ShowWhereYouAre() {
     if (view == nullptr) {
         return;  // the view is still being made
     }
-    SetTitle(view->ShownSourceName() + wxString::FromUTF8(" \u2014 ") + str::Text(str::kAppTitle));
+    // The session, marked while it has unsaved changes, then what the view shows.
+    const wxString dash = wxString::FromUTF8(" \u2014 ");
+    const wxString title = (session.IsModified() ? "*" : "") + wxString::FromUTF8(session.Name()) +
+                           dash + view->ShownSourceName() + dash + str::Text(str::kAppTitle);
+    if (GetTitle() != title) {
+        SetTitle(title);
+    }
     wxStatusBar* statusBar = GetStatusBar();
     if (statusBar == nullptr) {
         return;
@@ -330,6 +352,9 @@ bool CMainFrame::TryBefore(wxEvent& event) {
         if (RoutePluginRange(event)) {
             return true;
         }
+        if (RouteEditToView(event)) {
+            return true;
+        }
         // The view has the first claim on every command it maps (edit, zoom, sources).
         if (view != nullptr && !routing && event.GetEventObject() != view) {
             routing = true;
@@ -351,21 +376,14 @@ bool CMainFrame::IsCommandEnabled(int id) {
 }
 
 void CMainFrame::OnNew(wxCommandEvent&) {
-    const platform::MessageRequest ask{str::Text(str::kFlushWorkspace), str::Text(str::kAppTitle),
-                                       platform::MessageButtons::kOkCancel,
-                                       platform::MessageIcon::kQuestion};
-    if (platform::ShowMessageBox(this, ask) != platform::MessageAnswer::kOk) {
+    if (!ConfirmDiscardChanges()) {
         return;
     }
     player->Stop();
     player->SetLoop(false);
-    workspace.Clear();
-    while (waveFilesMenu->GetMenuItemCount() > 0) {
-        waveFilesMenu->Destroy(
-            waveFilesMenu->FindItemByPosition(waveFilesMenu->GetMenuItemCount() - 1));
-    }
-    waveFilesMenu->Append(menu::MenuItemId(cmd::kNoFilesLoaded), "No files loaded");
+    session.New();
     view->ShowSource(-1);
+    AfterWorkspaceChange(true);
     Refresh(true);
 }
 
@@ -380,7 +398,9 @@ void CMainFrame::OnLoadWave(wxCommandEvent&) {
 
 bool CMainFrame::LoadWave(const wxString& path, const wxString& name) {
     OpenRefusals refused;
+    session.BeginEdit("Load Wave", ViewSelection());
     const bool added = AddWave(path, name, refused);
+    session.EndEdit(ViewSelection());
     if (!refused.IsEmpty()) {
         platform::ShowMessageBox(
             this, {refused.Text(), str::Text(str::kAppTitle), platform::MessageButtons::kOk,
@@ -401,24 +421,16 @@ void CMainFrame::LoadWaves(const std::vector<wxString>& paths) {
     }
 }
 
-bool CMainFrame::AddWave(const wxString& path, const wxString& name, OpenRefusals& refused) {
-    const bool wasEmpty = workspace.IsEmpty();
+bool CMainFrame::AddWave(const wxString& path, const wxString&, OpenRefusals& refused) {
     std::string why;
     if (!workspace.AddFile(path.fn_str(), &why)) {
         refused.Add(path, wxString::FromUTF8(why));
         return false;
     }
-    if (wasEmpty) {
-        waveFilesMenu->Destroy(waveFilesMenu->FindItemByPosition(0));  // "No files loaded"
-        FollowWorkspaceRate();
-    }
-    const int index = static_cast<int>(waveFilesMenu->GetMenuItemCount());
+    AfterWorkspaceChange(true);
+    const int index = static_cast<int>(workspace.FileCount()) - 1;
     if (index < kMaxListedFiles) {
-        waveFilesMenu->AppendCheckItem(cmd::kFirstWaveFile + index, name);
         view->ShowSource(index);
-    } else {
-        // Past the id range the file is open but cannot be chosen from the menu.
-        waveFilesMenu->Append(wxID_ANY, name)->Enable(false);
     }
     const WaveFile* added = workspace.File(static_cast<uint32_t>(workspace.FileCount() - 1));
     if (added->IsCutAtFrameLimit()) {
@@ -447,8 +459,15 @@ void CMainFrame::OnCloseWave(wxCommandEvent&) {
     }
     player->Stop();  // it may be playing this file, whose place in the list is about to go
     host->SetSource(-1);
+    session.BeginEdit("Close Wave", ViewSelection());
     workspace.CloseFile(static_cast<uint32_t>(index));
+    session.EndEdit(ViewSelection());
     // The later files moved up one place: the menu is listed afresh from the workspace.
+    AfterWorkspaceChange(true);
+    view->ShowSource(-1);
+}
+
+void CMainFrame::RebuildWaveFilesMenu() {
     while (waveFilesMenu->GetMenuItemCount() > 0) {
         waveFilesMenu->Destroy(
             waveFilesMenu->FindItemByPosition(waveFilesMenu->GetMenuItemCount() - 1));
@@ -462,10 +481,10 @@ void CMainFrame::OnCloseWave(wxCommandEvent&) {
         if (int(i) < kMaxListedFiles) {
             waveFilesMenu->AppendCheckItem(cmd::kFirstWaveFile + int(i), fileName);
         } else {
+            // Past the id range the file is open but cannot be chosen from the menu.
             waveFilesMenu->Append(wxID_ANY, fileName)->Enable(false);
         }
     }
-    view->ShowSource(-1);
 }
 
 void CMainFrame::OnUpdateCloseWave(wxUpdateUIEvent& event) {
@@ -473,7 +492,7 @@ void CMainFrame::OnUpdateCloseWave(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OnExit(wxCommandEvent&) {
-    Close();
+    Close();  // OnClose asks about unsaved changes
 }
 
 void CMainFrame::OnUpdateDisabled(wxUpdateUIEvent& event) {

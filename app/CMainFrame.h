@@ -10,6 +10,8 @@
 #include "app/PlaybackPatience.h"
 #include "audio/Workspace.h"
 #include "plugins/HostSeams.h"
+#include "session/EditSession.h"
+#include "session/RecoveryFile.h"
 
 class BackgroundScan;
 class PluginEditors;
@@ -24,14 +26,16 @@ class AudioOutput;
 class FileChooser;
 }  // namespace platform
 
-/// What the main window's windows show and drive, in dependency order: the workspace, the
-/// plug-in host that reads it, the player that runs the host. The frame derives from it
-/// first, so it is built before the frame's windows and destroyed after them: the view and
-/// the editor windows point into it until they are gone.
+/// What the main window's windows show and drive, in dependency order: the edit session (the
+/// workspace, its files and its history), the plug-in host that reads the workspace, the
+/// player that runs the host. The frame derives from it first, so it is built before the
+/// frame's windows and destroyed after them: the view and the editor windows point into it
+/// until they are gone.
 struct FrameModel {
     explicit FrameModel(platform::AudioOutput& audio);
 
-    Workspace workspace;
+    EditSession session;
+    Workspace& workspace = session.Edits();
     std::unique_ptr<PluginHost> host;
     std::unique_ptr<WavePlayer> player;
 };
@@ -52,7 +56,7 @@ private:
     wxWindow* parent;
 };
 
-/// The main window. It owns every long-lived object of the program (the workspace, the
+/// The main window. It owns every long-lived object of the program (the edit session, the
 /// waveform view, the plug-in host, the player, the menus, toolbars and status bar), keeps
 /// the "Wave files" menu in step with the opened files, routes every command first to the
 /// plug-in items, then to the view, then to its own handlers, and carries the file, window,
@@ -83,7 +87,20 @@ public:
     /// single message (the files named on the command line).
     void LoadWaves(const std::vector<wxString>& paths);
 
+    /// Opens a saved session in place of the workspace, as "Open Session..." does once a
+    /// file is chosen (without asking about unsaved changes). On failure the user is told
+    /// which file is at fault and nothing changes.
+    bool OpenSession(const wxString& path);
+
+    /// The state now counts as saved, with no history: after the start-up's files.
+    void StartAfresh();
+
+    /// Offers to restore edits a previous run left behind (recovery files); called once at
+    /// start-up. True when one was restored.
+    bool OfferRecovery();
+
     Workspace& GetWorkspace() { return workspace; }
+    EditSession& Session() { return session; }
     WaveformView* View() const { return view; }
     WaveformPanel* ViewPanel() const { return viewPanel; }
     PluginHost& Host() const { return *host; }
@@ -117,6 +134,9 @@ private:
 
     // File and window commands
     void OnNew(wxCommandEvent& event);
+    void OnOpenSession(wxCommandEvent& event);
+    void OnSaveSession(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
     void OnLoadWave(wxCommandEvent& event);
     void OnCloseWave(wxCommandEvent& event);
     void OnExit(wxCommandEvent& event);
@@ -133,6 +153,25 @@ private:
     // Opening files
     bool AddWave(const wxString& path, const wxString& name, class OpenRefusals& refused);
     void FollowWorkspaceRate();
+
+    // Session commands (MainFrameSession.cpp)
+    void OnUndo(wxCommandEvent& event);
+    void OnRedo(wxCommandEvent& event);
+    void OnSelectAll(wxCommandEvent& event);
+    void OnUpdateUndoRedo(wxUpdateUIEvent& event);
+    void OnUpdateSelectAll(wxUpdateUIEvent& event);
+    void OnRecoveryTimer(wxTimerEvent& event);
+    /// Runs an edit command through the view as one undoable step.
+    bool RouteEditToView(wxEvent& event);
+    /// Asks to save unsaved changes: true when the caller may go on (saved or not wanted).
+    bool ConfirmDiscardChanges();
+    /// Saves to the session's file, asking for one when it has none; false if not saved.
+    bool SaveSession();
+    /// Brings the title, the "Wave files" menu and the recovery file up to the workspace.
+    void AfterWorkspaceChange(bool filesChanged);
+    void RebuildWaveFilesMenu();
+    void ShowSessionError(uint32_t stringId, const std::string& why);
+    EditSelection ViewSelection() const;
 
     // Transport and plug-in commands
     void StartPluginScan(bool rescan);
@@ -175,6 +214,7 @@ private:
     wxAuiManager docking;
     HostMessageBoxes hostMessages;
     PlaybackPatience playbackPatience;       // while the window waits for a stuck effect
+    RecoveryFile recovery;                   // the unsaved edits' copy on disk
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     std::unique_ptr<BackgroundScan> scan;    // the plug-in scan while it runs
     int selectedPlugin = -1;
@@ -187,6 +227,7 @@ private:
     wxMenu* waveFilesMenu = nullptr;
     wxMenu* pluginMenu = nullptr;
     wxTimer lockKeysTimer;
+    wxTimer recoveryTimer;
     wxTimer scanTimer;
     bool routing = false;  // an event is being offered to the view
 

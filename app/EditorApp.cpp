@@ -23,10 +23,21 @@ bool EditorApp::OnInit() {
     frame->SetIcon(icon);
     SetTopWindow(frame);
     frame->Show();
+    // Edits a crash left behind come first; then the command line's sessions (each replaces
+    // the workspace, so they go before the files) and files, which count as the saved state.
+    if (frame->OfferRecovery()) {
+        return true;
+    }
     std::vector<wxString> paths;
     for (const std::string& file : commandLine.files) {
-        paths.push_back(wxString(file.c_str(), wxConvFile));
+        const wxString path = wxString(file.c_str(), wxConvFile);
+        if (path.Lower().EndsWith(".orvane")) {
+            frame->OpenSession(path);
+        } else {
+            paths.push_back(path);
+        }
     }
     frame->LoadWaves(paths);
+    frame->StartAfresh();
     return true;
 }

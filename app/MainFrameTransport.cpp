@@ -309,7 +309,7 @@ void CMainFrame::OnUpdatePlayOrStop(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {
-    event.Enable(!workspace.IsEmpty());
+    event.Enable(!session.Edits().IsEmpty());
 }
 
 void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {

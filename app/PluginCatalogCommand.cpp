@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/Directory.h"
+#include "platform/SessionStorage.h"
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
 
@@ -11,7 +11,7 @@ int RunPluginCatalogCommand(bool rescan, bool list, std::FILE* out, std::FILE* e
     settings.scanner = plugin_paths::ScannerProgram();
     settings.cacheFile = plugin_paths::CacheFile();
     settings.rescan = rescan;
-    if (!platform::StampOf(settings.scanner).has_value()) {
+    if (!platform::StampOf(settings.scanner).exists) {
         std::fprintf(errors, "orvane: the examining program %s is missing\n",
                      settings.scanner.c_str());
         return 1;

@@ -1,14 +1,10 @@
 #include "platform/Directory.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <system_error>
 
 namespace platform {
@@ -104,47 +100,11 @@ std::string ExecutableDirectory() {
     return error ? std::string() : self.parent_path().string();
 }
 
-std::optional<FileStamp> StampOf(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return std::nullopt;
-    }
-    FileStamp stamp;
-    stamp.size = static_cast<uint64_t>(info.st_size);
-    stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    return stamp;
-}
-
-bool ReplaceFile(const std::string& path, const std::string& contents) {
+bool CreateFolderOf(const std::string& path) {
     std::error_code error;
-    const fs::path target(path);
-    fs::create_directories(target.parent_path(), error);
-    const std::string temporary = path + ".tmp." + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << contents;
-        out.flush();
-        if (!out) {
-            fs::remove(temporary, error);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
+    const fs::path folder = fs::path(path).parent_path();
+    fs::create_directories(folder, error);
+    return fs::is_directory(folder, error);
 }
 
 }  // namespace platform

@@ -28,20 +28,7 @@ std::optional<std::string> EnvironmentValue(const char* name);
 /// The folder that holds the running program, or an empty string when it cannot be found.
 std::string ExecutableDirectory();
 
-/// A file's size and modification time (nanoseconds since the epoch): what tells that a file
-/// changed. Nothing when the file cannot be examined.
-struct FileStamp {
-    uint64_t size = 0;
-    int64_t modified = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-std::optional<FileStamp> StampOf(const std::string& path);
-
-/// Writes `contents` to `path` through a temporary file renamed over it, so that readers see
-/// the old file or the new one, never a part; creates the missing folders. False on failure.
-bool ReplaceFile(const std::string& path, const std::string& contents);
-
-/// The whole contents of a file; nothing when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
+/// Creates the folder that is to hold `path`, with its parents; true when it exists after.
+bool CreateFolderOf(const std::string& path);
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/Directory.h"
+#include "platform/SessionStorage.h"
 #include "plugins/PluginPaths.h"
 #include "plugins/ScanReport.h"
 
@@ -59,13 +60,13 @@ PluginInfo FromScannerRun(const std::string& library, const platform::ChildResul
 PluginScanner::PluginScanner(Settings scanSettings) : settings(std::move(scanSettings)) {}
 
 PluginInfo PluginScanner::Examine(const std::string& library) const {
-    const std::optional<platform::FileStamp> stamp = platform::StampOf(library);
+    const platform::FileStamp stamp = platform::StampOf(library);
     const platform::ChildResult run =
         platform::RunChild(settings.scanner, {library}, settings.limit, &cancelled);
     PluginInfo info = FromScannerRun(library, run, settings.limit, settings.scanner);
-    if (stamp.has_value()) {
-        info.size = stamp->size;
-        info.modified = stamp->modified;
+    if (stamp.exists) {
+        info.size = stamp.size;
+        info.modified = stamp.modifiedNs;
     }
     return info;
 }
@@ -88,8 +89,8 @@ std::vector<PluginInfo> PluginScanner::Scan(const std::vector<std::string>& libr
     for (size_t i = 0; i < libraries.size(); ++i) {
         const auto hit = cached.find(libraries[i]);
         const auto stamp = platform::StampOf(libraries[i]);
-        if (hit != cached.end() && stamp.has_value() && hit->second.size == stamp->size &&
-            hit->second.modified == stamp->modified) {
+        if (hit != cached.end() && stamp.exists && hit->second.size == stamp.size &&
+            hit->second.modified == stamp.modifiedNs) {
             catalogue[i] = hit->second;
             present[i] = 1;
             ++done;
@@ -155,11 +156,12 @@ void PluginScanner::Sort(std::vector<PluginInfo>& catalogue) {
 }
 
 std::vector<PluginInfo> PluginScanner::ReadCache(const std::string& file) {
-    const std::optional<std::string> text = platform::ReadWholeFile(file);
+    std::string text;
+    std::string error;
     const std::string header = std::string(kCacheHeader) + "\n";
     std::vector<PluginInfo> records;
-    if (!text.has_value() || !text->starts_with(header) ||
-        !scan_report::ParseRecords(text->substr(header.size()), records)) {
+    if (!platform::ReadWholeFile(file, text, error) || !text.starts_with(header) ||
+        !scan_report::ParseRecords(text.substr(header.size()), records)) {
         return {};  // damaged: everything is examined again and the file rewritten
     }
     return records;
@@ -170,7 +172,8 @@ bool PluginScanner::WriteCache(const std::string& file, const std::vector<Plugin
     for (const PluginInfo& info : catalogue) {
         text += scan_report::FormatRecord(info);
     }
-    return platform::ReplaceFile(file, text);
+    std::string error;
+    return platform::CreateFolderOf(file) && platform::ReplaceFileAtomically(file, text, error);
 }
 
 BackgroundScan::BackgroundScan(PluginScanner::Settings settings, std::vector<std::string> folders)

@@ -6,6 +6,8 @@ namespace cmd {
 
 // File
 inline constexpr int kNew = 57600;
+inline constexpr int kOpenSession = 57601;
+inline constexpr int kSaveSession = 57603;
 inline constexpr int kLoadWave = 32780;
 inline constexpr int kCloseWave = 57602;
 inline constexpr int kRenderToFile = 32781;
@@ -16,7 +18,9 @@ inline constexpr int kCut = 57635;
 inline constexpr int kCopy = 57634;
 inline constexpr int kPaste = 57637;
 inline constexpr int kDelete = 32775;
-inline constexpr int kUndo = 57643;  // accelerator target without a handler
+inline constexpr int kUndo = 57643;
+inline constexpr int kRedo = 57644;
+inline constexpr int kSelectAll = 57642;
 
 // VST Plugins
 inline constexpr int kEditPlugin = 32783;

@@ -71,6 +71,10 @@ const std::vector<Entry>& MenuBar() {
             "&File",
             {
                 Item(cmd::kNew, "&New\t Ctrl + N", "Create new workspace\nNew"),
+                Item(cmd::kOpenSession, "&Open Session...\tCtrl+O",
+                     "Opens a saved session: its wave files and edits\nOpen Session"),
+                Item(cmd::kSaveSession, "&Save Session...\tCtrl+S",
+                     "Saves the wave files and edits as a session file\nSave Session"),
                 Separator(),
                 Item(cmd::kLoadWave, "Load Wave...\tCtrl + L",
                      "Opens wave file and inserts it into workspace."),
@@ -80,12 +84,18 @@ const std::vector<Entry>& MenuBar() {
             }),
         Submenu("&Edit",
                 {
+                    Item(cmd::kUndo, "&Undo\tCtrl+Z", "Undo the last edit\nUndo"),
+                    Item(cmd::kRedo, "&Redo\tCtrl+Shift+Z", "Redo the edit last undone\nRedo"),
+                    Separator(),
                     Item(cmd::kCut, "Cu&t\tCtrl+X",
                          "Cut the selection and put it on the Clipboard\nCut"),
                     Item(cmd::kCopy, "&Copy\tCtrl+C",
                          "Copy the selection and put it on the Clipboard\nCopy"),
                     Item(cmd::kPaste, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste"),
-                    Item(cmd::kDelete, "&Delete\tCtrl+Q", "Delete the selection\nDelete"),
+                    Item(cmd::kDelete, "&Delete\tDel", "Delete the selection\nDelete"),
+                    Separator(),
+                    Item(cmd::kSelectAll, "Select &All\tCtrl+A",
+                         "Select everything the view shows\nSelect All"),
                 }),
         Submenu(
             "VST Plugins",
@@ -155,6 +165,8 @@ const std::vector<Accelerator>& Accelerators() {
         {wxACCEL_NORMAL, WXK_CANCEL, cmd::kCopy},
         {wxACCEL_ALT, WXK_BACK, cmd::kUndo},
         {wxACCEL_CTRL, 'Z', cmd::kUndo},
+        {wxACCEL_CTRL, 'Y', cmd::kRedo},
+        {wxACCEL_CTRL, 'Q', cmd::kDelete},
         {wxACCEL_NORMAL, WXK_F6, cmd::kNextPane},
         {wxACCEL_SHIFT, WXK_F6, cmd::kPrevPane},
         {wxACCEL_NORMAL, WXK_HOME, cmd::kGoToStart},
@@ -177,7 +189,7 @@ const std::vector<PlainKey>& PlainKeys() {
 
 const std::vector<ToolBar>& ToolBars() {
     static const std::vector<ToolBar> bars = {
-        {"edit", {cmd::kCut, cmd::kCopy, cmd::kPaste}},
+        {"edit", {cmd::kCut, cmd::kCopy, cmd::kPaste, cmd::kUndo, cmd::kRedo}},
         {"navigation", {cmd::kPlay, cmd::kStop, cmd::kPause}},
         {"zoom", {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomOutFull}},
     };

@@ -23,6 +23,15 @@ const char* Text(uint32_t id) {
             return "Orvane could not open these files:";
         case kFileShownAlone:
             return "Editing happens in the workspace";
+        case kSaveChanges:
+            return "Save changes to %s?";
+        case kSessionFailed:
+            return "The session cannot be opened: %s.";
+        case kSessionSaveFailed:
+            return "The session cannot be saved: %s.";
+        case kRestoreRecovery:
+            return "Orvane did not close normally last time. Restore the unsaved edits it "
+                   "kept?";
         default:
             return "";
     }

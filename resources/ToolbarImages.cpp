@@ -66,6 +66,19 @@ const char* const kZoomOutFull[] = {
     " .b.        .b. ", " ..          .. ", " .            . ", "                ",
     " .............. ", " .wwwwwwwwwwww. ", " .............. ", "                "};
 
+// A curved arrow pointing back (undo) and its mirror image (redo).
+const char* const kUndo[] = {
+    ORVANE_XPM_HEADER,  "                ", "                ", "    .           ",
+    "   .b.          ", "  .bb.......    ", " .bbbbbbbbbb.   ", "  .bb......bb.  ",
+    "   .b.     .bb. ", "    .       .b. ", "            .b. ", "           .bb. ",
+    "         ..bb.  ", "        .bbb.   ", "        ....    ", "                "};
+
+const char* const kRedo[] = {
+    ORVANE_XPM_HEADER,  "                ", "                ", "           .    ",
+    "          .b.   ", "    .......bb.  ", "   .bbbbbbbbbb. ", "  .bb......bb.  ",
+    " .bb.     .b.   ", " .b.       .    ", " .b.            ", " .bb.           ",
+    "  .bb..         ", "   .bbb.        ", "    ....        ", "                "};
+
 #undef ORVANE_XPM_HEADER
 
 }  // namespace
@@ -78,6 +91,10 @@ wxBitmap ToolbarImage(int command) {
             return wxBitmap(kCopy);
         case cmd::kPaste:
             return wxBitmap(kPaste);
+        case cmd::kUndo:
+            return wxBitmap(kUndo);
+        case cmd::kRedo:
+            return wxBitmap(kRedo);
         case cmd::kPlay:
             return wxBitmap(kPlay);
         case cmd::kStop:

@@ -55,6 +55,20 @@ void WaveformView::ShowWholeSource(bool workspaceShown) {
     InvalidateAll(true);
 }
 
+void WaveformView::ShowWorkspaceSelection(uint32_t start, uint32_t length) {
+    ShowWholeSource(true);
+    const uint32_t source = SourceLength();
+    selectionStart = std::min(start, source);
+    selectionLength = std::min(length, source - selectionStart);
+    Update();
+}
+
+void WaveformView::SelectVisibleRange() {
+    selectionStart = viewStart;
+    selectionLength = viewLength;
+    InvalidateAll(false);
+}
+
 // ---- Zoom ----
 
 void WaveformView::OnZoomIn(wxCommandEvent&) {
@@ -206,7 +220,7 @@ void WaveformView::OnPaste(wxCommandEvent&) {
         workspace->DeleteRange(selectionStart, RangeEnd(selectionStart, selectionLength));
         selectionLength = 0;
     }
-    workspace->PasteAt(selectionStart);
+    workspace->PasteInto(selectionStart);
     // The zoom and the scroll position stay where they still fit; a whole view stays whole.
     const uint32_t source = SourceLength();
     viewLength = wholeShown ? source : std::min(viewLength, source);

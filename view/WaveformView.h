@@ -62,6 +62,13 @@ public:
     /// with no selection, and repaints at once.
     void ShowSource(int index);
 
+    /// Shows the whole workspace with [start, start + length) selected, clamped to it: where
+    /// undo and redo leave the view.
+    void ShowWorkspaceSelection(uint32_t start, uint32_t length);
+
+    /// Selects everything the view shows (Select All).
+    void SelectVisibleRange();
+
     /// The length of the shown source: the workspace's, or the shown file's.
     uint32_t SourceLength() const;
 

@@ -6,6 +6,7 @@ namespace platform {
 namespace {
 // Pairs of description and pattern, separated by '|', with no '|' after the last pattern.
 constexpr const char* kWaveFilter = "Wave files (*.wav)|*.wav|All files (*)|*";
+constexpr const char* kSessionFilter = "Orvane sessions (*.orvane)|*.orvane|All files (*)|*";
 }  // namespace
 
 bool SystemFileChooser::ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) {
@@ -28,6 +29,31 @@ bool SystemFileChooser::ChooseWaveToSave(wxWindow* parent, const wxString& initi
         return false;
     }
     path = dialog.GetPath();
+    return true;
+}
+
+bool SystemFileChooser::ChooseSessionToOpen(wxWindow* parent, wxString& path) {
+    wxFileDialog dialog(parent, "Open Session", lastDirectory_, wxEmptyString, kSessionFilter,
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK) {
+        return false;
+    }
+    path = dialog.GetPath();
+    lastDirectory_ = dialog.GetDirectory();
+    return true;
+}
+
+bool SystemFileChooser::ChooseSessionToSave(wxWindow* parent, const wxString& initialName,
+                                            wxString& path) {
+    wxFileDialog dialog(parent, "Save Session", lastDirectory_, initialName, kSessionFilter,
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK) {
+        return false;
+    }
+    path = dialog.GetPath();
+    if (!path.Lower().EndsWith(".orvane")) {
+        path += ".orvane";
+    }
     return true;
 }
 

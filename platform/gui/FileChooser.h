@@ -19,6 +19,14 @@ public:
     /// the user chose one; choosing an existing file asks the user to confirm replacing it.
     virtual bool ChooseWaveToSave(wxWindow* parent, const wxString& initialName,
                                   wxString& path) = 0;
+
+    /// Asks for a session file (.orvane) to open; true with `path` set when one was chosen.
+    virtual bool ChooseSessionToOpen(wxWindow* parent, wxString& path) = 0;
+
+    /// Asks where to save a session file, starting at `initialName`; true with `path` set
+    /// (ending in .orvane) when the user chose one. GTK's dialog asks before replacing.
+    virtual bool ChooseSessionToSave(wxWindow* parent, const wxString& initialName,
+                                     wxString& path) = 0;
 };
 
 /// The real dialogs (GTK's file chooser).
@@ -26,6 +34,9 @@ class SystemFileChooser final : public FileChooser {
 public:
     bool ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) override;
     bool ChooseWaveToSave(wxWindow* parent, const wxString& initialName, wxString& path) override;
+    bool ChooseSessionToOpen(wxWindow* parent, wxString& path) override;
+    bool ChooseSessionToSave(wxWindow* parent, const wxString& initialName,
+                             wxString& path) override;
 
 private:
     wxString lastDirectory_;  // the open dialog comes back where the user left it

@@ -35,6 +35,8 @@ long ButtonsOf(MessageButtons buttons) {
             return wxOK;
         case MessageButtons::kYesNo:
             return wxYES | wxNO | wxNO_DEFAULT;
+        case MessageButtons::kSaveDontSaveCancel:
+            return wxYES | wxNO | wxCANCEL;
         case MessageButtons::kOkCancel:
         case MessageButtons::kRetryCancel:
             break;
@@ -50,6 +52,7 @@ int EscapeIdOf(MessageButtons buttons) {
             return wxID_NO;
         case MessageButtons::kOkCancel:
         case MessageButtons::kRetryCancel:
+        case MessageButtons::kSaveDontSaveCancel:
             break;
     }
     return wxID_CANCEL;
@@ -76,6 +79,14 @@ public:
             ok->SetLabel("&Retry");
         }
         SetEscapeId(EscapeIdOf(request.buttons));
+        if (request.buttons == MessageButtons::kSaveDontSaveCancel) {
+            SetAffirmativeId(wxID_YES);
+            FindWindow(wxID_YES)->SetLabel("&Save");
+            FindWindow(wxID_NO)->SetLabel("Do&n't Save");
+            // Neither the affirmative nor the escape button: it ends the box by itself.
+            Bind(
+                wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(wxID_NO); }, wxID_NO);
+        }
         if (request.buttons == MessageButtons::kYesNo) {
             SetAffirmativeId(wxID_YES);
             if (wxWindow* no = FindWindow(wxID_NO)) {
@@ -101,6 +112,11 @@ MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request) {
     const int answer = dialog.ShowModal();
     if (request.buttons == MessageButtons::kYesNo) {
         return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
+    }
+    if (request.buttons == MessageButtons::kSaveDontSaveCancel) {
+        return answer == wxID_YES  ? MessageAnswer::kSave
+               : answer == wxID_NO ? MessageAnswer::kDontSave
+                                   : MessageAnswer::kCancel;
     }
     if (answer != wxID_OK) {
         return MessageAnswer::kCancel;

@@ -8,9 +8,9 @@ class wxWindow;
 
 namespace platform {
 
-enum class MessageButtons { kOk, kOkCancel, kRetryCancel, kYesNo };
+enum class MessageButtons { kOk, kOkCancel, kRetryCancel, kSaveDontSaveCancel, kYesNo };
 enum class MessageIcon { kError, kQuestion, kInformation, kWarning };
-enum class MessageAnswer { kOk, kCancel, kRetry, kYes, kNo };
+enum class MessageAnswer { kOk, kCancel, kRetry, kSave, kDontSave, kYes, kNo };
 
 /// What a message box shows.
 struct MessageRequest {

@@ -60,6 +60,13 @@ TEST_F(Accelerators, KeysReachTheirCommands) {
         {"Ctrl+V", 'V', wxMOD_CONTROL, cmd::kPaste},
         {"Ctrl+C", 'C', wxMOD_CONTROL, cmd::kCopy},
         {"Ctrl+Q", 'Q', wxMOD_CONTROL, cmd::kDelete},
+        {"Delete", WXK_DELETE, wxMOD_NONE, cmd::kDelete},
+        {"Ctrl+A", 'A', wxMOD_CONTROL, cmd::kSelectAll},
+        // Undo and Redo act only with a step to take: each leaves one for the next.
+        {"Ctrl+Z", 'Z', wxMOD_CONTROL, cmd::kUndo},
+        {"Ctrl+Y", 'Y', wxMOD_CONTROL, cmd::kRedo},
+        {"Ctrl+Z again", 'Z', wxMOD_CONTROL, cmd::kUndo},
+        {"Ctrl+Shift+Z", 'Z', wxMOD_CONTROL | wxMOD_SHIFT, cmd::kRedo},
         {"Shift+Delete", WXK_DELETE, wxMOD_SHIFT, cmd::kCut},
         {"Ctrl+Insert", WXK_INSERT, wxMOD_CONTROL, cmd::kCopy},
         {"Shift+Insert", WXK_INSERT, wxMOD_SHIFT, cmd::kPaste},

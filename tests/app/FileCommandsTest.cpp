@@ -141,6 +141,7 @@ TEST_F(FileCommands, TheWorkspaceRateReachesTheDeviceAndTheEffects) {
     EXPECT_EQ(frame->GetWorkspace().Clipboard(), clipboard) << "the clipboard is unchanged";
 
     // After New, the next first file sets the rate again.
+    answers = {platform::MessageAnswer::kDontSave};
     Command(cmd::kNew);
     LoadThroughDialog(dir.File("b44.wav"));
     EXPECT_EQ(audio.LastFormat().sampleRate, 44100u);
@@ -151,12 +152,13 @@ TEST_F(FileCommands, NewAsksFirstThenEmptiesTheWorkspace) {
     LoadThroughDialog(MakeWav("a.wav", 1000));
     answers = {platform::MessageAnswer::kCancel};
     Command(cmd::kNew);
-    ASSERT_EQ(MessageTexts(), std::vector<wxString>{str::Text(str::kFlushWorkspace)});
-    EXPECT_EQ(messages[0].buttons, platform::MessageButtons::kOkCancel);
+    ASSERT_EQ(MessageTexts(), std::vector<wxString>{"Save changes to Untitled?"});
+    EXPECT_EQ(messages[0].buttons, platform::MessageButtons::kSaveDontSaveCancel);
     EXPECT_EQ(messages[0].icon, platform::MessageIcon::kQuestion);
     EXPECT_FALSE(frame->GetWorkspace().IsEmpty()) << "Cancel changes nothing";
 
-    Command(cmd::kNew);  // answered OK
+    answers = {platform::MessageAnswer::kDontSave};
+    Command(cmd::kNew);
     EXPECT_TRUE(frame->GetWorkspace().IsEmpty());
     EXPECT_EQ(Items(frame->WaveFilesMenu()), (Items_t{{cmd::kNoFilesLoaded, "No files loaded"}}));
     EXPECT_TRUE(frame->View()->IsWorkspaceShown());

@@ -16,6 +16,9 @@ void FrameFixture::SetUp() {
     setenv("XDG_CACHE_HOME", (dir.Path() / "cache").c_str(), 1);
     setenv("HOME", dir.Path().c_str(), 1);
     setenv("ORVANE_SCANNER", ORVANE_SCANNER_PROGRAM, 1);
+    // Recovery files go into the test's own directory.
+    std::filesystem::create_directory("state");
+    setenv("XDG_STATE_HOME", (dir.Path() / "state").c_str(), 1);
     for (const std::string& plugin : Plugins()) {
         std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
                                    "vstplugs/" + plugin);

@@ -39,8 +39,28 @@ public:
         return true;
     }
 
+    bool ChooseSessionToOpen(wxWindow*, wxString& path) override {
+        return Take(sessionsToOpen, path);
+    }
+    bool ChooseSessionToSave(wxWindow*, const wxString& initialName, wxString& path) override {
+        lastSaveName = initialName;
+        ++sessionSaveAsked;
+        return Take(sessionsToSave, path);
+    }
+    static bool Take(std::deque<wxString>& queue, wxString& path) {
+        if (queue.empty()) {
+            return false;  // the user cancelled
+        }
+        path = queue.front();
+        queue.pop_front();
+        return true;
+    }
+
     std::deque<wxString> toOpen;
     std::deque<wxString> toSave;
+    std::deque<wxString> sessionsToOpen;
+    std::deque<wxString> sessionsToSave;
+    int sessionSaveAsked = 0;
     wxString lastSaveName;
     int openAsked = 0;
 };

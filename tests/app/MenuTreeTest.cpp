@@ -38,16 +38,23 @@ TEST_F(MainWindowLayout, MenuBarHoldsEveryItemInOrder) {
     const std::vector<std::string> expected = {
         "&File >",
         "  &New\tCtrl+N #57600",
+        "  &Open Session...\tCtrl+O #57601",
+        "  &Save Session...\tCtrl+S #57603",
         "  -",
         "  Load Wave...\tCtrl+L #32780",
         "  Close Wave #57602",
         "  Render to file... #32781",
         "  E&xit #57665",
         "&Edit >",
+        "  &Undo\tCtrl+Z #57643",
+        "  &Redo\tCtrl+Shift+Z #57644",
+        "  -",
         "  Cu&t\tCtrl+X #57635",
         "  &Copy\tCtrl+C #57634",
         "  &Paste\tCtrl+V #57637",
-        "  &Delete\tCtrl+Q #32775",
+        "  &Delete\tDel #32775",
+        "  -",
+        "  Select &All\tCtrl+A #57642",
         "VST Plugins >",
         "  Edit plugin.... #32783",
         "  Remove plugin #32794",
@@ -76,7 +83,7 @@ TEST_F(MainWindowLayout, MenuBarHoldsEveryItemInOrder) {
         Dump(bar->GetMenu(i), 1, actual);
     }
     EXPECT_EQ(actual, expected);
-    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Workspace \u2014 Orvane"));
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Untitled \u2014 Workspace \u2014 Orvane"));
 }
 
 TEST_F(MainWindowLayout, PromptsGoToTheStatusBarAndTooltipsToTheButtons) {
@@ -94,6 +101,8 @@ TEST_F(MainWindowLayout, PromptsGoToTheStatusBarAndTooltipsToTheButtons) {
         const char* prompt;
     } buttons[] = {
         {cmd::kCut, "Cut", "Cut the selection and put it on the Clipboard"},
+        {cmd::kUndo, "Undo", "Undo the last edit"},
+        {cmd::kRedo, "Redo", "Redo the edit last undone"},
         {cmd::kPlay, "Play", "Start playing"},
         {cmd::kPause, "Pause", "Pause"},
         {cmd::kZoomOutFull, "", "Zoom out full"},
@@ -108,7 +117,7 @@ TEST_F(MainWindowLayout, PromptsGoToTheStatusBarAndTooltipsToTheButtons) {
 
 TEST_F(MainWindowLayout, ThreeToolBarsSitSideBySideAndToggleWithoutAGap) {
     const std::vector<std::vector<int>> tools = {
-        {cmd::kCut, cmd::kCopy, cmd::kPaste},
+        {cmd::kCut, cmd::kCopy, cmd::kPaste, cmd::kUndo, cmd::kRedo},
         {cmd::kPlay, cmd::kStop, cmd::kPause},
         {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomOutFull},
     };
@@ -116,8 +125,8 @@ TEST_F(MainWindowLayout, ThreeToolBarsSitSideBySideAndToggleWithoutAGap) {
     for (const auto& ids : tools) {
         wxAuiToolBar* toolBar = ToolBarWith(ids[0]);
         ASSERT_NE(toolBar, nullptr);
-        ASSERT_EQ(toolBar->GetToolCount(), 3);
-        for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(toolBar->GetToolCount(), static_cast<int>(ids.size()));
+        for (int i = 0; i < static_cast<int>(ids.size()); ++i) {
             EXPECT_EQ(toolBar->FindToolByIndex(i)->GetId(), ids[i]);
             EXPECT_EQ(toolBar->FindToolByIndex(i)->GetBitmapFor(toolBar).GetSize(), wxSize(16, 15));
         }

@@ -31,12 +31,14 @@ public:
 };
 
 TEST_F(WhereYouAre, TitleAndPromptNameTheShownSource) {
-    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Workspace \u2014 Orvane"));
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Untitled \u2014 Workspace \u2014 Orvane"));
     LoadThroughDialog(MakeWav("first take.wav", 44100));
-    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("first take.wav \u2014 Orvane"));
+    // The session's name comes first, marked: the load is an unsaved change.
+    EXPECT_EQ(frame->GetTitle(),
+              wxString::FromUTF8("*Untitled \u2014 first take.wav \u2014 Orvane"));
     EXPECT_EQ(Prompt(), str::Text(str::kFileShownAlone));
     Command(cmd::kShowWorkspace);
-    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Workspace \u2014 Orvane"));
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("*Untitled \u2014 Workspace \u2014 Orvane"));
     EXPECT_EQ(Prompt(), "Ready");
 }
 

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "HostFixture.h"
-#include "platform/Directory.h"
+#include "platform/SessionStorage.h"
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
 #include "plugins/ScanReport.h"
@@ -139,7 +139,9 @@ TEST_F(ScannerFixture, ADamagedCacheIsRebuilt) {
     const std::string scanner = CountingScanner();
     PluginScanner(Settings(scanner)).Scan(Libraries());
     const std::string cacheFile = Settings().cacheFile;
-    const std::string good = platform::ReadWholeFile(cacheFile).value_or("");
+    std::string good;
+    std::string error;
+    ASSERT_TRUE(platform::ReadWholeFile(cacheFile, good, error)) << error;
     ASSERT_FALSE(good.empty());
 
     const std::string damages[] = {
@@ -151,7 +153,7 @@ TEST_F(ScannerFixture, ADamagedCacheIsRebuilt) {
     };
     size_t scans = ScansLogged().size();
     for (const std::string& damage : damages) {
-        platform::ReplaceFile(cacheFile, damage);
+        ASSERT_TRUE(platform::ReplaceFileAtomically(cacheFile, damage, error)) << error;
         EXPECT_TRUE(PluginScanner::ReadCache(cacheFile).empty());
         const auto catalogue = PluginScanner(Settings(scanner)).Scan(Libraries());
         EXPECT_EQ(catalogue.size(), 2u);

@@ -1,0 +1,241 @@
+// The main window's side of the edit session: edits as undoable steps, Undo, Redo and Select
+// All, the session files, the questions about unsaved changes, the title, and the recovery
+// file that keeps unsaved edits through a crash.
+
+#include <wx/menu.h>
+
+#include "app/CMainFrame.h"
+#include "platform/SessionStorage.h"
+#include "platform/gui/FileChooser.h"
+#include "platform/gui/MessageBox.h"
+#include "playback/WavePlayer.h"
+#include "resources/CommandIds.h"
+#include "resources/Strings.h"
+#include "view/WaveformView.h"
+
+namespace {
+
+constexpr int kRecoveryIntervalMs = 30'000;
+
+// The name an edit command gives its step in the Undo and Redo menu texts.
+const char* ActionOf(int command) {
+    switch (command) {
+        case cmd::kCut:
+            return "Cut";
+        case cmd::kPaste:
+            return "Paste";
+        case cmd::kDelete:
+            return "Delete";
+        default:
+            return nullptr;
+    }
+}
+
+wxString Format(uint32_t stringId, const std::string& value) {
+    return wxString::Format(wxString::FromUTF8(str::Text(stringId)), wxString::FromUTF8(value));
+}
+
+}  // namespace
+
+EditSelection CMainFrame::ViewSelection() const {
+    if (view == nullptr || !view->IsWorkspaceShown()) {
+        return {};
+    }
+    return {view->SelectionStart(), view->SelectionLength()};
+}
+
+bool CMainFrame::RouteEditToView(wxEvent& event) {
+    const char* action = ActionOf(event.GetId());
+    if (event.GetEventType() != wxEVT_MENU || action == nullptr || view == nullptr || routing ||
+        event.GetEventObject() == view) {
+        return false;
+    }
+    session.BeginEdit(action, ViewSelection());
+    routing = true;
+    const bool handled = view->ProcessWindowEventLocally(event);
+    routing = false;
+    if (session.EndEdit(ViewSelection())) {
+        AfterWorkspaceChange(false);
+    }
+    return handled;
+}
+
+void CMainFrame::OnUndo(wxCommandEvent&) {
+    EditSelection selection;
+    if (session.Undo(selection)) {
+        view->ShowWorkspaceSelection(selection.start, selection.length);
+        AfterWorkspaceChange(true);
+    }
+}
+
+void CMainFrame::OnRedo(wxCommandEvent&) {
+    EditSelection selection;
+    if (session.Redo(selection)) {
+        view->ShowWorkspaceSelection(selection.start, selection.length);
+        AfterWorkspaceChange(true);
+    }
+}
+
+void CMainFrame::OnUpdateUndoRedo(wxUpdateUIEvent& event) {
+    const bool undo = event.GetId() == cmd::kUndo;
+    const EditHistory& history = session.History();
+    const std::string action = undo ? history.UndoAction() : history.RedoAction();
+    event.Enable(!action.empty() && !player->IsPlaying());
+    // The menu item names the step; the toolbar button keeps its picture.
+    if (wxDynamicCast(event.GetEventObject(), wxMenu) != nullptr ||
+        event.GetEventObject() == this || event.GetEventObject() == nullptr) {
+        wxString text = undo ? "&Undo" : "&Redo";
+        if (!action.empty()) {
+            text += " " + wxString::FromUTF8(action);
+        }
+        event.SetText(text + (undo ? "\tCtrl+Z" : "\tCtrl+Shift+Z"));
+    }
+}
+
+void CMainFrame::OnSelectAll(wxCommandEvent&) {
+    view->SelectVisibleRange();
+}
+
+void CMainFrame::OnUpdateSelectAll(wxUpdateUIEvent& event) {
+    event.Enable(!workspace.IsEmpty() && view->ViewLength() != 0);
+}
+
+void CMainFrame::AfterWorkspaceChange(bool filesChanged) {
+    if (filesChanged) {
+        RebuildWaveFilesMenu();
+        FollowWorkspaceRate();
+    }
+    ShowWhereYouAre();
+    if (session.IsModified()) {
+        recovery.Keep(workspace.Snapshot());
+        if (!recoveryTimer.IsRunning()) {
+            recoveryTimer.Start(kRecoveryIntervalMs);
+        }
+    } else {
+        recovery.Discard();
+        recoveryTimer.Stop();
+    }
+}
+
+void CMainFrame::OnRecoveryTimer(wxTimerEvent&) {
+    // Also catches a source file that changed on disk since the last copy.
+    if (session.IsModified()) {
+        recovery.Keep(workspace.Snapshot());
+    }
+}
+
+void CMainFrame::ShowSessionError(uint32_t stringId, const std::string& why) {
+    platform::ShowMessageBox(this, {Format(stringId, why), str::Text(str::kAppTitle),
+                                    platform::MessageButtons::kOk, platform::MessageIcon::kError});
+}
+
+bool CMainFrame::SaveSession() {
+    wxString path = wxString(session.Path().c_str(), wxConvFile);
+    if (path.empty()) {
+        view->SuppressNextDrag();
+        if (!services.fileDialogs.ChooseSessionToSave(this, "Untitled.orvane", path)) {
+            return false;
+        }
+    }
+    std::string error;
+    if (!session.Save(std::string(path.fn_str()), error)) {
+        ShowSessionError(str::kSessionSaveFailed, error);
+        return false;
+    }
+    AfterWorkspaceChange(false);
+    return true;
+}
+
+bool CMainFrame::ConfirmDiscardChanges() {
+    if (!session.IsModified()) {
+        return true;
+    }
+    const platform::MessageRequest ask{
+        Format(str::kSaveChanges, session.Name()), str::Text(str::kAppTitle),
+        platform::MessageButtons::kSaveDontSaveCancel, platform::MessageIcon::kQuestion};
+    switch (platform::ShowMessageBox(this, ask)) {
+        case platform::MessageAnswer::kSave:
+            return SaveSession();
+        case platform::MessageAnswer::kDontSave:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CMainFrame::OnSaveSession(wxCommandEvent&) {
+    SaveSession();
+}
+
+void CMainFrame::OnOpenSession(wxCommandEvent&) {
+    if (!ConfirmDiscardChanges()) {
+        return;
+    }
+    view->SuppressNextDrag();
+    wxString path;
+    if (services.fileDialogs.ChooseSessionToOpen(this, path)) {
+        OpenSession(path);
+    }
+}
+
+bool CMainFrame::OpenSession(const wxString& path) {
+    player->Stop();
+    std::string error;
+    if (!session.Open(std::string(path.fn_str()), error)) {
+        ShowSessionError(str::kSessionFailed, error);
+        return false;
+    }
+    view->ShowSource(-1);
+    AfterWorkspaceChange(true);
+    return true;
+}
+
+void CMainFrame::StartAfresh() {
+    session.StartAfresh();
+    AfterWorkspaceChange(false);
+}
+
+bool CMainFrame::OfferRecovery() {
+    const std::vector<std::string> left = RecoveryFile::LeftBehind(platform::StateDirectory());
+    if (left.empty()) {
+        return false;
+    }
+    const platform::MessageRequest ask{str::Text(str::kRestoreRecovery), str::Text(str::kAppTitle),
+                                       platform::MessageButtons::kYesNo,
+                                       platform::MessageIcon::kQuestion};
+    bool restored = false;
+    if (platform::ShowMessageBox(this, ask) == platform::MessageAnswer::kYes) {
+        std::string error;
+        restored = session.Open(left.front(), error);
+        if (restored) {
+            session.StartAfresh();
+            session.MarkRecovered();
+            view->ShowSource(-1);
+            AfterWorkspaceChange(true);  // the edits now live in this run's own copy
+        } else {
+            ShowSessionError(str::kSessionFailed, error);
+        }
+    }
+    // Offered once: restored into this run's copy, or refused.
+    for (const std::string& file : left) {
+        platform::RemoveFileIfPresent(file);
+    }
+    return restored;
+}
+
+void CMainFrame::OnClose(wxCloseEvent& event) {
+    recoveryTimer.Stop();
+    if (event.CanVeto()) {
+        if (!ConfirmDiscardChanges()) {
+            event.Veto();
+            recoveryTimer.Start(kRecoveryIntervalMs);
+            return;
+        }
+        recovery.Discard();  // a normal end: saved, or not wanted
+    } else if (session.IsModified()) {
+        recovery.Flush();  // ended from outside (the desktop session): keep the copy
+    } else {
+        recovery.Discard();
+    }
+    Destroy();
+}

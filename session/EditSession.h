@@ -1,0 +1,75 @@
+#pragma once
+
+#include <string>
+
+#include "audio/Workspace.h"
+#include "session/EditHistory.h"
+
+/// One editing session: the workspace (its opened files and edit list, the clipboard), the
+/// edit history, the session file it was last saved to or opened from, and whether it changed
+/// since then. Members are declared so that they go in dependency order: the history (which
+/// holds states and through them files) before the workspace.
+///
+///     EditSession session;
+///     session.BeginEdit("Cut", {1000, 500});
+///     session.Edits().CutRange(1000, 1500);
+///     session.EndEdit({1000, 0});       // recorded: "Undo Cut"
+///     session.Undo();                   // back, selection {1000, 500}
+///
+/// Everything runs on the user-interface thread; readers on other threads use the
+/// workspace's snapshots.
+class EditSession {
+public:
+    EditSession() = default;
+    EditSession(const EditSession&) = delete;
+    EditSession& operator=(const EditSession&) = delete;
+
+    Workspace& Edits() { return workspace; }
+    const Workspace& Edits() const { return workspace; }
+    const EditHistory& History() const { return history; }
+
+    /// Brackets one user action on the workspace. EndEdit records it as one undoable step
+    /// when the workspace changed, and says whether it did.
+    void BeginEdit(std::string action, EditSelection selection);
+    bool EndEdit(EditSelection selection);
+
+    /// Restores the state before the latest step (after it, for Redo) and returns the
+    /// selection to show with it; nothing when there is no step.
+    bool Undo(EditSelection& selection);
+    bool Redo(EditSelection& selection);
+
+    /// True when the workspace differs from the state last saved or opened.
+    bool IsModified() const { return workspace.Snapshot() != savedState; }
+
+    /// The session file ("" before the first save), and its name for titles and prompts.
+    const std::string& Path() const { return path; }
+    std::string Name() const;
+
+    /// Writes the session file; from then on the session is that file, unmodified.
+    bool Save(const std::string& sessionPath, std::string& error);
+
+    /// Replaces the workspace with a saved session, as one undoable step; the session is
+    /// then that file, unmodified. On failure nothing changes.
+    bool Open(const std::string& sessionPath, std::string& error);
+
+    /// Empties the workspace as one undoable step ("New"); the session becomes untitled.
+    void New();
+
+    /// The current state counts as saved and the history starts afresh: a start-up with
+    /// files from the command line, or a restored recovery file.
+    void StartAfresh();
+
+    /// Makes the session untitled and modified: a restored recovery file.
+    void MarkRecovered();
+
+private:
+    EditHistory history;
+    Workspace workspace;
+    Workspace::State savedState = workspace.Snapshot();
+    std::string path;
+
+    // The edit between BeginEdit and EndEdit.
+    std::string pendingAction;
+    Workspace::State pendingBefore;
+    EditSelection pendingSelection;
+};

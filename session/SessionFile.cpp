@@ -1,0 +1,235 @@
+#include "session/SessionFile.h"
+
+#include <charconv>
+#include <map>
+#include <sstream>
+
+#include "platform/SessionStorage.h"
+
+namespace session_file {
+namespace {
+
+constexpr const char* kMagic = "orvane-session";
+
+std::string Escape(const std::string& path) {
+    std::string out;
+    for (char c : path) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool Unescape(const std::string& text, std::string& path) {
+    path.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            path += text[i];
+            continue;
+        }
+        if (++i == text.size()) {
+            return false;
+        }
+        if (text[i] == '\\') {
+            path += '\\';
+        } else if (text[i] == 'n') {
+            path += '\n';
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads one decimal number and the single space after it (none at the end of the line).
+template <typename Number>
+bool Take(std::string_view& line, Number& value) {
+    const auto [rest, error] = std::from_chars(line.data(), line.data() + line.size(), value);
+    if (error != std::errc() || rest == line.data()) {
+        return false;
+    }
+    line.remove_prefix(static_cast<size_t>(rest - line.data()));
+    if (!line.empty()) {
+        if (line.front() != ' ') {
+            return false;
+        }
+        line.remove_prefix(1);
+    }
+    return true;
+}
+
+bool TakeWord(std::string_view& line, std::string_view word) {
+    if (line.substr(0, word.size()) != word ||
+        (line.size() > word.size() && line[word.size()] != ' ')) {
+        return false;
+    }
+    line.remove_prefix(std::min(line.size(), word.size() + 1));
+    return true;
+}
+
+struct Source {
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    uint32_t rate = 0;
+    std::string path;
+};
+
+}  // namespace
+
+std::string Write(const WorkspaceState& state) {
+    // The listed files in their order, then any file only a pasted piece still names.
+    std::vector<const WaveFile*> sources;
+    std::map<const WaveFile*, size_t> indexOf;
+    auto note = [&](const WaveFile* file) {
+        if (indexOf.emplace(file, sources.size()).second) {
+            sources.push_back(file);
+        }
+    };
+    for (const auto& file : *state.files) {
+        note(file.get());
+    }
+    state.segments.ForEach([&](const Piece& piece) { note(piece.file.get()); });
+
+    std::ostringstream out;
+    out << kMagic << ' ' << kVersion << '\n';
+    for (const WaveFile* file : sources) {
+        const platform::FileStamp stamp = platform::StampOf(file->Path());
+        out << "source " << stamp.size << ' ' << stamp.modifiedNs << ' ' << file->SampleRate()
+            << ' ' << Escape(platform::AbsolutePath(file->Path())) << '\n';
+    }
+    state.segments.ForEach([&](const Piece& piece) {
+        out << "segment " << indexOf[piece.file.get()] << ' ' << piece.start << ' ' << piece.end
+            << '\n';
+    });
+    out << "end\n";
+    return out.str();
+}
+
+bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state,
+          std::string& error) {
+    std::istringstream in(text);
+    std::string lineText;
+    int version = 0;
+    {
+        std::getline(in, lineText);
+        std::string_view line = lineText;
+        if (!TakeWord(line, kMagic) || !Take(line, version) || !line.empty()) {
+            error = "it is not an Orvane session file";
+            return false;
+        }
+        if (version > kVersion) {
+            error = "it was saved by a newer version of Orvane (session version " +
+                    std::to_string(version) + ")";
+            return false;
+        }
+        if (version < 1) {
+            error = "it is damaged (unknown session version)";
+            return false;
+        }
+    }
+    std::vector<Source> sources;
+    std::vector<Piece> pieces;
+    std::vector<uint32_t> pieceSources;
+    bool ended = false;
+    int lineNumber = 1;
+    while (std::getline(in, lineText)) {
+        ++lineNumber;
+        std::string_view line = lineText;
+        const std::string where = "it is damaged (line " + std::to_string(lineNumber) + ")";
+        if (ended) {
+            error = where;
+            return false;
+        }
+        if (TakeWord(line, "source")) {
+            Source s;
+            if (!Take(line, s.size) || !Take(line, s.modifiedNs) || !Take(line, s.rate) ||
+                line.empty() || !Unescape(std::string(line), s.path) || !pieces.empty()) {
+                error = where;
+                return false;
+            }
+            sources.push_back(std::move(s));
+        } else if (TakeWord(line, "segment")) {
+            uint32_t index = 0;
+            Piece piece;
+            if (!Take(line, index) || !Take(line, piece.start) || !Take(line, piece.end) ||
+                !line.empty() || index >= sources.size() || piece.start > piece.end) {
+                error = where;
+                return false;
+            }
+            pieceSources.push_back(index);
+            pieces.push_back(piece);
+        } else if (line == "end") {
+            ended = true;
+        } else {
+            error = where;
+            return false;
+        }
+    }
+    if (!ended) {
+        error = "it is damaged (it ends early)";
+        return false;
+    }
+
+    // Every source must be there as it was saved; only then is anything opened.
+    for (const Source& s : sources) {
+        const platform::FileStamp stamp = platform::StampOf(s.path);
+        if (!stamp.exists) {
+            error = "the source file " + s.path + " is missing";
+            return false;
+        }
+        if (stamp.size != s.size || stamp.modifiedNs != s.modifiedNs) {
+            error = "the source file " + s.path + " has changed since the session was saved";
+            return false;
+        }
+    }
+    auto files = std::make_shared<WorkspaceState::Files>();
+    for (const Source& s : sources) {
+        std::shared_ptr<const WaveFile> file = workspace.OpenSource(s.path.c_str());
+        if (!file) {
+            error = "the source file " + s.path + " cannot be opened";
+            return false;
+        }
+        if (file->SampleRate() != s.rate) {
+            error = "the source file " + s.path + " has changed since the session was saved";
+            return false;
+        }
+        files->push_back(std::move(file));
+    }
+    uint64_t length = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        pieces[i].file = (*files)[pieceSources[i]];
+        length += pieces[i].Length();
+        if (pieces[i].end > pieces[i].file->FrameCount() || length > 0xFFFFFFFFu) {
+            error = "it is damaged (a segment lies outside " + sources[pieceSources[i]].path + ")";
+            return false;
+        }
+    }
+    state.files = std::move(files);
+    state.segments = EditList::FromPieces(pieces);
+    return true;
+}
+
+bool Save(const std::string& path, const WorkspaceState& state, std::string& error) {
+    return platform::ReplaceFileAtomically(path, Write(state), error);
+}
+
+bool Load(const std::string& path, Workspace& workspace, WorkspaceState& state,
+          std::string& error) {
+    std::string text;
+    if (!platform::ReadWholeFile(path, text, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    if (!Read(text, workspace, state, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace session_file

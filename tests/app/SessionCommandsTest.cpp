@@ -1,0 +1,327 @@
+// The edit session through the real main window: undo and redo with their menu texts, paste
+// into an empty workspace, Select All, session files, the questions about unsaved changes,
+// and the offer to restore a recovery file.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <wx/app.h>
+
+#include "app/FrameFixture.h"
+#include "platform/SessionStorage.h"
+#include "playback/WavePlayer.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuResource.h"
+#include "session/SessionFile.h"
+#include "view/WaveformView.h"
+
+using namespace testing_support;
+
+namespace {
+
+// Lets a closed main window go now, while what it uses still exists.
+void FinishClosing(wxWindow* closed) {
+    for (int i = 0; i < 50 && wxTopLevelWindows.Find(closed) != nullptr; ++i) {
+        wxTheApp->ProcessPendingEvents();
+        wxTheApp->ProcessIdle();
+    }
+    EXPECT_EQ(wxTopLevelWindows.Find(closed), nullptr) << "the window never went";
+}
+
+// Sends a command without pumping events afterwards: the window may be gone by then.
+void SendCommand(CMainFrame* frame, int id) {
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(frame);
+    frame->ProcessWindowEvent(event);
+}
+
+// Long enough to be still playing when a test looks.
+constexpr uint32_t kFrames = 100000;
+
+class SessionCommands : public FrameFixture {
+public:
+    std::vector<Frame> Audio() {
+        Workspace& ws = frame->GetWorkspace();
+        std::vector<Frame> out(ws.TotalLength());
+        uint32_t got = 0;
+        if (!out.empty()) {
+            EXPECT_TRUE(ws.ReadFrames(out.data(), ws.TotalLength(), got, 0));
+            out.resize(got);
+        }
+        return out;
+    }
+    wxString Label(int id) {
+        UpdateUi();
+        return frame->GetMenuBar()->FindItem(menu::MenuItemId(id))->GetItemLabel();
+    }
+    // a.wav loaded and the workspace shown; the state counts as saved.
+    void LoadA() {
+        LoadThroughDialog(MakeWav("a.wav", kFrames, 1));
+        Command(cmd::kShowWorkspace);
+        frame->StartAfresh();
+    }
+    std::vector<Frame> Slice(uint32_t from, uint32_t to) {
+        const std::vector<Frame> all = MakeFrames(1, kFrames);
+        return {all.begin() + from, all.begin() + to};
+    }
+    // The selection in frames after a drag over pixel columns a to b.
+    EditSelection DragSelect(int a, int b) {
+        DragInView(a, b);
+        return {frame->View()->SelectionStart(), frame->View()->SelectionLength()};
+    }
+};
+
+TEST_F(SessionCommands, UndoAndRedoNameTheirStepAndRestoreAudioAndSelection) {
+    LoadA();
+    EXPECT_FALSE(Enabled(cmd::kUndo));
+    EXPECT_FALSE(Enabled(cmd::kRedo));
+    EXPECT_EQ(Label(cmd::kUndo), "&Undo\tCtrl+Z");
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Untitled \u2014 Workspace \u2014 Orvane"));
+
+    const EditSelection cut = DragSelect(100, 300);
+    ASSERT_GT(cut.length, 0u);
+    Command(cmd::kCut);
+    ASSERT_EQ(frame->GetWorkspace().TotalLength(), kFrames - cut.length);
+    EXPECT_TRUE(Enabled(cmd::kUndo));
+    EXPECT_EQ(Label(cmd::kUndo), "&Undo Cut\tCtrl+Z");
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("*Untitled \u2014 Workspace \u2014 Orvane"))
+        << "marked while unsaved";
+
+    DragSelect(0, 0);
+    Command(cmd::kPaste);
+    EXPECT_EQ(Label(cmd::kUndo), "&Undo Paste\tCtrl+Z");
+
+    Command(cmd::kUndo);
+    EXPECT_EQ(Label(cmd::kRedo), "&Redo Paste\tCtrl+Shift+Z");
+    Command(cmd::kUndo);
+    EXPECT_EQ(Audio(), MakeFrames(1, kFrames));
+    EXPECT_EQ(frame->View()->SelectionStart(), cut.start) << "the cut's selection is back";
+    EXPECT_EQ(frame->View()->SelectionLength(), cut.length);
+    EXPECT_TRUE(frame->View()->IsWorkspaceShown());
+    EXPECT_FALSE(Enabled(cmd::kUndo));
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Untitled \u2014 Workspace \u2014 Orvane"))
+        << "back at the saved state";
+
+    Command(cmd::kRedo);
+    EXPECT_EQ(frame->GetWorkspace().TotalLength(), kFrames - cut.length);
+    EXPECT_EQ(frame->View()->SelectionLength(), 0u);
+    EXPECT_EQ(Label(cmd::kUndo), "&Undo Cut\tCtrl+Z");
+    EXPECT_EQ(Label(cmd::kRedo), "&Redo Paste\tCtrl+Shift+Z");
+
+    // Like the other edits, neither runs during playback.
+    Command(cmd::kPlay);
+    ASSERT_TRUE(frame->Player().IsPlaying());
+    EXPECT_FALSE(Enabled(cmd::kUndo));
+    EXPECT_FALSE(Enabled(cmd::kRedo));
+    Command(cmd::kUndo);
+    EXPECT_EQ(frame->GetWorkspace().TotalLength(), kFrames - cut.length);
+    Command(cmd::kStop);
+}
+
+TEST_F(SessionCommands, PasteFillsAnEmptiedWorkspaceAndSelectAllPasteReplacesEverything) {
+    LoadA();
+    const EditSelection piece = DragSelect(200, 260);
+    Command(cmd::kCopy);
+    const std::vector<Frame> clip = Slice(piece.start, piece.start + piece.length);
+
+    Command(cmd::kSelectAll);
+    EXPECT_EQ(frame->View()->SelectionStart(), 0u);
+    EXPECT_EQ(frame->View()->SelectionLength(), kFrames) << "all of the shown range";
+    Command(cmd::kPaste);
+    EXPECT_EQ(Audio(), clip) << "Select All + Paste: the clipboard replaces everything";
+
+    Command(cmd::kSelectAll);
+    Command(cmd::kDelete);
+    ASSERT_EQ(frame->GetWorkspace().TotalLength(), 0u);
+    ASSERT_EQ(frame->GetWorkspace().SegmentCount(), 0u);
+    EXPECT_TRUE(Enabled(cmd::kPaste));
+    Command(cmd::kPaste);
+    EXPECT_EQ(Audio(), clip) << "a paste into nothing becomes the workspace";
+    Command(cmd::kPaste);
+    EXPECT_EQ(frame->GetWorkspace().TotalLength(), 2 * clip.size());
+
+    Command(cmd::kUndo);
+    Command(cmd::kUndo);
+    EXPECT_EQ(frame->GetWorkspace().TotalLength(), 0u);
+    Command(cmd::kUndo);
+    Command(cmd::kUndo);
+    EXPECT_EQ(Audio(), MakeFrames(1, kFrames));
+}
+
+TEST_F(SessionCommands, SelectAllTakesTheVisibleRangeOfAZoomedView) {
+    LoadA();
+    const EditSelection zoomed = DragSelect(100, 400);
+    Command(cmd::kZoomIn);
+    DragSelect(5, 5);
+    Command(cmd::kSelectAll);
+    EXPECT_EQ(frame->View()->SelectionStart(), zoomed.start);
+    EXPECT_EQ(frame->View()->SelectionLength(), zoomed.length);
+}
+
+TEST_F(SessionCommands, SaveAndOpenSessionRoundTripAndNameTheTitle) {
+    LoadA();
+    LoadThroughDialog(MakeWav("b.wav", 1000, 2));
+    Command(cmd::kShowWorkspace);
+    DragSelect(100, 300);
+    Command(cmd::kCut);
+    const std::vector<Frame> audio = Audio();
+    files.sessionsToSave.push_back(dir.File("mix.orvane"));
+    Command(cmd::kSaveSession);
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("mix.orvane \u2014 Workspace \u2014 Orvane"));
+    EXPECT_EQ(files.lastSaveName, "Untitled.orvane");
+
+    Command(cmd::kSelectAll);
+    Command(cmd::kDelete);
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("*mix.orvane \u2014 Workspace \u2014 Orvane"));
+    Command(cmd::kSaveSession);  // has a file now: saved without asking
+    EXPECT_EQ(files.sessionSaveAsked, 1);
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("mix.orvane \u2014 Workspace \u2014 Orvane"));
+    Command(cmd::kUndo);
+
+    files.sessionsToOpen.push_back(dir.File("mix.orvane"));
+    answers = {platform::MessageAnswer::kDontSave};
+    Command(cmd::kOpenSession);
+    EXPECT_TRUE(Audio().empty()) << "the session as saved last: everything deleted";
+    ASSERT_EQ(frame->WaveFilesMenu()->GetMenuItemCount(), 2u);
+    EXPECT_EQ(frame->WaveFilesMenu()->FindItemByPosition(1)->GetItemLabelText(), "b.wav");
+    Command(cmd::kUndo);
+    EXPECT_EQ(Audio(), audio) << "opening a session is a step too";
+
+    // A session whose source changed: named, and nothing opens.
+    WriteWav(dir.File("b.wav"), MakeFrames(2, 999));
+    files.sessionsToOpen.push_back(dir.File("mix.orvane"));
+    answers = {platform::MessageAnswer::kDontSave};
+    messages.clear();
+    Command(cmd::kOpenSession);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[1].text.Find(dir.File("b.wav")), wxNOT_FOUND) << messages[1].text;
+    EXPECT_EQ(messages[1].icon, platform::MessageIcon::kError);
+    EXPECT_EQ(Audio(), audio);
+}
+
+// Each of New, Open Session, Exit and closing the window with unsaved changes: Cancel keeps
+// everything, Don't Save goes on, Save saves (asking where) and goes on.
+TEST_F(SessionCommands, UnsavedChangesAreNeverDroppedWithoutAsking) {
+    const std::string saved = dir.File("kept.orvane");
+    const struct Case {
+        const char* name;
+        std::function<void(SessionCommands&)> act;
+        bool closes;
+    } cases[] = {
+        {"New", [](SessionCommands& t) { t.Command(cmd::kNew); }, false},
+        {"Open Session",
+         [&](SessionCommands& t) {
+             t.files.sessionsToOpen.push_back(saved);  // only reached after the question
+             t.Command(cmd::kOpenSession);
+         },
+         false},
+        {"Exit", [](SessionCommands& t) { SendCommand(t.frame, cmd::kExit); }, true},
+        {"close box", [](SessionCommands& t) { t.frame->Close(); }, true},
+    };
+    for (const Case& c : cases) {
+        for (const auto answer :
+             {platform::MessageAnswer::kCancel, platform::MessageAnswer::kDontSave,
+              platform::MessageAnswer::kSave}) {
+            SCOPED_TRACE(std::string(c.name) + " answered " + std::to_string(int(answer)));
+            if (frame == nullptr) {
+                frame = new CMainFrame({audio, files});
+                frame->Show();
+                ProcessPendingUi(frame);
+            }
+            frame->Session().StartAfresh();
+            Command(cmd::kNew);  // unmodified: no question; an untitled, empty session
+            ASSERT_TRUE(frame->GetWorkspace().IsEmpty());
+            std::filesystem::remove(saved);
+            LoadThroughDialog(MakeWav("a.wav", kFrames, 1));
+            Command(cmd::kShowWorkspace);
+            DragSelect(100, 200);
+            Command(cmd::kDelete);
+            const uint32_t length = frame->GetWorkspace().TotalLength();
+            if (c.name == std::string("Open Session")) {
+                // Something to open: this very state, saved aside.
+                std::string error;
+                ASSERT_TRUE(session_file::Save(saved, *frame->GetWorkspace().Snapshot(), error));
+            }
+            messages.clear();
+            answers = {answer};
+            files.sessionsToSave = {dir.File("answer.orvane")};
+            std::filesystem::remove(dir.File("answer.orvane"));
+            wxWindow* before = frame;
+            c.act(*this);
+
+            ASSERT_FALSE(messages.empty()) << "no question asked";
+            EXPECT_EQ(messages[0].text, "Save changes to Untitled?");
+            const bool goesOn = answer != platform::MessageAnswer::kCancel;
+            EXPECT_EQ(std::filesystem::exists(dir.File("answer.orvane")),
+                      answer == platform::MessageAnswer::kSave);
+            if (c.closes) {
+                const bool open = wxTopLevelWindows.Find(before) != nullptr &&
+                                  !wxTheApp->IsScheduledForDestruction(before);
+                EXPECT_EQ(open, !goesOn);
+                if (!open) {
+                    FinishClosing(before);
+                    frame = nullptr;
+                    continue;
+                }
+            }
+            if (!goesOn) {
+                EXPECT_EQ(frame->GetWorkspace().TotalLength(), length) << "Cancel kept all";
+            }
+            frame->Session().StartAfresh();  // nothing to ask about before the next case
+        }
+    }
+}
+
+TEST_F(SessionCommands, TheNextStartOffersEditsACrashLeftBehind) {
+    // A recovery file of a process that ran and ended.
+    const pid_t gone = fork();
+    if (gone == 0) {
+        _exit(0);
+    }
+    ASSERT_GT(gone, 0);
+    waitpid(gone, nullptr, 0);
+    const std::string state = (dir.Path() / "state" / "orvane").string();
+    std::filesystem::create_directories(state);
+    const std::string left = state + "/recovery-" + std::to_string(gone) + ".orvane";
+    {
+        Workspace ws;
+        ASSERT_TRUE(ws.AddFile(MakeWav("crashed.wav", 3000, 3).c_str()));
+        ws.DeleteRange(0, 1000);
+        std::string error;
+        ASSERT_TRUE(session_file::Save(left, *ws.Snapshot(), error)) << error;
+    }
+
+    answers = {platform::MessageAnswer::kNo};
+    EXPECT_FALSE(frame->OfferRecovery());
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(left)) << "removed once refused";
+    EXPECT_TRUE(frame->GetWorkspace().IsEmpty());
+
+    {
+        Workspace ws;
+        ASSERT_TRUE(ws.AddFile(dir.File("crashed.wav").c_str()));
+        ws.DeleteRange(0, 1000);
+        std::string error;
+        ASSERT_TRUE(session_file::Save(left, *ws.Snapshot(), error)) << error;
+    }
+    answers = {platform::MessageAnswer::kYes};
+    EXPECT_TRUE(frame->OfferRecovery());
+    const std::vector<Frame> all = MakeFrames(3, 3000);
+    EXPECT_EQ(Audio(), std::vector<Frame>(all.begin() + 1000, all.end()));
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("*Untitled \u2014 Workspace \u2014 Orvane"))
+        << "restored edits are unsaved";
+
+    // This run keeps its own copy until it closes normally.
+    const std::string own =
+        state + "/recovery-" + std::to_string(platform::CurrentProcessId()) + ".orvane";
+    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(own); }));
+    answers = {platform::MessageAnswer::kDontSave};
+    wxWindow* closing = frame;
+    frame->Close();
+    FinishClosing(closing);
+    frame = nullptr;
+    EXPECT_FALSE(std::filesystem::exists(own)) << "a normal exit leaves no recovery file";
+}
+
+}  // namespace

@@ -1,0 +1,363 @@
+// The edit session: undo and redo against a model, session files, and the recovery file.
+
+#include "session/EditSession.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "platform/SessionStorage.h"
+#include "session/RecoveryFile.h"
+#include "session/SessionFile.h"
+#include "support/TestWav.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::vector<Frame> AudioOf(const Workspace& ws) {
+    std::vector<Frame> out(ws.TotalLength());
+    uint32_t got = 0;
+    for (uint32_t at = 0; at < out.size(); at += got) {
+        if (!ws.ReadFrames(out.data() + at, 4096, got, at) || got == 0) {
+            out.resize(at);
+            break;
+        }
+    }
+    return out;
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+// Random edits as the frame makes them (one step each), with random undo and redo; after
+// every command the audio must equal the model's, which keeps the audio of every step.
+TEST(EditSessionModel, RandomEditsUndoneAndRedoneMatchTheModel) {
+    TempDir dir;
+    const std::string a = dir.File("a.wav"), b = dir.File("b.wav");
+    WriteWav(a, MakeFrames(1, 3000));
+    WriteWav(b, MakeFrames(2, 1700));
+    std::mt19937 rng(424242);
+    auto uniform = [&](uint32_t lo, uint32_t hi) {
+        return std::uniform_int_distribution<uint32_t>(lo, hi)(rng);
+    };
+
+    for (int sequence = 0; sequence < 40; ++sequence) {
+        EditSession session;
+        Workspace& ws = session.Edits();
+        ASSERT_TRUE(ws.AddFile(a.c_str()));
+        ASSERT_TRUE(ws.AddFile(b.c_str()));
+        session.StartAfresh();
+        std::vector<std::vector<Frame>> done = {MakeFrames(1, 3000)};  // audio after each step
+        std::vector<std::pair<std::vector<Frame>, EditSelection>> undone;
+        std::vector<EditSelection> selections = {{}};  // selection before each step
+
+        for (int step = 0; step < 60; ++step) {
+            const uint32_t length = ws.TotalLength();
+            uint32_t x = uniform(0, length), y = uniform(0, length);
+            if (x > y) {
+                std::swap(x, y);
+            }
+            const EditSelection selection{x, y - x};
+            std::string op;
+            switch (uniform(0, 6)) {
+                case 0:
+                case 1: {
+                    op = "undo";
+                    EditSelection restored;
+                    const bool can = done.size() > 1;
+                    ASSERT_EQ(session.Undo(restored), can);
+                    if (can) {
+                        EXPECT_EQ(restored, selections.back());
+                        undone.emplace_back(done.back(), selections.back());
+                        done.pop_back();
+                        selections.pop_back();
+                    }
+                    break;
+                }
+                case 2: {
+                    op = "redo";
+                    EditSelection restored;
+                    ASSERT_EQ(session.Redo(restored), !undone.empty());
+                    if (!undone.empty()) {
+                        done.push_back(undone.back().first);
+                        selections.push_back(undone.back().second);
+                        undone.pop_back();
+                    }
+                    break;
+                }
+                default: {
+                    const uint32_t kind = uniform(0, 2);
+                    op = kind == 0 ? "Delete" : kind == 1 ? "Cut" : "Paste";
+                    if (kind == 2 && uniform(0, 1) == 0) {
+                        ws.CopyFromFile(uniform(0, 1700), uniform(0, 1700), 1);
+                    }
+                    session.BeginEdit(op, selection);
+                    if (kind == 0) {
+                        ws.DeleteRange(x, y);
+                    } else if (kind == 1) {
+                        ws.CutRange(x, y);
+                    } else {
+                        ws.DeleteRange(x, y);
+                        ws.PasteInto(x);
+                    }
+                    if (session.EndEdit({x, 0})) {
+                        done.push_back(AudioOf(ws));
+                        selections.push_back(selection);
+                        undone.clear();
+                    }
+                    break;
+                }
+            }
+            SCOPED_TRACE("sequence " + std::to_string(sequence) + " step " + std::to_string(step) +
+                         " " + op);
+            ASSERT_EQ(AudioOf(ws), done.back());
+            ASSERT_EQ(session.History().CanUndo(), done.size() > 1);
+            ASSERT_EQ(session.History().CanRedo(), !undone.empty());
+            ASSERT_EQ(session.IsModified(), done.size() > 1) << "modified unless back at the start";
+        }
+    }
+}
+
+TEST(EditSession, UndoNamesTheStepAndRestoresTheWholeStateWithFiles) {
+    TempDir dir;
+    const std::string a = dir.File("a.wav"), b = dir.File("b.wav");
+    WriteWav(a, MakeFrames(1, 1000));
+    WriteWav(b, MakeFrames(2, 500));
+    EditSession session;
+    Workspace& ws = session.Edits();
+    ASSERT_TRUE(ws.AddFile(a.c_str()));
+    ASSERT_TRUE(ws.AddFile(b.c_str()));
+    session.StartAfresh();
+    EXPECT_FALSE(session.IsModified());
+
+    session.BeginEdit("Cut", {100, 200});
+    ws.CutRange(100, 300);
+    ASSERT_TRUE(session.EndEdit({100, 0}));
+    EXPECT_EQ(session.History().UndoAction(), "Cut");
+    EXPECT_TRUE(session.IsModified());
+
+    session.New();
+    EXPECT_TRUE(ws.IsEmpty());
+    EXPECT_EQ(session.History().UndoAction(), "New");
+    EXPECT_FALSE(session.IsModified()) << "a new session starts unmodified";
+
+    EditSelection selection;
+    ASSERT_TRUE(session.Undo(selection));
+    EXPECT_EQ(ws.FileCount(), 2u) << "undoing New brings the files back";
+    EXPECT_EQ(ws.TotalLength(), 800u);
+    EXPECT_EQ(session.History().RedoAction(), "New");
+    ASSERT_TRUE(session.Undo(selection));
+    EXPECT_EQ(selection, (EditSelection{100, 200}));
+    EXPECT_EQ(AudioOf(ws), MakeFrames(1, 1000));
+
+    session.BeginEdit("Delete", {0, 0});
+    ws.DeleteRange(700, 700);  // at no boundary: splits, which is a new state
+    EXPECT_TRUE(session.EndEdit({0, 0}));
+    session.BeginEdit("Delete", {0, 0});
+    ws.DeleteRange(2000, 3000);  // beyond the end: no new state, no step
+    EXPECT_FALSE(session.EndEdit({0, 0}));
+    EXPECT_FALSE(session.History().CanRedo()) << "the split above was an edit";
+}
+
+// A session over two files, one with awkward characters in its name.
+class SessionFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        a = dir.File("take one \\ two.wav");
+        b = dir.File("b.wav");
+        WriteWav(a, MakeFrames(1, 5000));
+        WriteWav(b, MakeFrames(2, 3000));
+        sessionPath = dir.File("work.orvane");
+    }
+
+    // a[0,1000) b[500,1500) a[4000,5000), b listed second.
+    void Build(EditSession& session) {
+        Workspace& ws = session.Edits();
+        ASSERT_TRUE(ws.AddFile(a.c_str()));
+        ASSERT_TRUE(ws.AddFile(b.c_str()));
+        ws.DeleteRange(1000, 4000);
+        ws.CopyFromFile(500, 1500, 1);
+        ws.PasteAt(1000);
+    }
+
+    TempDir dir;
+    std::string a, b, sessionPath;
+};
+
+TEST_F(SessionFiles, SaveThenOpenGivesTheSameAudioFilesAndName) {
+    std::vector<Frame> audio;
+    size_t segments = 0;
+    std::string error;
+    {
+        EditSession first;
+        Build(first);
+        EXPECT_EQ(first.Name(), "Untitled");
+        ASSERT_TRUE(first.Save(sessionPath, error)) << error;
+        EXPECT_FALSE(first.IsModified());
+        EXPECT_EQ(first.Name(), "work.orvane");
+        audio = AudioOf(first.Edits());
+        segments = first.Edits().SegmentCount();
+        ASSERT_EQ(audio.size(), 3000u);
+        // The session still holds its files; opening its own file again takes them up.
+        first.Edits().DeleteRange(0, 100);
+        ASSERT_TRUE(first.Open(sessionPath, error)) << error;
+        EXPECT_EQ(AudioOf(first.Edits()), audio);
+    }
+
+    EditSession second;
+    ASSERT_TRUE(second.Open(sessionPath, error)) << error;
+    EXPECT_EQ(AudioOf(second.Edits()), audio);
+    EXPECT_EQ(second.Edits().FileCount(), 2u);
+    EXPECT_EQ(second.Edits().SegmentCount(), segments);
+    EXPECT_FALSE(second.IsModified());
+    EXPECT_EQ(second.Name(), "work.orvane");
+}
+
+TEST_F(SessionFiles, AMissingOrChangedSourceIsNamedAndNothingOpens) {
+    {
+        EditSession saved;
+        Build(saved);
+        std::string error;
+        ASSERT_TRUE(saved.Save(sessionPath, error)) << error;
+    }
+    const auto opening = [&](std::string& error) {
+        EditSession session;
+        Workspace& ws = session.Edits();
+        const std::string c = dir.File("c.wav");
+        WriteWav(c, MakeFrames(3, 10));
+        EXPECT_TRUE(ws.AddFile(c.c_str()));
+        const bool opened = session.Open(sessionPath, error);
+        EXPECT_EQ(ws.FileCount(), opened ? 2u : 1u);
+        EXPECT_EQ(ws.TotalLength(), opened ? 3000u : 10u) << "nothing opened half-way";
+        return opened;
+    };
+    std::string error;
+
+    // Same size, other time.
+    std::filesystem::last_write_time(b,
+                                     std::filesystem::last_write_time(b) + std::chrono::seconds(5));
+    EXPECT_FALSE(opening(error));
+    EXPECT_NE(error.find(b), std::string::npos) << error;
+    EXPECT_NE(error.find("changed"), std::string::npos) << error;
+
+    // Other size.
+    WriteWav(b, MakeFrames(2, 3001));
+    EXPECT_FALSE(opening(error));
+    EXPECT_NE(error.find(b), std::string::npos) << error;
+
+    std::filesystem::remove(a);
+    EXPECT_FALSE(opening(error));
+    EXPECT_NE(error.find(a), std::string::npos) << error;
+    EXPECT_NE(error.find("missing"), std::string::npos) << error;
+}
+
+TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
+    std::string good;
+    {
+        EditSession saved;
+        Build(saved);
+        good = session_file::Write(*saved.Edits().Snapshot());
+    }
+    const std::string sources = good.substr(0, good.find("segment"));
+    const struct {
+        const char* name;
+        std::string text;
+        const char* reason;
+    } cases[] = {
+        {"empty file", "", "not an Orvane session"},
+        {"another kind of file", "RIFF....WAVEfmt ", "not an Orvane session"},
+        {"a future version", "orvane-session 2\nwhatever comes then\n", "newer version"},
+        {"cut short", good.substr(0, good.size() - 4), "damaged"},
+        {"no end line", sources, "damaged"},
+        {"a segment past its file", sources + "segment 1 0 3001\nend\n", "outside"},
+        {"a segment of no source", sources + "segment 2 0 1\nend\n", "damaged"},
+        {"start after end", sources + "segment 0 10 9\nend\n", "damaged"},
+        {"a negative number", sources + "segment 0 -1 9\nend\n", "damaged"},
+        {"text after the end", good + "segment 0 0 1\n", "damaged"},
+        {"an unknown line", sources + "colour red\nend\n", "damaged"},
+        {"a bad escape", "orvane-session 1\nsource 1 1 44100 /x\\q\nend\n", "damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteText(sessionPath, c.text);
+        EditSession session;
+        std::string error;
+        EXPECT_FALSE(session.Open(sessionPath, error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_NE(error.find(sessionPath), std::string::npos) << error;
+        EXPECT_TRUE(session.Edits().IsEmpty());
+    }
+    WriteText(sessionPath, good);
+    EditSession session;
+    std::string error;
+    EXPECT_TRUE(session.Open(sessionPath, error)) << "the unaltered text opens: " << error;
+}
+
+// The recovery file of a process killed outright is left behind, and restores its audio.
+TEST_F(SessionFiles, ARecoveryFileOutlivesAKilledProcessAndRestoresItsEdits) {
+    const std::string state = dir.File("state");
+    std::filesystem::create_directory(state);
+    std::vector<Frame> expected;
+    {
+        EditSession reference;
+        Build(reference);
+        reference.Edits().DeleteRange(10, 20);
+        expected = AudioOf(reference.Edits());
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        EditSession session;
+        Build(session);
+        RecoveryFile recovery(state);
+        recovery.Keep(session.Edits().Snapshot());
+        session.Edits().DeleteRange(10, 20);
+        recovery.Keep(session.Edits().Snapshot());
+        recovery.Flush();
+        WriteText(state + "/kept", "");
+        pause();  // killed here
+        _exit(0);
+    }
+    for (int i = 0; i < 1000 && !std::filesystem::exists(state + "/kept"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(RecoveryFile::LeftBehind(state).empty()) << "its process still runs";
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    const std::vector<std::string> left = RecoveryFile::LeftBehind(state);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_NE(left[0].find("recovery-" + std::to_string(child)), std::string::npos);
+    EditSession restored;
+    std::string error;
+    ASSERT_TRUE(restored.Open(left[0], error)) << error;
+    EXPECT_EQ(AudioOf(restored.Edits()), expected);
+
+    // A run that ends normally removes its own copy.
+    {
+        RecoveryFile recovery(state);
+        recovery.Keep(restored.Edits().Snapshot());
+        recovery.Flush();
+        EXPECT_TRUE(std::filesystem::exists(recovery.Path()));
+        recovery.Discard();
+        EXPECT_FALSE(std::filesystem::exists(recovery.Path()));
+    }
+    EXPECT_EQ(ReadText(left[0]).substr(0, 16), "orvane-session 1");
+}
+
+}  // namespace
