@@ -1,6 +1,5 @@
 #include "platform/Directory.h"
 
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
