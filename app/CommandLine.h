@@ -3,15 +3,21 @@
 #include <string>
 #include <vector>
 
-/// What the command line asks of Orvane: `orvane [--help] [--version] [FILE...]`, or
-/// `orvane --render OUTPUT INPUT` (no window).
+#include "render/RenderCommand.h"
+
+/// What the command line asks of Orvane: `orvane [--help] [--version] [--list-plugins]
+/// [--rescan] [FILE...]`, or `orvane --render OUTPUT INPUT [--effect NAME-OR-PATH
+/// [--param INDEX=VALUE]... [--tail]]` (no window).
 struct CommandLine {
     bool showHelp = false;
     bool showVersion = false;
+    bool listPlugins = false;  // print the plug-in catalogue and exit
+    bool rescan = false;       // examine every plug-in again, rebuilding the cache
     bool render = false;
     std::string renderOutput;        // with render: the file to write
     std::vector<std::string> files;  // opened at start-up, in order, as Load Wave would; with
                                      // render: the one input
+    RenderEffect effect;             // with render: the effect to render through
     std::string error;               // an unknown option; empty when the line is fine
 
     static CommandLine Parse(int argc, const char* const* argv);

@@ -9,6 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "app/EditorApp.h"
+#include "app/PluginCatalogCommand.h"
 #include "render/RenderCommand.h"
 
 int main(int argc, char** argv) {
@@ -27,11 +28,15 @@ int main(int argc, char** argv) {
     }
     if (line.render) {
         std::string error;
-        const int status = RunRenderCommand(line.renderOutput, line.files.front(), error);
+        const int status =
+            RunRenderCommand(line.renderOutput, line.files.front(), line.effect, error);
         if (status != 0) {
             std::fprintf(stderr, "orvane: %s\n", error.c_str());
         }
         return status;
+    }
+    if (line.listPlugins || line.rescan) {
+        return RunPluginCatalogCommand(line.rescan, line.listPlugins, stdout, stderr);
     }
     setenv("GDK_BACKEND", "x11", 1);
     wxApp::SetInstance(new EditorApp(line));
