@@ -17,6 +17,7 @@
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
+#include "plugins/PluginScanner.h"
 #include "plugins/editor/PluginEditors.h"
 #include "render/RenderDialog.h"
 #include "resources/CommandIds.h"
@@ -33,6 +34,7 @@ constexpr int kReadoutPanes = 5;  // start, end, length, total, rate
 constexpr int kLockKeyPanes = 3;
 constexpr int kLockKeysTimerId = 1;
 constexpr int kRecoveryTimerId = 2;
+constexpr int kScanTimerId = 3;
 constexpr int kMaxListedFiles = cmd::kLastWaveFile - cmd::kFirstWaveFile + 1;
 
 // wx reads the shortcut after the tab only without spaces; the menu shows it as GTK does.
@@ -119,6 +121,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(cmd::kPause, CMainFrame::OnPause)
     EVT_MENU(cmd::kEditPlugin, CMainFrame::OnEditPlugin)
     EVT_MENU(cmd::kRemovePlugin, CMainFrame::OnRemovePlugin)
+    EVT_MENU(cmd::kChoosePlugin, CMainFrame::OnChoosePlugin)
+    EVT_MENU(cmd::kRescanPlugins, CMainFrame::OnRescanPlugins)
 
     EVT_UPDATE_UI(cmd::kCloseWave, CMainFrame::OnUpdateCloseWave)
     EVT_UPDATE_UI(cmd::kNoFilesLoaded, CMainFrame::OnUpdateDisabled)
@@ -139,10 +143,13 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_UPDATE_UI(cmd::kPause, CMainFrame::OnUpdateStopPause)
     EVT_UPDATE_UI(cmd::kEditPlugin, CMainFrame::OnUpdatePluginCommands)
     EVT_UPDATE_UI(cmd::kRemovePlugin, CMainFrame::OnUpdatePluginCommands)
+    EVT_UPDATE_UI(cmd::kRescanPlugins, CMainFrame::OnUpdateRescanPlugins)
+    EVT_UPDATE_UI(cmd::kChoosePlugin, CMainFrame::OnUpdateRescanPlugins)
 
     EVT_SET_FOCUS(CMainFrame::OnSetFocus)
     EVT_TIMER(kLockKeysTimerId, CMainFrame::OnLockKeysTimer)
     EVT_TIMER(kRecoveryTimerId, CMainFrame::OnRecoveryTimer)
+    EVT_TIMER(kScanTimerId, CMainFrame::OnScanTimer)
     EVT_CHAR_HOOK(CMainFrame::OnCharHook)
     EVT_COMMAND(wxID_ANY, EVT_WAVEFORM_VIEW_CHANGED, CMainFrame::OnViewChanged)
 wxEND_EVENT_TABLE()
@@ -174,7 +181,8 @@ CMainFrame::CMainFrame(const Services& frameServices)
       playbackPatience(*player, this),
       recovery(platform::StateDirectory()),
       lockKeysTimer(this, kLockKeysTimerId),
-      recoveryTimer(this, kRecoveryTimerId) {
+      recoveryTimer(this, kRecoveryTimerId),
+      scanTimer(this, kScanTimerId) {
     OpenSoundDevice();
     PreparePlugins();
     CreateWindows();
@@ -223,7 +231,8 @@ void CMainFrame::CreateWindows() {
     CreateStatusBarPanes();
     docking.Update();
     editors = std::make_unique<PluginEditors>(*host, this);
-    FillPluginMenu();
+    fixedPluginItems = pluginMenu->GetMenuItemCount();
+    StartPluginScan(false);
     view->ShowSource(-1);
 }
 

@@ -13,6 +13,7 @@
 #include "session/EditSession.h"
 #include "session/RecoveryFile.h"
 
+class BackgroundScan;
 class PluginEditors;
 class PluginHost;
 class WavePlayer;
@@ -110,6 +111,13 @@ public:
     wxMenu* WaveFilesMenu() const { return waveFilesMenu; }
     wxMenu* PluginMenu() const { return pluginMenu; }
 
+    /// Waits for a running plug-in scan to end and fills the menu from it, as the scan's
+    /// timer would when it notices the end.
+    void WaitForPluginScan();
+    bool IsScanningPlugins() const { return scan != nullptr; }
+    /// Makes catalogue entry `index` the active effect, as its menu item does.
+    void ChoosePlugin(int index);
+
 private:
     // Construction
     void OpenSoundDevice();
@@ -166,7 +174,13 @@ private:
     EditSelection ViewSelection() const;
 
     // Transport and plug-in commands
-    void ChoosePlugin(int index);
+    void StartPluginScan(bool rescan);
+    void OnScanTimer(wxTimerEvent& event);
+    void FinishPluginScan();
+    void OnChoosePlugin(wxCommandEvent& event);
+    void OnRescanPlugins(wxCommandEvent& event);
+    void OnUpdateRescanPlugins(wxUpdateUIEvent& event);
+    bool RetryPlugin(size_t index);
     void OnPlay(wxCommandEvent& event);
     void OnStop(wxCommandEvent& event);
     void OnPause(wxCommandEvent& event);
@@ -202,8 +216,10 @@ private:
     PlaybackPatience playbackPatience;       // while the window waits for a stuck effect
     RecoveryFile recovery;                   // the unsaved edits' copy on disk
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
+    std::unique_ptr<BackgroundScan> scan;    // the plug-in scan while it runs
     int selectedPlugin = -1;
-    bool soundEnabled = false;  // the device opened at start-up (else Orvane runs silent)
+    bool soundEnabled = false;    // the device opened at start-up (else Orvane runs silent)
+    size_t fixedPluginItems = 0;  // the "VST Plugins" items before the vendor submenus
 
     WaveformPanel* viewPanel = nullptr;
     WaveformView* view = nullptr;
@@ -212,6 +228,7 @@ private:
     wxMenu* pluginMenu = nullptr;
     wxTimer lockKeysTimer;
     wxTimer recoveryTimer;
+    wxTimer scanTimer;
     bool routing = false;  // an event is being offered to the view
 
     wxDECLARE_EVENT_TABLE();

@@ -21,6 +21,10 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
         } else if (!optionsEnded && arg.rfind("--render=", 0) == 0) {
             line.render = true;
             line.renderOutput = arg.substr(9);
+        } else if (!optionsEnded && arg == "--list-plugins") {
+            line.listPlugins = true;
+        } else if (!optionsEnded && arg == "--rescan") {
+            line.rescan = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             line.error = "unknown option " + arg;
         } else {
@@ -45,7 +49,9 @@ std::string CommandLine::Usage() {
            "Each FILE is opened at start-up as \"Load Wave...\" would open it, in order:\n"
            "the first becomes the workspace, the others can be copied from. A session\n"
            "(*.orvane, saved with \"Save Session...\") opens with its files and edits.\n"
-           "Effect plug-ins (*.so) are found in vstplugs/ under the current directory.\n"
+           "VST 2 plug-ins (*.so) are looked for in vstplugs/ under the current directory,\n"
+           "then in the folders of VST_PATH (colon-separated) or, without it, in ~/.vst,\n"
+           "~/.lxvst, /usr/local/lib/vst, /usr/local/lib/lxvst, /usr/lib/vst, /usr/lib/lxvst.\n"
            "WAV files open in PCM (8, 16, 24, 32 bits) or floating point, mono or stereo,\n"
            "at their own sample rate; they are edited as 16-bit stereo.\n"
            "\n"
@@ -54,6 +60,9 @@ std::string CommandLine::Usage() {
            "                         without a window or a sound device;\n"
            "                         prints nothing and exits 0 on success, or prints one\n"
            "                         line naming the file and the reason and exits 1\n"
+           "  --list-plugins         print every plug-in found (name, vendor, path, status)\n"
+           "                         and exit\n"
+           "  --rescan               examine every plug-in again (rebuilds the cache) and exit\n"
            "  -h, --help             show this help and exit\n"
            "  -v, --version          show the version and exit\n";
 }

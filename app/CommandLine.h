@@ -3,11 +3,13 @@
 #include <string>
 #include <vector>
 
-/// What the command line asks of Orvane: `orvane [--help] [--version] [FILE...]`, or
-/// `orvane --render OUTPUT INPUT` (no window).
+/// What the command line asks of Orvane: `orvane [--help] [--version] [--list-plugins]
+/// [--rescan] [FILE...]`, or `orvane --render OUTPUT INPUT` (no window).
 struct CommandLine {
     bool showHelp = false;
     bool showVersion = false;
+    bool listPlugins = false;  // print the plug-in catalogue and exit
+    bool rescan = false;       // examine every plug-in again, rebuilding the cache
     bool render = false;
     std::string renderOutput;        // with render: the file to write
     std::vector<std::string> files;  // opened at start-up, in order, as Load Wave would; with

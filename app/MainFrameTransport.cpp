@@ -4,10 +4,15 @@
 
 #include <wx/menu.h>
 
+#include <map>
+
 #include "app/CMainFrame.h"
+#include "app/PluginChooser.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
+#include "plugins/PluginPaths.h"
+#include "plugins/PluginScanner.h"
 #include "plugins/editor/PluginEditors.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
@@ -21,6 +26,25 @@ constexpr uint8_t kBufferCount = 16;
 constexpr uint8_t kChannels = 2;
 constexpr uint32_t kSampleRate = WaveFile::kDefaultSampleRate;  // until a workspace sets one
 constexpr uint8_t kBitsPerSample = 16;
+constexpr int kScanPollMilliseconds = 100;
+
+// A plug-in's text as a menu label: '&' would otherwise mark a mnemonic.
+wxString MenuText(const std::string& text) {
+    wxString label = wxString::FromUTF8(text);
+    if (label.empty() && !text.empty()) {
+        label = wxString(text.data(), wxConvISO8859_1, text.size());
+    }
+    label.Replace("&", "&&");
+    return label;
+}
+
+PluginScanner::Settings ScanSettings(bool rescan) {
+    PluginScanner::Settings settings;
+    settings.scanner = plugin_paths::ScannerProgram();
+    settings.cacheFile = plugin_paths::CacheFile();
+    settings.rescan = rescan;
+    return settings;
+}
 
 }  // namespace
 
@@ -63,20 +87,123 @@ void CMainFrame::FollowWorkspaceRate() {
 }
 
 void CMainFrame::PreparePlugins() {
-    // "vstplugs/" under the current directory, whatever its length.
+    // The catalogue holds real paths; relative names still mean "vstplugs/".
     host->Configure(kSampleRate, kBlockBytes, PluginHost::DefaultPluginDirectory());
-    host->ScanPlugins();  // a missing or empty directory leaves the catalogue empty
+}
+
+void CMainFrame::StartPluginScan(bool rescan) {
+    if (scan != nullptr) {
+        return;
+    }
+    // Found and examined on a thread of its own: the window is usable meanwhile, and the menu
+    // fills when the scan ends.
+    scan = std::make_unique<BackgroundScan>(ScanSettings(rescan), plugin_paths::SearchFolders());
+    SetStatusText("Looking for plug-ins...", 0);
+    scanTimer.Start(kScanPollMilliseconds);
+}
+
+void CMainFrame::OnScanTimer(wxTimerEvent&) {
+    if (scan == nullptr) {
+        scanTimer.Stop();
+        return;
+    }
+    if (!scan->Finished()) {
+        if (scan->Total() > 0) {
+            SetStatusText(
+                wxString::Format("Examining plug-ins: %zu of %zu", scan->Done(), scan->Total()), 0);
+        }
+        return;
+    }
+    FinishPluginScan();
+}
+
+void CMainFrame::WaitForPluginScan() {
+    if (scan != nullptr) {
+        FinishPluginScan();
+    }
+}
+
+void CMainFrame::FinishPluginScan() {
+    scanTimer.Stop();
+    std::vector<PluginInfo> catalogue = scan->Take();
+    scan.reset();
+    // The active effect keeps its check mark through a rescan: found again by its path.
+    const char* activePath = host->PluginPath(selectedPlugin);
+    const std::string active = activePath != nullptr ? activePath : "";
+    selectedPlugin = -1;
+    size_t failed = 0;
+    for (size_t i = 0; i < catalogue.size(); ++i) {
+        failed += catalogue[i].ok ? 0 : 1;
+        if (!active.empty() && catalogue[i].path == active) {
+            selectedPlugin = static_cast<int>(i);
+        }
+    }
+    host->SetCatalog(std::move(catalogue));
+    FillPluginMenu();
+    wxString status = str::Text(str::kReady);
+    if (failed > 0) {
+        status += wxString::Format(
+            ". %zu plug-in(s) failed their examination: see VST Plugins > "
+            "Choose Plug-in...",
+            failed);
+    }
+    SetStatusText(status, 0);
 }
 
 void CMainFrame::FillPluginMenu() {
-    // Only the first 256 entries get items: the ids after them belong to the "Wave files" menu.
-    for (int i = 0; i <= cmd::kLastPlugin - cmd::kFirstPlugin; ++i) {
-        const char* name = host->PluginName(i);
-        if (name == nullptr) {
-            break;
-        }
-        pluginMenu->AppendCheckItem(cmd::kFirstPlugin + i, wxString::FromUTF8(name));
+    while (pluginMenu->GetMenuItemCount() > fixedPluginItems) {
+        pluginMenu->Destroy(pluginMenu->FindItemByPosition(fixedPluginItems));
     }
+    // One submenu per vendor, in the catalogue's order (vendors sorted, "Other" last, names
+    // sorted within each); plug-ins that failed their examination are only in the chooser.
+    std::map<std::string, wxMenu*> vendors;
+    const std::vector<PluginInfo>& catalogue = host->Catalog();
+    const size_t limit =
+        std::min<size_t>(catalogue.size(), cmd::kLastPlugin - cmd::kFirstPlugin + 1);
+    for (size_t i = 0; i < limit; ++i) {
+        const PluginInfo& info = catalogue[i];
+        if (!info.ok) {
+            continue;
+        }
+        wxMenu*& submenu = vendors[info.VendorGroup()];
+        if (submenu == nullptr) {
+            submenu = new wxMenu;
+            pluginMenu->AppendSubMenu(submenu, MenuText(info.VendorGroup()));
+        }
+        submenu->AppendCheckItem(cmd::kFirstPlugin + static_cast<int>(i),
+                                 MenuText(info.DisplayName()));
+    }
+}
+
+void CMainFrame::OnChoosePlugin(wxCommandEvent&) {
+    PluginChooser chooser(this, host->Catalog(),
+                          [this](size_t index) { return RetryPlugin(index); });
+    if (chooser.ShowModal() == wxID_OK && chooser.Chosen() >= 0) {
+        ChoosePlugin(chooser.Chosen());
+    }
+}
+
+bool CMainFrame::RetryPlugin(size_t index) {
+    std::vector<PluginInfo> catalogue = host->Catalog();
+    if (index >= catalogue.size()) {
+        return false;
+    }
+    wxBusyCursor busy;
+    PluginScanner scanner(ScanSettings(true));
+    catalogue[index] = scanner.Examine(catalogue[index].path);
+    const bool ok = catalogue[index].ok;
+    PluginScanner::WriteCache(plugin_paths::CacheFile(), catalogue);
+    host->SetCatalog(std::move(catalogue));
+    FillPluginMenu();
+    return ok;
+}
+
+void CMainFrame::OnRescanPlugins(wxCommandEvent&) {
+    StartPluginScan(true);
+}
+
+void CMainFrame::OnUpdateRescanPlugins(wxUpdateUIEvent& event) {
+    event.Enable(scan == nullptr);
 }
 
 bool CMainFrame::RoutePluginRange(wxEvent& event) {
@@ -96,11 +223,16 @@ bool CMainFrame::RoutePluginRange(wxEvent& event) {
 }
 
 void CMainFrame::ChoosePlugin(int index) {
+    // The active one again: its editor, with the settings the user made.
+    if (index == selectedPlugin && !host->IsChainEmpty()) {
+        OpenPluginEditor(index);
+        return;
+    }
     // The host holds the player's lock around each chain change, so playback goes on and
     // takes its next block through the new chain.
     host->UnloadPlugin(0, nullptr);
     selectedPlugin = -1;  // no check mark on an effect that is not loaded
-    const char* fileName = host->PluginFileName(index);
+    const char* fileName = host->PluginPath(index);
     if (fileName == nullptr || host->LoadPlugin(fileName, 0, true, nullptr) == nullptr) {
         const wxString reason = fileName == nullptr ? wxString("it is not in the catalogue")
                                                     : wxString::FromUTF8(host->LastLoadError());
@@ -139,6 +271,8 @@ void CMainFrame::OnPlayOrStop(wxCommandEvent&) {
 
 void CMainFrame::PlayShown(uint32_t start, uint32_t end) {
     player->Stop();
+    // Effects forget the audio of the last play or render, so every play starts alike.
+    host->ResetChain();
     // A file shown alone plays by itself: playing it only reads it.
     host->SetSource(view->ShownFile());
     player->Play(start, end);

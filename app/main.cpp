@@ -9,6 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "app/EditorApp.h"
+#include "app/PluginCatalogCommand.h"
 #include "render/RenderCommand.h"
 
 int main(int argc, char** argv) {
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orvane: %s\n", error.c_str());
         }
         return status;
+    }
+    if (line.listPlugins || line.rescan) {
+        return RunPluginCatalogCommand(line.rescan, line.listPlugins, stdout, stderr);
     }
     setenv("GDK_BACKEND", "x11", 1);
     wxApp::SetInstance(new EditorApp(line));

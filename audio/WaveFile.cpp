@@ -146,6 +146,22 @@ bool WaveFile::WriteHeader(uint32_t n, uint32_t sampleRate) {
     return true;
 }
 
+bool WaveFile::RewriteHeader(uint32_t n, uint32_t sampleRate) {
+    if (!isOpen) {
+        return false;
+    }
+    if (handle.Seek(0) != 0) {
+        failureReason = "the file's header could not be rewritten";
+        return false;
+    }
+    const bool written = WriteHeader(n, sampleRate);
+    if (handle.Seek(kHeaderBytes + uint64_t{n} * kBytesPerFrame) < 0) {
+        failureReason = "the file's header could not be rewritten";
+        return false;
+    }
+    return written;
+}
+
 std::array<uint8_t, WaveFile::kHeaderBytes> WaveFile::MakeHeader(uint32_t n, uint32_t sampleRate) {
     std::array<uint8_t, kHeaderBytes> bytes{};
     uint8_t* at = bytes.data();

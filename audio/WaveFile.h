@@ -67,6 +67,9 @@ public:
     /// Writes the canonical 44-byte header announcing n frames at `sampleRate`, at the file
     /// position; true only when all 44 bytes were written.
     bool WriteHeader(uint32_t n, uint32_t sampleRate = kDefaultSampleRate);
+    /// Writes the header again, at the start of the file, for n frames at `sampleRate`, and
+    /// returns to the end of those frames: for a writer that learns the length only at the end.
+    bool RewriteHeader(uint32_t n, uint32_t sampleRate);
 
     bool IsOpen() const { return isOpen; }
     uint32_t LastWrittenBytes() const { return lastWrittenBytes; }

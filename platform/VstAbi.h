@@ -72,6 +72,24 @@ struct ERect {
 /// Bits of AEffect::flags.
 constexpr int32_t effFlagsHasEditor = 1 << 0;
 constexpr int32_t effFlagsCanReplacing = 1 << 4;
+constexpr int32_t effFlagsProgramChunks = 1 << 5;
+constexpr int32_t effFlagsIsSynth = 1 << 8;
+constexpr int32_t effFlagsNoSoundInStop = 1 << 9;
+constexpr int32_t effFlagsCanDoubleReplacing = 1 << 12;
+
+/// What effGetPlugCategory answers.
+constexpr int32_t kPlugCategUnknown = 0;
+constexpr int32_t kPlugCategEffect = 1;
+constexpr int32_t kPlugCategSynth = 2;
+constexpr int32_t kPlugCategAnalysis = 3;
+constexpr int32_t kPlugCategMastering = 4;
+constexpr int32_t kPlugCategSpacializer = 5;
+constexpr int32_t kPlugCategRoomFx = 6;
+constexpr int32_t kPlugCategSurroundFx = 7;
+constexpr int32_t kPlugCategRestoration = 8;
+constexpr int32_t kPlugCategOfflineProcess = 9;
+constexpr int32_t kPlugCategShell = 10;
+constexpr int32_t kPlugCategGenerator = 11;
 
 /// Requests from the host to the effect (the dispatcher's opcode).
 constexpr int32_t effOpen = 0;
@@ -87,23 +105,39 @@ constexpr int32_t effEditGetRect = 13;
 constexpr int32_t effEditOpen = 14;
 constexpr int32_t effEditClose = 15;
 constexpr int32_t effEditIdle = 19;
+constexpr int32_t effGetChunk = 23;
+constexpr int32_t effSetChunk = 24;
+constexpr int32_t effProcessEvents = 25;
+constexpr int32_t effGetPlugCategory = 35;
 constexpr int32_t effGetEffectName = 45;
 constexpr int32_t effGetVendorString = 47;
+constexpr int32_t effGetProductString = 48;
+constexpr int32_t effGetVendorVersion = 49;
+constexpr int32_t effCanDo = 51;
+constexpr int32_t effGetTailSize = 52;
 constexpr int32_t effIdle = 53;
+constexpr int32_t effGetVstVersion = 58;
 
 /// Requests from the effect to the host (the host callback's opcode).
 constexpr int32_t audioMasterAutomate = 0;
 constexpr int32_t audioMasterVersion = 1;
 constexpr int32_t audioMasterCurrentId = 2;
 constexpr int32_t audioMasterIdle = 3;
-constexpr int32_t audioMasterSizeWindow = 6;
+constexpr int32_t audioMasterWantMidi = 6;
 constexpr int32_t audioMasterGetTime = 7;
+constexpr int32_t audioMasterProcessEvents = 8;
+constexpr int32_t audioMasterIOChanged = 13;
 constexpr int32_t audioMasterNeedIdle = 14;
+constexpr int32_t audioMasterSizeWindow = 15;
 constexpr int32_t audioMasterGetSampleRate = 16;
 constexpr int32_t audioMasterGetBlockSize = 17;
 constexpr int32_t audioMasterGetVendorString = 32;
 constexpr int32_t audioMasterGetProductString = 33;
 constexpr int32_t audioMasterGetVendorVersion = 34;
+constexpr int32_t audioMasterCanDo = 37;
 constexpr int32_t audioMasterGetLanguage = 38;
+constexpr int32_t audioMasterUpdateDisplay = 42;
+constexpr int32_t audioMasterBeginEdit = 43;
+constexpr int32_t audioMasterEndEdit = 44;
 
 }  // namespace vst

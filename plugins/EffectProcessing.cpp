@@ -1,6 +1,7 @@
 // Passing blocks of the workspace through the effect chain, and the conversions between
 // 16-bit frames and the effects' floats.
 
+#include <algorithm>
 #include <cmath>
 
 #include "audio/Workspace.h"
@@ -61,7 +62,7 @@ bool PluginHost::Process(void* buffer, uint32_t& framesOut, uint32_t position) {
         framesOut = delivered;
         return true;
     }
-    RunChain(position);
+    RunChain(position, 0);
     if (buffer == nullptr) {
         framesOut = 0;
         return true;
@@ -90,19 +91,47 @@ bool PluginHost::ReadSource(void* buffer, uint32_t n, uint32_t& delivered,
     return workspace->ReadFileFrames(index, buffer, n, delivered, position);
 }
 
-void PluginHost::RunChain(uint32_t position) {
+uint32_t PluginHost::ProcessPadded(void* buffer, uint32_t frames, uint64_t position) {
+    frames = std::min(frames, blockFrames);
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    if (chain.empty()) {
+        uint32_t delivered = 0;
+        if (position >= UINT32_MAX ||
+            !ReadSource(bytes, frames, delivered, static_cast<uint32_t>(position))) {
+            delivered = 0;
+        }
+        delivered = std::min(delivered, frames);
+        std::fill(bytes + size_t{delivered} * kBytesPerFrame,
+                  bytes + size_t{frames} * kBytesPerFrame, uint8_t{0});
+        return delivered;
+    }
+    const uint32_t delivered = RunChain(position, frames);
+    FloatToInt16(inputLeft.data(), inputRight.data(), bytes, frames);
+    return delivered;
+}
+
+uint32_t PluginHost::RunChain(uint64_t position, uint32_t padTo) {
     // The workspace is read once per block; then the signal lives in the input pair and every
     // effect, first to last, turns it into its own output, which becomes the next one's input.
     uint32_t delivered = 0;
-    if (blockFrames == 0 || !ReadSource(sampleBuffer.data(), blockFrames, delivered, position)) {
+    const uint32_t wanted = padTo != 0 ? padTo : blockFrames;
+    if (blockFrames == 0 || position >= UINT32_MAX ||
+        !ReadSource(sampleBuffer.data(), wanted, delivered, static_cast<uint32_t>(position))) {
         delivered = 0;
     }
+    delivered = std::min(delivered, wanted);
     framesRead = delivered;
     Int16ToFloat(sampleBuffer.data(), framesRead, inputLeft.data(), inputRight.data());
+    if (padTo > framesRead) {
+        std::fill(inputLeft.begin() + framesRead, inputLeft.begin() + padTo, 0.0f);
+        std::fill(inputRight.begin() + framesRead, inputRight.begin() + padTo, 0.0f);
+        framesRead = padTo;
+    }
     for (const auto& entry : chain) {
         processing.store(entry.get(), std::memory_order_release);
         entry->channels.Run(entry->effect, inputLeft.data(), inputRight.data(), outputLeft.data(),
                             outputRight.data(), framesRead, blockFrames);
     }
     processing.store(nullptr, std::memory_order_release);
+    return delivered;
 }

@@ -73,6 +73,8 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
             // a null effect (asking from its entry point) is ignored.
             IdleRequests::Request(effect, vst::effEditIdle);
             return 0;
+        case vst::audioMasterWantMidi:
+            return 0;  // this host sends no MIDI; never confuse it with a size request
         case vst::audioMasterSizeWindow: {
             // index = width, value = height, in pixels.
             EditorWindows* windows = editorWindowsForSizing.load();
@@ -122,16 +124,4 @@ std::string PluginHost::EffectText(vst::AEffect* effect, int32_t opcode, int32_t
         *result = answer;
     }
     return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
-}
-
-std::string PluginHost::CutUtf8(const std::string& text, size_t maxBytes) {
-    if (text.size() <= maxBytes) {
-        return text;
-    }
-    size_t cut = maxBytes;
-    // Back off continuation bytes (10xxxxxx) so the character at the cut is dropped whole.
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
-        --cut;
-    }
-    return text.substr(0, cut);
 }

@@ -85,41 +85,51 @@ void PluginHost::SetSampleRate(uint32_t rate) {
     }
 }
 
-bool PluginHost::ScanPlugins() {
-    const std::vector<std::string> files = platform::ListFiles(pluginDirectory, kLibrarySuffix);
-    if (files.empty()) {
-        return false;
+PluginInfo PluginHost::Examine(const std::string& path) {
+    PluginInfo info;
+    info.path = path;
+    platform::SharedLibrary library;
+    vst::AEffect* effect = LoadPlugin(path, 0, false, &library);
+    if (effect == nullptr) {
+        info.failure = lastLoadError;
+        return info;
     }
-    for (const std::string& fileName : files) {
-        platform::SharedLibrary library;
-        vst::AEffect* effect = LoadPlugin(fileName, 0, false, &library);
-        if (effect == nullptr) {
-            continue;
-        }
-        intptr_t answer = 0;
-        std::string name = EffectText(effect, vst::effGetEffectName, 0, &answer);
-        if (answer == 0 || name.empty()) {
-            name = fileName.substr(0, fileName.size() - std::string(kLibrarySuffix).size());
-        }
-        catalog.push_back(PluginInfo{CutUtf8(name, kMaxNameBytes), fileName});
-        UnloadPlugin(0, effect);
-        FreeLibrary(library);
+    info.name = EffectText(effect, vst::effGetEffectName);
+    info.vendor = EffectText(effect, vst::effGetVendorString);
+    info.product = EffectText(effect, vst::effGetProductString);
+    info.category = static_cast<int32_t>(Dispatch(effect, vst::effGetPlugCategory));
+    info.version = effect->version;
+    info.uniqueId = effect->uniqueId;
+    info.inputs = effect->numInputs;
+    info.outputs = effect->numOutputs;
+    info.parameters = effect->numParams;
+    info.hasEditor = (effect->flags & vst::effFlagsHasEditor) != 0;
+    UnloadPlugin(0, effect);
+    FreeLibrary(library);
+    info.ok = true;
+    return info;
+}
+
+void PluginHost::SetCatalog(std::vector<PluginInfo> entries) {
+    catalog = std::move(entries);
+    names.clear();
+    for (const PluginInfo& info : catalog) {
+        names.push_back(info.DisplayName());
     }
-    return true;
 }
 
 const char* PluginHost::PluginName(int index) const {
-    if (index < 0 || static_cast<size_t>(index) >= catalog.size()) {
+    if (index < 0 || static_cast<size_t>(index) >= names.size()) {
         return nullptr;
     }
-    return catalog[static_cast<size_t>(index)].name.c_str();
+    return names[static_cast<size_t>(index)].c_str();
 }
 
-const char* PluginHost::PluginFileName(int index) const {
+const char* PluginHost::PluginPath(int index) const {
     if (index < 0 || static_cast<size_t>(index) >= catalog.size()) {
         return nullptr;
     }
-    return catalog[static_cast<size_t>(index)].fileName.c_str();
+    return catalog[static_cast<size_t>(index)].path.c_str();
 }
 
 vst::AEffect* PluginHost::LoadPlugin(const std::string& fileName, uint8_t position, bool insert,
@@ -134,8 +144,9 @@ vst::AEffect* PluginHost::LoadPlugin(const std::string& fileName, uint8_t positi
         return nullptr;
     }
     auto entry = std::make_unique<LoadedPlugin>();
-    if (!entry->library.Open(pluginDirectory + fileName)) {
-        lastLoadError = entry->library.ErrorText();
+    const std::string path = fileName.starts_with('/') ? fileName : pluginDirectory + fileName;
+    if (!entry->library.Open(path)) {
+        lastLoadError = "cannot be loaded: " + entry->library.ErrorText();
         return nullptr;
     }
     vst::EntryProc entryPoint = nullptr;
@@ -147,9 +158,9 @@ vst::AEffect* PluginHost::LoadPlugin(const std::string& fileName, uint8_t positi
     }
     vst::AEffect* effect = entryPoint != nullptr ? entryPoint(&PluginHost::HostCallback) : nullptr;
     if (effect == nullptr || effect->magic != vst::kMagic) {
-        lastLoadError = entryPoint == nullptr ? "no entry point"
-                        : effect == nullptr   ? "entry point returned no effect"
-                                              : "wrong magic";
+        lastLoadError = entryPoint == nullptr ? "no entry point (VSTPluginMain or main)"
+                        : effect == nullptr   ? "its entry point returned no effect"
+                                              : "not a VST 2 effect (wrong magic number)";
         FreeLibrary(entry->library);
         return nullptr;
     }
@@ -177,8 +188,8 @@ vst::AEffect* PluginHost::LoadPlugin(const std::string& fileName, uint8_t positi
     entry->effect = effect;
     entry->name = fileName;
     for (const PluginInfo& info : catalog) {
-        if (info.fileName == fileName) {
-            entry->name = info.name;
+        if (info.path == fileName) {
+            entry->name = info.DisplayName();
         }
     }
 
@@ -227,6 +238,23 @@ bool PluginHost::UnloadPlugin(uint8_t position, vst::AEffect* effect) {
 std::string PluginHost::BusyEffectName() const {
     const LoadedPlugin* busy = processing.load(std::memory_order_acquire);
     return busy != nullptr ? busy->name : std::string();
+}
+
+void PluginHost::ResetChain() {
+    GuardScope hold(chainGuard);
+    for (const auto& entry : chain) {
+        Dispatch(entry->effect, vst::effMainsChanged, 0, 0);
+        Dispatch(entry->effect, vst::effMainsChanged, 0, 1);
+    }
+}
+
+uint32_t PluginHost::LatencyFrames() const {
+    uint32_t total = 0;
+    for (const auto& entry : chain) {
+        const int32_t delay = entry->effect->initialDelay;
+        total += static_cast<uint32_t>(std::clamp<int32_t>(delay, 0, kMaxLatencyFrames));
+    }
+    return total;
 }
 
 vst::AEffect* PluginHost::EffectAt(uint8_t position) const {

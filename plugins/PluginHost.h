@@ -11,14 +11,9 @@
 #include "platform/VstAbi.h"
 #include "plugins/EffectChannels.h"
 #include "plugins/HostSeams.h"
+#include "plugins/PluginInfo.h"
 
 class Workspace;
-
-/// One catalogued plug-in library.
-struct PluginInfo {
-    std::string name;      // display name: at most 31 bytes, cut at a UTF-8 character boundary
-    std::string fileName;  // the library's file name without directory
-};
 
 /// One effect of the chain with the library that holds its code.
 struct LoadedPlugin {
@@ -28,14 +23,15 @@ struct LoadedPlugin {
     EffectChannels channels;
 };
 
-/// Connects the editor to VST 2 effect plug-ins: finds the libraries in one directory and
-/// catalogues them, loads and initialises effects into an ordered chain, unloads them, answers
-/// the plug-ins' calls to their host, and passes blocks of the workspace through the chain.
+/// Connects the editor to VST 2 effect plug-ins: holds the catalogue of plug-in libraries
+/// (examined elsewhere, see PluginScanner), loads and initialises effects into an ordered
+/// chain, unloads them, answers the plug-ins' calls to their host, and passes blocks of the
+/// workspace through the chain.
 ///
 ///     PluginHost host(&workspace);
 ///     host.Configure(44100, 2048, PluginHost::DefaultPluginDirectory());
-///     host.ScanPlugins();
-///     host.LoadPlugin(host.PluginFileName(0), 0, true, nullptr);
+///     host.SetCatalog(scanner.Scan(libraries));
+///     host.LoadPlugin(host.PluginPath(0), 0, true, nullptr);
 ///     host.Process(block, frames, position);  // 512 frames through the chain
 ///
 /// Everything but Process and HostCallback runs on the user-interface thread. Process may run
@@ -45,7 +41,6 @@ public:
     static constexpr uint32_t kSampleRate = 44100;
     static constexpr uint32_t kBlockBytes = 2048;  // 512 frames; also the size told to effects
     static constexpr uint32_t kBytesPerFrame = 4;
-    static constexpr size_t kMaxNameBytes = 31;
     /// The most inputs or outputs an effect may declare to be put into the chain.
     static constexpr int32_t kMaxChannels = 64;
     static constexpr size_t kTextBufferBytes = 256;  // every text buffer handed to a plug-in
@@ -67,21 +62,25 @@ public:
     void SetSampleRate(uint32_t rate);
     uint32_t ConfiguredRate() const { return configuredRate; }
 
-    /// Catalogues every loadable effect among the "*.so" files of the plug-in directory, in
-    /// file-name order: each is loaded, asked for its name and unloaded again. False only when
-    /// no file matches at all.
-    bool ScanPlugins();
+    /// Loads the library at `path` into this process and reads its effect's identity (names,
+    /// category, version, id, channels, parameters, editor), then closes the effect and frees
+    /// the library. Only orvane-scan calls this: a library that crashes takes its process.
+    PluginInfo Examine(const std::string& path);
 
-    /// Display name / file name of catalogue entry `index`, or nullptr past the end.
+    /// The catalogue: every library found, those that failed their examination included.
+    void SetCatalog(std::vector<PluginInfo> entries);
+    const std::vector<PluginInfo>& Catalog() const { return catalog; }
+
+    /// Display name (whole) / real path of catalogue entry `index`, or nullptr past the end.
     const char* PluginName(int index) const;
-    const char* PluginFileName(int index) const;
+    const char* PluginPath(int index) const;
     size_t CatalogSize() const { return catalog.size(); }
 
-    /// Loads fileName (relative to the plug-in directory), checks the effect and sends it
-    /// effOpen, effSetProgram 0, effSetSampleRate and effSetBlockSize. With insert, the effect
-    /// is also resumed (effMainsChanged 1) and put into the chain: appended while the chain holds
-    /// fewer than two entries, otherwise placed at `position` (appended when position is past
-    /// the end). Without insert, the library moves to *libraryOut and the caller owns both.
+    /// Loads fileName (an absolute path, or relative to the plug-in directory), checks the effect
+    /// and sends it effOpen, effSetProgram 0, effSetSampleRate and effSetBlockSize. With insert,
+    /// the effect is also resumed (effMainsChanged 1) and put into the chain: appended while the
+    /// chain holds fewer than two entries, otherwise placed at `position` (appended when position
+    /// is past the end). Without insert, the library moves to *libraryOut and the caller owns both.
     /// An effect to be inserted must declare 1 to kMaxChannels inputs and outputs.
     /// Returns the effect, or nullptr when nothing was loaded (LastLoadError says why).
     vst::AEffect* LoadPlugin(const std::string& fileName, uint8_t position, bool insert,
@@ -105,6 +104,22 @@ public:
     /// tells how many frames are valid (0 past the end of the workspace). Always true.
     bool Process(void* buffer, uint32_t& framesRead, uint32_t position);
 
+    /// Like Process, but always `frames` frames (at most one block): past the end of the
+    /// workspace, and where a source comes up short, the chain hears silence, so that the
+    /// effects' delayed output and tails come out. For renders. Returns the frames the source
+    /// delivered (fewer than `frames` past its end or where it comes up short).
+    uint32_t ProcessPadded(void* buffer, uint32_t frames, uint64_t position);
+
+    /// Suspends and resumes every effect of the chain (effMainsChanged 0, then 1), so that
+    /// each clears what it remembers of earlier audio: done before every play and render, so
+    /// they start alike.
+    void ResetChain();
+
+    /// The frames by which the chain delays its input: the sum of the effects' initialDelay
+    /// (negative ones count as 0; each at most kMaxLatencyFrames).
+    uint32_t LatencyFrames() const;
+    static constexpr uint32_t kMaxLatencyFrames = 10 * kSampleRate;
+
     /// What Process reads: the workspace (-1, as at the start) or opened file `fileIndex`
     /// alone, for playing a file that is shown by itself. Set while no Process runs.
     void SetSource(int fileIndex) { sourceFile = fileIndex; }
@@ -123,9 +138,6 @@ public:
     /// kTextBufferBytes and returns what it wrote; *result receives the dispatcher's answer.
     static std::string EffectText(vst::AEffect* effect, int32_t opcode, int32_t index = 0,
                                   intptr_t* result = nullptr);
-
-    /// The longest prefix of text of at most maxBytes that does not split a UTF-8 character.
-    static std::string CutUtf8(const std::string& text, size_t maxBytes);
 
     /// The process-wide values HostCallback answers with; 0 until Configure.
     static uint32_t SampleRate();
@@ -162,7 +174,8 @@ public:
     const std::string& LastLoadError() const { return lastLoadError; }
 
 private:
-    void RunChain(uint32_t position);
+    /// Returns the frames read from the source (before any padding to padTo).
+    uint32_t RunChain(uint64_t position, uint32_t padTo);
     /// Up to n frames of the source at `position`; false (nothing delivered) on failure.
     bool ReadSource(void* buffer, uint32_t n, uint32_t& delivered, uint32_t position) const;
     void CloseEditor();
@@ -186,6 +199,7 @@ private:
     std::list<std::unique_ptr<LoadedPlugin>> chain;
     std::atomic<const LoadedPlugin*> processing{nullptr};  // the entry Process is inside
     std::vector<PluginInfo> catalog;
+    std::vector<std::string> names;  // the display names PluginName hands out
     std::string pluginDirectory;
 
     EditorWindows* editorWindows = nullptr;

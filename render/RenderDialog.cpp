@@ -1,6 +1,7 @@
 #include "render/RenderDialog.h"
 
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/evtloop.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
@@ -49,6 +50,8 @@ wxEND_EVENT_TABLE()
                               wxGA_HORIZONTAL | wxGA_SMOOTH);
     new wxStaticText(this, wxID_ANY, "Select file:", at(10, 15), size(34, 8));
     new wxStaticText(this, wxID_ANY, "Progress:", at(10, 55), size(30, 8));
+    tailBox = new wxCheckBox(this, wxID_ANY, "Include effect tail", at(70, 92), size(120, 10));
+    tailBox->SetToolTip("Render on past the end until the effect has been silent for 0.5 s");
     startButton->SetDefault();
     SetEscapeId(wxID_CANCEL);  // Esc and the close box end the dialog as "Close" does
     SetClientSize(size(266, 111));
@@ -93,11 +96,15 @@ void RenderDialog::OnStart(wxCommandEvent&) {
 
     const wxStopWatch clock;
     const WorkspaceRenderer renderer(*host, *workspace);
-    const RenderResult result =
-        renderer.Render(std::string(outputPath.fn_str()), [this, length](uint32_t frame) {
+    RenderOptions options;
+    options.includeTail = tailBox->GetValue();
+    const RenderResult result = renderer.Render(
+        std::string(outputPath.fn_str()),
+        [this, length](uint32_t frame) {
             ShowProgress(frame, length);
             return !cancelRequested.load();
-        });
+        },
+        options);
     const long tookMs = clock.Time();
 
     rendering = false;
@@ -110,8 +117,8 @@ void RenderDialog::OnStart(wxCommandEvent&) {
         case RenderOutcome::kDone:
             Report(wxString::Format(
                 "Rendered %s (%u frames) into \"%s\" in %.1f s.",
-                wxString::FromUTF8(time_scale::FormatTime(length, PluginHost::SampleRate())),
-                length, outputPath, tookMs / 1000.0));
+                wxString::FromUTF8(time_scale::FormatTime(result.frames, PluginHost::SampleRate())),
+                result.frames, outputPath, tookMs / 1000.0));
             break;
         case RenderOutcome::kCancelled:
             progressBar->SetValue(0);

@@ -8,6 +8,7 @@
 class PluginHost;
 class Workspace;
 class wxButton;
+class wxCheckBox;
 class wxGauge;
 class wxTextCtrl;
 
@@ -46,6 +47,8 @@ public:
     wxButton* CloseButton() const { return closeButton; }
     bool IsRendering() const { return rendering; }
     wxGauge* ProgressBar() const { return progressBar; }
+    /// "Include effect tail": render on past the end until the effect falls silent.
+    wxCheckBox* TailBox() const { return tailBox; }
 
 private:
     void ShowProgress(uint32_t frame, uint32_t length);
@@ -59,6 +62,7 @@ private:
     wxButton* startButton = nullptr;
     wxGauge* progressBar = nullptr;
     wxTextCtrl* pathField = nullptr;
+    wxCheckBox* tailBox = nullptr;
     wxString outputPath;
     wxString confirmedPath;  // the save dialog already asked about replacing it
     PluginHost* host = nullptr;

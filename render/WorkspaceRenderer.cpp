@@ -7,10 +7,36 @@
 #include "platform/ReplacementFile.h"
 #include "plugins/PluginHost.h"
 
+namespace {
+
+bool IsSilent(const uint8_t* frame) {
+    return frame[0] == 0 && frame[1] == 0 && frame[2] == 0 && frame[3] == 0;
+}
+
+}  // namespace
+
+WorkspaceRenderer::TailWatch::TailWatch(bool wanted, uint32_t rate, uint32_t room)
+    : limit(wanted ? std::min(uint64_t{kMaxTailSeconds} * rate, uint64_t{room}) : 0),
+      silenceNeeded(static_cast<uint32_t>(uint64_t{kTailSilenceMs} * rate / 1000)),
+      ended(limit == 0) {}
+
+uint32_t WorkspaceRenderer::TailWatch::Take(const uint8_t* frames, uint32_t count) {
+    // Frames up to the one that completes the silence, within the limit.
+    uint32_t taken = 0;
+    while (!ended && taken < count) {
+        silentRun = IsSilent(frames + size_t{taken} * 4) ? silentRun + 1 : 0;
+        ++taken;
+        ended = silentRun >= silenceNeeded || tailFrames + taken >= limit;
+    }
+    tailFrames += taken;
+    return taken;
+}
+
 WorkspaceRenderer::WorkspaceRenderer(PluginHost& pluginHost, Workspace& ws)
     : host(pluginHost), workspace(ws) {}
 
-RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& progress) const {
+RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& progress,
+                                       const RenderOptions& options) const {
     const uint32_t length = workspace.TotalLength();
     if (length > kMaxFrames) {
         return {RenderOutcome::kTooLong, "the workspace is longer than a WAV file can hold (" +
@@ -25,7 +51,7 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     if (!output.Open(replacement.Path().c_str(), WaveFile::kWrite)) {
         return {RenderOutcome::kCannotCreate, output.FailureReason()};
     }
-    const RenderResult written = WriteFrames(output, length, progress);
+    const RenderResult written = WriteFrames(output, length, options, progress);
     const bool closed = output.Close() == 0;
     if (written.outcome != RenderOutcome::kDone) {
         return written;
@@ -37,10 +63,11 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
         return {RenderOutcome::kWriteFailed, replacement.FailureReason()};
     }
     progress(length);
-    return {};
+    return written;
 }
 
 RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
+                                            const RenderOptions& options,
                                             const Progress& progress) const {
     if (!progress(0)) {
         return {RenderOutcome::kCancelled, {}};
@@ -51,38 +78,70 @@ RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
     if (!output.WriteHeader(length, rate)) {
         return {RenderOutcome::kWriteFailed, output.FailureReason()};
     }
+    // Effects forget earlier audio, so that a render never starts with the last one's tail.
+    host.ResetChain();
+    // The first `toSkip` frames out of the chain come before the workspace's first frame.
+    uint64_t toSkip = host.LatencyFrames();
+    TailWatch tail(options.includeTail && !host.IsChainEmpty(), rate, kMaxFrames - length);
+
     // The host's block may be larger than ours; the buffer holds a whole one of either.
     std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, PluginHost::BlockSize()));
-    // Blocks go to the file a batch at a time, in few large writes.
+    // Frames go to the file a batch at a time, in few large writes.
     std::vector<uint8_t> batch(size_t{kBatchFrames} * 4);
     uint32_t batched = 0;
-    for (uint32_t position = 0; position < length; position += kBlockFrames) {
-        uint32_t framesRead = 0;
-        host.Process(block.data(), framesRead, position);
-        // Exactly the workspace: never a frame past its end. A block that comes up short
-        // inside the workspace means a source file shrank behind our back; silence in its
-        // place would pass for the user's audio.
-        const uint32_t frames = std::min(kBlockFrames, length - position);
-        if (framesRead < frames) {
-            return {RenderOutcome::kSourceShort, FileComingUpShort(position + framesRead)};
-        }
-        std::copy_n(block.data(), size_t{frames} * 4, batch.data() + size_t{batched} * 4);
-        batched += frames;
-        const bool last = length - position <= kBlockFrames;
-        if (batched == kBatchFrames || last) {
-            if (output.WriteFrames(batch.data(), batched) != batched) {
-                return {RenderOutcome::kWriteFailed, output.FailureReason()};
+    const auto flush = [&] {
+        const bool ok = output.WriteFrames(batch.data(), batched) == batched;
+        batched = 0;
+        return ok;
+    };
+    uint64_t position = 0;  // where the chain reads the workspace; runs on past its end
+    uint32_t written = 0;   // frames taken for the file
+    while (written < length || !tail.Ended()) {
+        const uint32_t delivered = host.ProcessPadded(block.data(), kBlockFrames, position);
+        // A block that comes up short inside the workspace means a source file shrank behind
+        // our back; silence in its place would pass for the user's audio.
+        if (position < length) {
+            const auto expected =
+                static_cast<uint32_t>(std::min<uint64_t>(kBlockFrames, length - position));
+            if (delivered < expected) {
+                return {RenderOutcome::kSourceShort,
+                        FileComingUpShort(static_cast<uint32_t>(position) + delivered)};
             }
-            batched = 0;
         }
-        if (!progress(position)) {
+        position += kBlockFrames;
+        uint32_t first = 0;
+        if (toSkip > 0) {
+            first = static_cast<uint32_t>(std::min<uint64_t>(toSkip, kBlockFrames));
+            toSkip -= first;
+        }
+        const uint8_t* frames = block.data() + size_t{first} * 4;
+        uint32_t count = kBlockFrames - first;
+        if (written < length) {
+            count = std::min(count, length - written);  // never a frame past the workspace
+        } else {
+            count = tail.Take(frames, count);
+        }
+        if (batched + count > kBatchFrames && !flush()) {
+            return {RenderOutcome::kWriteFailed, output.FailureReason()};
+        }
+        std::copy_n(frames, size_t{count} * 4, batch.data() + size_t{batched} * 4);
+        batched += count;
+        const uint32_t before = written;
+        written += count;
+        if (!progress(std::min(before, length))) {
             return {RenderOutcome::kCancelled, {}};
         }
-        if (last) {
-            break;  // the last block; position + 512 could wrap past 0xFFFFFFFF
-        }
     }
-    return {};
+    if (batched > 0 && !flush()) {
+        return {RenderOutcome::kWriteFailed, output.FailureReason()};
+    }
+    // The tail made the file longer than its header announced.
+    if (written != length && !output.RewriteHeader(written, rate)) {
+        return {RenderOutcome::kWriteFailed, output.FailureReason()};
+    }
+    RenderResult done;
+    done.frames = written;
+    return done;
 }
 
 // The path of the source file behind workspace frame `position`.

@@ -21,13 +21,26 @@ enum class RenderOutcome {
 
 struct RenderResult {
     RenderOutcome outcome = RenderOutcome::kDone;
-    std::string reason;  // why it failed, in words for the user; empty when done
+    std::string reason;   // why it failed, in words for the user; empty when done
+    uint32_t frames = 0;  // frames in the file when done: the workspace, and any tail
+};
+
+/// What a render adds to the workspace.
+struct RenderOptions {
+    /// Goes on past the end of the workspace, with silence into the effects, until the output
+    /// has been silent for kTailSilenceMs (and for at most kMaxTailSeconds): the effects' tail.
+    /// Without an effect there is no tail.
+    bool includeTail = false;
 };
 
 /// Writes the whole workspace, passed block by block through the plug-in host's effect chain,
 /// into a new WAV file: a header announcing the workspace length, then exactly that many
 /// frames, taken in blocks of 512 at positions 0, 512, 1024 ... The blocks are written a batch
-/// at a time, in few large writes.
+/// at a time, in few large writes. The chain is reset first, so every render of the same
+/// workspace gives the same file, and the chain's latency is compensated: the output lines up
+/// with the input (the delayed frames are taken from past the end, where the effects hear
+/// silence). With the tail, the file goes on past the workspace and its header is rewritten
+/// once the length is known.
 ///
 /// The frames go into a new temporary file beside the output, which replaces the output only
 /// once the whole render has succeeded: a failed or cancelled render leaves an existing
@@ -45,17 +58,40 @@ public:
     static constexpr uint32_t kBatchFrames = kBlockFrames * 512;
     /// The longest workspace a WAV header can announce: 4n + 36 fits in 32 bits.
     static constexpr uint32_t kMaxFrames = (0xFFFFFFFFu - 36) / 4;
+    /// The tail ends after this much digital silence, or after kMaxTailSeconds.
+    static constexpr uint32_t kTailSilenceMs = 500;
+    static constexpr uint32_t kMaxTailSeconds = 30;
 
-    /// Called with the first frame of every block written, then once with the workspace
-    /// length when the render is complete. Returning false cancels the render.
+    /// Called with the first frame of every block written (the workspace length for blocks
+    /// of the tail), then once with the workspace length when the render is complete.
+    /// Returning false cancels the render.
     using Progress = std::function<bool(uint32_t frame)>;
 
     WorkspaceRenderer(PluginHost& host, Workspace& workspace);
 
-    RenderResult Render(const std::string& path, const Progress& progress) const;
+    RenderResult Render(const std::string& path, const Progress& progress,
+                        const RenderOptions& options = {}) const;
 
 private:
-    RenderResult WriteFrames(class WaveFile& output, uint32_t length,
+    /// Decides, frame by frame past the workspace's end, how much of the effects' output
+    /// belongs to the tail.
+    class TailWatch {
+    public:
+        /// `room`: the most frames the file can still take.
+        TailWatch(bool wanted, uint32_t rate, uint32_t room);
+        /// How many of `count` frames belong to the tail; after the last one, Ended is true.
+        uint32_t Take(const uint8_t* frames, uint32_t count);
+        bool Ended() const { return ended; }
+
+    private:
+        uint64_t limit;
+        uint32_t silenceNeeded;
+        uint32_t silentRun = 0;
+        uint64_t tailFrames = 0;
+        bool ended;
+    };
+
+    RenderResult WriteFrames(class WaveFile& output, uint32_t length, const RenderOptions& options,
                              const Progress& progress) const;
     std::string FileComingUpShort(uint32_t position) const;
 

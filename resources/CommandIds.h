@@ -25,6 +25,8 @@ inline constexpr int kSelectAll = 57642;
 // VST Plugins
 inline constexpr int kEditPlugin = 32783;
 inline constexpr int kRemovePlugin = 32794;
+inline constexpr int kChoosePlugin = 32800;
+inline constexpr int kRescanPlugins = 32801;
 
 // View
 inline constexpr int kToggleEditBar = 59392;
@@ -58,9 +60,10 @@ inline constexpr int kPlayOrStop = 32855;          // Space
 inline constexpr int kNextPane = 57680;
 inline constexpr int kPrevPane = 57681;
 
-// Items appended at run time: plug-in i is kFirstPlugin + i, opened file i is kFirstWaveFile + i.
-inline constexpr int kFirstPlugin = 10000;
-inline constexpr int kLastPlugin = 10255;
+// Items appended at run time: opened file i is kFirstWaveFile + i, catalogue entry i is
+// kFirstPlugin + i (room for 4000 plug-ins, in the vendor submenus).
+inline constexpr int kFirstPlugin = 20000;
+inline constexpr int kLastPlugin = 23999;
 inline constexpr int kFirstWaveFile = 10256;
 inline constexpr int kLastWaveFile = 10511;
 

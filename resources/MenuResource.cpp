@@ -59,7 +59,8 @@ int MenuItemId(int command) {
 }
 
 int CommandOfMenuItem(int itemId) {
-    const bool runTimeRange = itemId >= cmd::kFirstPlugin && itemId <= cmd::kLastWaveFile;
+    const bool runTimeRange = (itemId >= cmd::kFirstPlugin && itemId <= cmd::kLastPlugin) ||
+                              (itemId >= cmd::kFirstWaveFile && itemId <= cmd::kLastWaveFile);
     const bool shifted = itemId >= 0 && itemId < kMenuIdLimit && !runTimeRange;
     return shifted ? itemId + kShift : itemId;
 }
@@ -96,12 +97,17 @@ const std::vector<Entry>& MenuBar() {
                     Item(cmd::kSelectAll, "Select &All\tCtrl+A",
                          "Select everything the view shows\nSelect All"),
                 }),
-        Submenu("VST Plugins",
-                {
-                    Item(cmd::kEditPlugin, "Edit plugin...."),
-                    Item(cmd::kRemovePlugin, "Remove plugin"),
-                    Separator(),
-                }),
+        Submenu(
+            "VST Plugins",
+            {
+                Item(cmd::kEditPlugin, "Edit plugin...."),
+                Item(cmd::kRemovePlugin, "Remove plugin"),
+                Separator(),
+                Item(cmd::kChoosePlugin, "Choose Plug-in...\tCtrl+P",
+                     "Find a plug-in by name, vendor or category; shows those that failed"),
+                Item(cmd::kRescanPlugins, "Rescan Plug-ins", "Examine every plug-in library again"),
+                Separator(),
+            }),
         Submenu(
             "&View",
             {

@@ -73,7 +73,8 @@ void PluginEditorWindow::Detach() {
 }
 
 void PluginEditorWindow::OnIdleTimer(wxTimerEvent&) {
-    if (open) {
+    // A hidden editor has nothing to draw.
+    if (open && IsShown()) {
         IdleRequests::Run(effect, vst::effEditIdle);
     }
     IdleRequests::RunDeferred();  // what plug-ins asked for from other threads or nested

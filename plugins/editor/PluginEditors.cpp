@@ -35,6 +35,15 @@ uintptr_t PluginEditors::HandleOf(const EditorFrame* frame) {
 }
 
 void PluginEditors::OpenEditor(uint8_t position, int catalogIndex) {
+    // The effect's editor is opened once and only hidden when the user closes it: some
+    // plug-ins leak an X connection and megabytes on every open.
+    EditorFrame* shown = window.get();
+    if (shown != nullptr && !host.IsChainEmpty() && shown->Effect() == host.EffectAt(position)) {
+        shown->Show();
+        shown->Raise();
+        host.SetEditor(HandleOf(shown), shown->Effect());
+        return;
+    }
     CloseOpenEditor();
     const char* name = host.PluginName(catalogIndex);
     const wxString title = name != nullptr ? PluginText(name) : wxString();
@@ -100,9 +109,15 @@ bool PluginEditors::ResizeEditor(vst::AEffect* effect, int32_t width, int32_t he
 }
 
 void PluginEditors::OnWindowClose(wxCloseEvent& event) {
-    if (event.GetEventObject() == window.get()) {
-        CloseOpenEditor();
-    } else {
+    if (event.GetEventObject() != window.get()) {
         event.Skip();
+        return;
     }
+    if (!event.CanVeto()) {
+        CloseOpenEditor();
+        return;
+    }
+    // Hidden, not closed: the editor stays open until its effect is unloaded.
+    event.Veto();
+    window->Hide();
 }

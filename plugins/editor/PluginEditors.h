@@ -21,8 +21,10 @@ class wxCloseEvent;
 ///     PluginEditors editors(host, mainFrame);
 ///     editors.OpenEditor(0, catalogIndex);
 ///
-/// Every way an editor closes (its close box, the next OpenEditor, an unload, destruction of
-/// this object) sends a plug-in editor effEditClose before its window goes.
+/// An effect's editor is opened once: its close box only hides it, and OpenEditor for the same
+/// effect shows it again, so plug-ins that leak on every open leak once. It closes when its
+/// effect is unloaded, when another effect's editor opens, or when this object goes; each of
+/// these sends a plug-in editor effEditClose before its window goes.
 class PluginEditors : public EditorWindows {
 public:
     /// `owner` owns the editor windows (they float on it); installs the X error handler.
@@ -31,9 +33,10 @@ public:
     PluginEditors(const PluginEditors&) = delete;
     PluginEditors& operator=(const PluginEditors&) = delete;
 
-    /// Closes any open editor, then opens the editor of the chain entry at `position` (the
-    /// last one when past the end), titled with catalogue entry catalogIndex's display name.
-    /// With an empty chain it shows "No plugins loaded." instead.
+    /// Shows the editor of the chain entry at `position` (the last one when past the end):
+    /// the one already open for that effect, or else (closing any other) a new one titled with
+    /// catalogue entry catalogIndex's display name. With an empty chain it shows "No plugins
+    /// loaded." instead.
     void OpenEditor(uint8_t position, int catalogIndex);
 
     /// Closes the open editor, if any.

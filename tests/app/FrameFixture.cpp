@@ -10,6 +10,12 @@ void FrameFixture::SetUp() {
     previousDirectory = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
     std::filesystem::create_directory("vstplugs");
+    // Plug-ins only from vstplugs/ and a folder of the test's own, and a cache of its own.
+    std::filesystem::create_directory("vst");
+    setenv("VST_PATH", (dir.Path() / "vst").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (dir.Path() / "cache").c_str(), 1);
+    setenv("HOME", dir.Path().c_str(), 1);
+    setenv("ORVANE_SCANNER", ORVANE_SCANNER_PROGRAM, 1);
     // Recovery files go into the test's own directory.
     std::filesystem::create_directory("state");
     setenv("XDG_STATE_HOME", (dir.Path() / "state").c_str(), 1);
@@ -29,6 +35,7 @@ void FrameFixture::SetUp() {
     BeforeFrame();
     frame = new CMainFrame({audio, files});
     frame->Show();
+    frame->WaitForPluginScan();
     ProcessPendingUi(frame);
 }
 

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <wx/button.h>
+#include <wx/testing.h>
+
 #include "app/FrameFixture.h"
+#include "app/PluginChooser.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
+#include "plugins/PluginScanner.h"
 #include "resources/CommandIds.h"
+#include "resources/MenuResource.h"
 #include "resources/Strings.h"
 #include "view/WaveformView.h"
 
@@ -14,7 +20,8 @@ namespace {
 class NoPlugins : public FrameFixture {};
 
 TEST_F(NoPlugins, MenuHoldsOnlyTheFixedItems) {
-    EXPECT_EQ(frame->PluginMenu()->GetMenuItemCount(), 3u);
+    EXPECT_EQ(frame->PluginMenu()->GetMenuItemCount(), 6u);
+    EXPECT_FALSE(frame->IsScanningPlugins());
     EXPECT_FALSE(Enabled(cmd::kEditPlugin));
     EXPECT_FALSE(Enabled(cmd::kRemovePlugin));
 }
@@ -26,11 +33,16 @@ protected:
 
 TEST_F(PluginCommands, ChooseRechooseFailAndRemove) {
     wxMenu* menu = frame->PluginMenu();
-    ASSERT_EQ(menu->GetMenuItemCount(), 5u);
-    EXPECT_EQ(menu->FindItemByPosition(3)->GetId(), cmd::kFirstPlugin);
-    EXPECT_EQ(menu->FindItemByPosition(4)->GetId(), cmd::kFirstPlugin + 1);
-    const wxString gainName = menu->FindItemByPosition(3)->GetItemLabelText();
-    EXPECT_EQ(gainName, wxString::FromUTF8(frame->Host().PluginName(0)));
+    ASSERT_EQ(menu->GetMenuItemCount(), 7u);
+    wxMenuItem* other = menu->FindItemByPosition(6);
+    ASSERT_TRUE(other->IsSubMenu());
+    EXPECT_EQ(other->GetItemLabelText(), "Other") << "plug-ins without a vendor";
+    wxMenu* plugins = other->GetSubMenu();
+    ASSERT_EQ(plugins->GetMenuItemCount(), 2u);
+    EXPECT_EQ(plugins->FindItemByPosition(0)->GetId(), cmd::kFirstPlugin);
+    EXPECT_EQ(plugins->FindItemByPosition(1)->GetId(), cmd::kFirstPlugin + 1);
+    EXPECT_EQ(plugins->FindItemByPosition(0)->GetItemLabelText(), "Gain");
+    EXPECT_EQ(plugins->FindItemByPosition(1)->GetItemLabelText(), "Passthrough");
 
     Command(cmd::kFirstPlugin + 1);
     EXPECT_EQ(frame->SelectedPlugin(), 1);
@@ -39,9 +51,10 @@ TEST_F(PluginCommands, ChooseRechooseFailAndRemove) {
     EXPECT_FALSE(Checked(cmd::kFirstPlugin));
     EXPECT_TRUE(Enabled(cmd::kEditPlugin));
 
-    Command(cmd::kFirstPlugin + 1);  // the active one again: unloaded and loaded anew
+    vst::AEffect* active = frame->Host().EffectAt(0);
+    Command(cmd::kFirstPlugin + 1);  // the active one again: kept, its editor shown
     EXPECT_EQ(frame->Host().ChainSize(), 1u) << "the chain never holds more than one";
-    EXPECT_NE(frame->Host().EffectAt(0), nullptr);
+    EXPECT_EQ(frame->Host().EffectAt(0), active);
 
     // A catalogued plug-in that can no longer be loaded.
     std::filesystem::remove("vstplugs/gain.so");
@@ -50,7 +63,7 @@ TEST_F(PluginCommands, ChooseRechooseFailAndRemove) {
     EXPECT_EQ(messages[0].icon, platform::MessageIcon::kError);
     // Names the plug-in, its file, and the loader's own reason.
     EXPECT_TRUE(messages[0].text.StartsWith("Failed to initialize plugin \"")) << messages[0].text;
-    EXPECT_TRUE(messages[0].text.Contains("(gain.so)")) << messages[0].text;
+    EXPECT_TRUE(messages[0].text.Contains("/vstplugs/gain.so)")) << messages[0].text;
     EXPECT_TRUE(messages[0].text.Contains("No such file or directory")) << messages[0].text;
     EXPECT_EQ(frame->SelectedPlugin(), -1);
     EXPECT_FALSE(Checked(cmd::kFirstPlugin)) << "no check mark on an effect not loaded";
@@ -65,6 +78,170 @@ TEST_F(PluginCommands, ChooseRechooseFailAndRemove) {
     EXPECT_FALSE(Checked(cmd::kFirstPlugin));
     EXPECT_FALSE(Checked(cmd::kFirstPlugin + 1));
     EXPECT_FALSE(Enabled(cmd::kRemovePlugin));
+}
+
+TEST_F(PluginCommands, ChoosingTheActivePluginAgainKeepsItsSettings) {
+    Command(cmd::kFirstPlugin);  // Gain
+    vst::AEffect* gain = frame->Host().EffectAt(0);
+    ASSERT_NE(gain, nullptr);
+    gain->setParameter(gain, 0, 0.8f);
+    Command(cmd::kFirstPlugin);
+    ASSERT_EQ(frame->Host().EffectAt(0), gain) << "reloaded";
+    EXPECT_FLOAT_EQ(gain->getParameter(gain, 0), 0.8f);
+    EXPECT_TRUE(Checked(cmd::kFirstPlugin));
+}
+
+class EchoPlugin : public FrameFixture {
+protected:
+    std::vector<std::string> Plugins() const override { return {"echo.so"}; }
+};
+
+TEST_F(EchoPlugin, EveryPlayStartsWithoutTheLastOnesEcho) {
+    Command(cmd::kFirstPlugin);
+    ASSERT_EQ(frame->Host().ChainSize(), 1u);
+    LoadThroughDialog(MakeWav("a.wav", 20000));
+    Command(cmd::kShowWorkspace);
+    std::vector<std::vector<uint8_t>> firstBlocks;
+    for (int round = 0; round < 2; ++round) {
+        const auto* queueBefore = audio.LastQueue();
+        const size_t writtenBefore = queueBefore != nullptr ? queueBefore->Written().size() : 0;
+        Command(cmd::kPlay);
+        ASSERT_TRUE(frame->Player().IsPlaying());
+        ASSERT_NE(audio.LastQueue(), nullptr);
+        // This play's first block, whether the device kept its queue or opened a new one.
+        const size_t first = audio.LastQueue() == queueBefore ? writtenBefore : 0;
+        // Play some blocks, so the echo remembers audio from the middle of the file.
+        for (int i = 0; i < 10; ++i) {
+            audio.LastQueue()->CompleteNext();
+        }
+        const auto written = audio.LastQueue()->Written();
+        ASSERT_GT(written.size(), first);
+        firstBlocks.push_back(written[first]);
+        Command(cmd::kStop);
+    }
+    EXPECT_TRUE(firstBlocks[0] == firstBlocks[1]) << "the second play began with an echo";
+}
+
+class ManyPlugins : public FrameFixture {
+protected:
+    std::vector<std::string> Plugins() const override {
+        return {"identity_long.so", "gain.so", "identity_acme.so", "crashentry.so", "noentry.so"};
+    }
+
+    static wxString Utf8(const char* text) { return wxString::FromUTF8(text); }
+};
+
+TEST_F(ManyPlugins, VendorSubmenusHoldWholeNamesAndFailedOnesStayOut) {
+    wxMenu* menu = frame->PluginMenu();
+    std::vector<wxString> vendors;
+    std::vector<std::vector<wxString>> names;
+    for (size_t i = 6; i < menu->GetMenuItemCount(); ++i) {
+        wxMenuItem* item = menu->FindItemByPosition(i);
+        ASSERT_TRUE(item->IsSubMenu());
+        vendors.push_back(item->GetItemLabelText());
+        names.emplace_back();
+        for (wxMenuItem* entry : item->GetSubMenu()->GetMenuItems()) {
+            names.back().push_back(entry->GetItemLabelText());
+        }
+    }
+    EXPECT_EQ(vendors,
+              (std::vector<wxString>{"Acme Audio", Utf8("\xC3\x96sterreich Klang"), "Other"}));
+    const wxString longName = Utf8(
+        "\xC4\xBF"
+        "ong multiband compressor with a name of sixty bytes long"
+        "\xC5\x99");
+    EXPECT_EQ(longName.utf8_str().length(), 60u);
+    EXPECT_EQ(names, (std::vector<std::vector<wxString>>{{"Plate Reverb"}, {longName}, {"Gain"}}));
+}
+
+TEST_F(ManyPlugins, TheChooserFiltersAsTheUserTypesAndShowsFailuresWithRetry) {
+    int retried = -1;
+    PluginChooser chooser(frame, frame->Host().Catalog(), [&](size_t index) {
+        retried = static_cast<int>(index);
+        return false;
+    });
+    EXPECT_EQ(chooser.Rows().size(), 5u) << "failed ones included";
+
+    const struct {
+        const char* typed;
+        std::vector<std::string> names;
+    } filters[] = {
+        {"multiband",
+         {"\xC4\xBF"
+          "ong multiband compressor with a name of sixty bytes long"
+          "\xC5\x99"}},
+        {"ACME reverb", {"Plate Reverb"}},
+        {"room",
+         {"Plate Reverb",
+          "\xC4\xBF"
+          "ong multiband compressor with a name of sixty bytes long"
+          "\xC5\x99"}},
+        {"crash", {"crashentry"}},
+        {"nothing like it", {}},
+    };
+    for (const auto& f : filters) {
+        chooser.SetFilter(f.typed);
+        std::vector<std::string> shown;
+        for (size_t row = 0; row < chooser.Rows().size(); ++row) {
+            shown.push_back(chooser.CellText(static_cast<long>(row), 0).utf8_string());
+        }
+        EXPECT_EQ(shown, f.names) << f.typed;
+    }
+
+    chooser.SetFilter("crashentry");
+    ASSERT_EQ(chooser.Rows().size(), 1u);
+    chooser.SelectRow(0);
+    EXPECT_TRUE(chooser.CellText(0, 5).StartsWith("Failed: crashed while being examined"))
+        << chooser.CellText(0, 5);
+    EXPECT_TRUE(chooser.RetryButton()->IsEnabled());
+    EXPECT_FALSE(chooser.OkButton()->IsEnabled()) << "a failed plug-in cannot be chosen";
+    chooser.RetrySelected();
+    EXPECT_EQ(retried, static_cast<int>(chooser.Rows()[0]));
+
+    chooser.SetFilter("gain");
+    chooser.SelectRow(0);
+    EXPECT_EQ(chooser.CellText(0, 5), "OK");
+    EXPECT_EQ(chooser.CellText(0, 3), "2/2");
+    EXPECT_TRUE(chooser.OkButton()->IsEnabled());
+    EXPECT_FALSE(chooser.RetryButton()->IsEnabled());
+}
+
+// Answers the chooser by retrying crashentry, then cancelling.
+class RetryCrashEntry : public wxExpectModalBase<PluginChooser> {
+protected:
+    int OnInvoked(PluginChooser* dialog) const override {
+        dialog->SetFilter("crashentry");
+        dialog->SelectRow(0);
+        dialog->RetrySelected();
+        return wxID_CANCEL;
+    }
+};
+
+TEST_F(ManyPlugins, RetryExaminesAFailedPluginAgainAndItStaysFailed) {
+    const auto& catalogue = frame->Host().Catalog();
+    size_t crash = catalogue.size();
+    for (size_t i = 0; i < catalogue.size(); ++i) {
+        if (catalogue[i].path.ends_with("/crashentry.so")) {
+            crash = i;
+        }
+    }
+    ASSERT_LT(crash, catalogue.size());
+    // The frame's own retry, through its chooser callback: run it for real.
+    wxTEST_DIALOG(frame->ProcessCommand(menu::MenuItemId(cmd::kChoosePlugin)), RetryCrashEntry());
+    EXPECT_FALSE(catalogue[crash].ok);
+    EXPECT_NE(catalogue[crash].failure.find("crashed"), std::string::npos);
+    EXPECT_FALSE(platform::SharedLibrary::IsLoaded(catalogue[crash].path));
+}
+
+TEST_F(ManyPlugins, TheCatalogueIsCachedForTheNextStart) {
+    const std::string cacheFile = (dir.Path() / "cache/orvane/plugins.cache").string();
+    ASSERT_TRUE(std::filesystem::exists(cacheFile));
+    EXPECT_EQ(PluginScanner::ReadCache(cacheFile).size(), 5u);
+    Command(cmd::kRescanPlugins);
+    EXPECT_TRUE(frame->IsScanningPlugins());
+    frame->WaitForPluginScan();
+    EXPECT_FALSE(frame->IsScanningPlugins());
+    EXPECT_EQ(frame->Host().CatalogSize(), 5u);
 }
 
 TEST_F(PluginCommands, ChoosingDuringPlaybackKeepsPlaying) {

@@ -63,6 +63,7 @@ TEST_F(Teardown, EveryStateClosesCleanly) {
         if (frame == nullptr) {
             frame = new CMainFrame({audio, files});
             frame->Show();
+            frame->WaitForPluginScan();
             ProcessPendingUi(frame);
         }
         log->Clear();

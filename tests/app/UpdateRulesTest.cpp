@@ -116,6 +116,7 @@ TEST_F(UpdateRules, EachSituationEnablesExactlyItsCommands) {
         DestroyNow(frame);
         frame = new CMainFrame({audio, files});
         frame->Show();
+        frame->WaitForPluginScan();
         ProcessPendingUi(frame);
         s.reach(*this);
         for (size_t i = 0; i < std::size(kCommands); ++i) {

@@ -16,6 +16,9 @@ struct EditorLog {
     /// Self-sizing plug-in: the size it asks for during effEditOpen; 0 x 0 never asks.
     int32_t openWidth = 320;
     int32_t openHeight = 240;
+    /// The request number it sends for a size: 15 asks for a size; anything else is how a
+    /// plug-in asking something else (6 asks for MIDI) would look to a host that mixes them up.
+    int32_t sizeOpcode = 15;
 
     /// Forgets the calls seen; keeps the parent and the configuration.
     void Clear() {

@@ -26,7 +26,8 @@ public:
     }
 
     intptr_t AskForSize(int32_t width, int32_t height) {
-        editorLog.sizeAnswer = host(&effect, vst::audioMasterSizeWindow, width, height, nullptr, 0);
+        // The raw request number, not the host's constant: a wrong constant must not pass.
+        editorLog.sizeAnswer = host(&effect, editorLog.sizeOpcode, width, height, nullptr, 0);
         if (editorLog.sizeAnswer == 1) {
             rect = vst::ERect{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
             known = true;

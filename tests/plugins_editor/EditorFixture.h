@@ -20,7 +20,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    /// Catalogues the installed plug-ins and loads `name` into the chain.
+    /// Catalogues the installed plug-in `name` alone and loads it into the chain.
     vst::AEffect* ScanAndInsert(const std::string& name);
 
     /// A symbol of an installed plug-in library, which the fixture keeps loaded.

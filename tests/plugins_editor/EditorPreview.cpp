@@ -50,12 +50,8 @@ int main(int argc, char** argv) {
         Workspace workspace;
         PluginHost host(&workspace);
         host.Configure(PluginHost::kSampleRate, PluginHost::kBlockBytes, directory);
-        host.ScanPlugins();
-        int catalogIndex = 0;
-        while (host.PluginFileName(catalogIndex) != nullptr &&
-               file != host.PluginFileName(catalogIndex)) {
-            ++catalogIndex;
-        }
+        host.SetCatalog({host.Examine(directory + "/" + file)});
+        const int catalogIndex = 0;
         if (host.LoadPlugin(file, 0, true, nullptr) == nullptr) {
             std::fprintf(stderr, "%s: %s did not load: %s\n", argv[0], file.c_str(),
                          host.LastLoadError().c_str());

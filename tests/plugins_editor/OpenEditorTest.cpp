@@ -28,7 +28,7 @@ TEST_F(OpenEditorFixture, APositionPastTheEndOpensTheLastEntrysEditor) {
     EXPECT_EQ(dialog->ValueAt(0)->GetLabelText(), "1.00 x");
 }
 
-TEST_F(OpenEditorFixture, OpeningTwiceLeavesOneWindow) {
+TEST_F(OpenEditorFixture, OpeningTwiceShowsTheSameWindow) {
     Install({"gain"});
     ScanAndInsert("gain");
     editors->OpenEditor(0, 0);
@@ -36,8 +36,22 @@ TEST_F(OpenEditorFixture, OpeningTwiceLeavesOneWindow) {
     editors->OpenEditor(0, 0);
     Settle();
     EXPECT_EQ(LiveEditorWindows(), 1);
-    EXPECT_NE(editors->Window(), nullptr);
+    EXPECT_EQ(editors->Window(), first);
+}
+
+TEST_F(OpenEditorFixture, AnotherEffectGetsANewWindow) {
+    Install({"gain", "dials"});
+    ScanAndInsert("gain");
+    editors->OpenEditor(0, 0);
+    EditorFrame* first = editors->Window();
+    ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
+    Insert("dials");
+    editors->OpenEditor(0, 0);
+    Settle();
+    EXPECT_EQ(LiveEditorWindows(), 1);
+    ASSERT_NE(editors->Window(), nullptr);
     EXPECT_NE(editors->Window(), first);
+    EXPECT_EQ(editors->Window()->Effect(), host.EffectAt(0));
 }
 
 TEST_F(OpenEditorFixture, UnloadingTheEffectClosesItsEditor) {
@@ -54,7 +68,7 @@ TEST_F(OpenEditorFixture, UnloadingTheEffectClosesItsEditor) {
 
 TEST_F(OpenEditorFixture, AnEmptyChainShowsNoPluginsLoadedAndOpensNothing) {
     Install({"gain"});
-    ASSERT_TRUE(host.ScanPlugins());
+    host.SetCatalog({host.Examine(Installed("gain.so"))});
     std::vector<platform::MessageRequest> shown;
     platform::SetMessageBoxHook([&](const platform::MessageRequest& request) {
         shown.push_back(request);
@@ -71,14 +85,23 @@ TEST_F(OpenEditorFixture, AnEmptyChainShowsNoPluginsLoadedAndOpensNothing) {
     EXPECT_EQ(LiveEditorWindows(), 0);
 }
 
-TEST_F(OpenEditorFixture, ClosingTheWindowLeavesTheEffectOfTheLastEditor) {
+TEST_F(OpenEditorFixture, TheCloseBoxHidesTheWindowAndKeepsItForItsEffect) {
     Install({"gain"});
     vst::AEffect* effect = ScanAndInsert("gain");
     editors->OpenEditor(0, 0);
-    ASSERT_NE(editors->Window(), nullptr);
-    editors->Window()->Close();
+    EditorFrame* window = editors->Window();
+    ASSERT_NE(window, nullptr);
+    Settle();  // shown on the screen, as before a user's click
+    window->Close();
     Settle();
-    EXPECT_EQ(editors->Window(), nullptr);
+    EXPECT_EQ(editors->Window(), window);
+    EXPECT_FALSE(window->IsShown());
+    EXPECT_EQ(LiveEditorWindows(), 1);
+    EXPECT_EQ(host.EditorWindow(), PluginEditors::HandleOf(window));
+    EXPECT_EQ(host.CurrentEffect(), effect);
+    // Closing it for good is the editors' own business.
+    editors->CloseOpenEditor();
+    Settle();
     EXPECT_EQ(LiveEditorWindows(), 0);
     EXPECT_EQ(host.EditorWindow(), 0u);
     EXPECT_EQ(host.CurrentEffect(), effect);

@@ -30,11 +30,12 @@ protected:
 
     /// Opens the self-sizing plug-in's editor, which asks for width x height during the open
     /// (0 x 0: never asks).
-    PluginEditorWindow* OpenSelfSizing(int32_t width, int32_t height) {
+    PluginEditorWindow* OpenSelfSizing(int32_t width, int32_t height, int32_t sizeOpcode = 15) {
         Install({"selfsizing"});
         EditorLog& config = LogOf("selfsizing");
         config.openWidth = width;
         config.openHeight = height;
+        config.sizeOpcode = sizeOpcode;
         return OpenOwn("selfsizing");
     }
 
@@ -79,7 +80,7 @@ TEST_F(OwnEditorFixture, TheEditorRectangleSizesTheWindowAndThePluginDrawsIntoIt
     EXPECT_GT(share, 0.99) << "the plug-in's pixels are not on screen";
 }
 
-TEST_F(OwnEditorFixture, IdleCallsArriveWhileTheEditorIsOpenAndStopWhenItCloses) {
+TEST_F(OwnEditorFixture, IdleCallsArriveWhileTheEditorIsShownAndStopWhenItIsHidden) {
     Install({"painter"});
     PluginEditorWindow* window = OpenOwn("painter");
     ASSERT_NE(window, nullptr);
@@ -87,15 +88,41 @@ TEST_F(OwnEditorFixture, IdleCallsArriveWhileTheEditorIsOpenAndStopWhenItCloses)
     EXPECT_GE(log->idles, 4) << "one every " << PluginEditorWindow::kIdleMilliseconds << " ms";
 
     window->Close();
+    Settle();
+    ASSERT_FALSE(window->IsShown());
     const size_t calls = log->opcodes.size();
     RunFor(150ms);
     EXPECT_EQ(log->opcodes.size(), calls);
-    EXPECT_EQ(log->opcodes.back(), vst::effEditClose);
+    EXPECT_EQ(Count(vst::effEditClose), 0u) << "the close box only hides the editor";
+    EXPECT_FALSE(window->IsShown());
+}
+
+TEST_F(OwnEditorFixture, AnEditorClosedAndShownFiftyTimesIsOpenedOnce) {
+    Install({"painter"});
+    PluginEditorWindow* window = OpenOwn("painter");
+    ASSERT_NE(window, nullptr);
+    const uintptr_t parent = log->parent;
+    for (int round = 0; round < 50; ++round) {
+        Settle();  // shown on the screen, as before a user's click
+        window->Close();
+        Settle();
+        ASSERT_FALSE(window->IsShown()) << "round " << round;
+        editors->OpenEditor(0, 0);
+        ASSERT_EQ(editors->Window(), window) << "round " << round;
+        ASSERT_TRUE(window->IsShown());
+    }
+    Settle();
+    EXPECT_EQ(Count(vst::effEditOpen), 1u) << "opened again after the first open";
+    EXPECT_EQ(Count(vst::effEditClose), 0u);
+    EXPECT_EQ(LiveEditorWindows(), 1);
+    EXPECT_TRUE(X11WindowExists(parent));
+    // Unloading the effect closes it, once.
+    ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
     EXPECT_EQ(Count(vst::effEditClose), 1u);
 }
 
 // The ways an open editor closes, with the calls the plug-in must receive from effEditClose on.
-enum class CloseBy { kCloseBox, kNextOpenEditor, kUnloadPlugin, kEditorsDestroyed };
+enum class CloseBy { kUnloadPlugin, kEditorsDestroyed };
 struct ClosePath {
     CloseBy how;
     const char* name;
@@ -104,10 +131,6 @@ struct ClosePath {
 
 TEST_F(OwnEditorFixture, EveryWayOfClosingSendsEditCloseWhileTheWindowStillExists) {
     const ClosePath paths[] = {
-        {CloseBy::kCloseBox, "close box", {vst::effEditClose}},
-        {CloseBy::kNextOpenEditor,
-         "next OpenEditor",
-         {vst::effEditClose, vst::effEditGetRect, vst::effEditOpen, vst::effEditGetRect}},
         {CloseBy::kUnloadPlugin,
          "UnloadPlugin",
          {vst::effEditClose, vst::effMainsChanged, vst::effClose}},
@@ -130,12 +153,6 @@ TEST_F(OwnEditorFixture, EveryWayOfClosingSendsEditCloseWhileTheWindowStillExist
         log->Clear();
 
         switch (path.how) {
-            case CloseBy::kCloseBox:
-                window->Close();
-                break;
-            case CloseBy::kNextOpenEditor:
-                editors->OpenEditor(0, 0);
-                break;
             case CloseBy::kUnloadPlugin:
                 EXPECT_TRUE(host.UnloadPlugin(0, nullptr));
                 break;
@@ -177,7 +194,16 @@ TEST_F(OwnEditorFixture, AnEditorThatAsksForItsSizeGetsIt) {
 
     window->Close();
     Settle();
-    EXPECT_EQ(request(300, 300), 0) << "no editor open";
+    EXPECT_EQ(request(300, 300), 1) << "a hidden editor is still open and takes its size";
+    ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
+    EXPECT_EQ(request(300, 300), -1) << "no effect any more";
+}
+
+TEST_F(OwnEditorFixture, ARequestNumberedSixAsksForMidiAndResizesNothing) {
+    PluginEditorWindow* window = OpenSelfSizing(320, 240, 6);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(log->sizeAnswer, 0) << "a host that sends no MIDI answers 0";
+    EXPECT_EQ(window->GetClientSize(), wxSize(400, 300));
 }
 
 TEST_F(OwnEditorFixture, AnEditorThatNeverTellsItsSizeGetsTheDefault) {

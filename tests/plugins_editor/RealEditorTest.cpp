@@ -52,8 +52,11 @@ TEST_F(RealEditorFixture, ItsOwnEditorOpensDrawsClosesAndUnloads) {
 
     window->Close();
     Settle();
-    EXPECT_EQ(LiveEditorWindows(), 0);
+    EXPECT_FALSE(window->IsShown());
+    EXPECT_EQ(LiveEditorWindows(), 1) << "hidden, still open";
     EXPECT_TRUE(host.UnloadPlugin(0, nullptr));
+    Settle();
+    EXPECT_EQ(LiveEditorWindows(), 0) << "closed with its effect";
     EXPECT_TRUE(host.IsChainEmpty());
 }
 

@@ -149,29 +149,6 @@ TEST_F(CallbackFixture, EffectTextsComeWholeFromRoomyBuffers) {
     EXPECT_EQ(PluginHost::EffectText(nullptr, vst::effGetParamName, 0), "");
 }
 
-TEST(CutUtf8, KeepsWholeCharactersWithinTheLimit) {
-    struct Case {
-        std::string text;
-        size_t limit;
-        std::string expected;
-    };
-    const std::string l = "\xC5\x82";         // two bytes
-    const std::string euro = "\xE2\x82\xAC";  // three bytes
-    const Case cases[] = {
-        {"short", 31, "short"},
-        {std::string(31, 'a'), 31, std::string(31, 'a')},
-        {std::string(32, 'a'), 31, std::string(31, 'a')},
-        {std::string(30, 'a') + l, 31, std::string(30, 'a')},
-        {std::string(29, 'a') + l + "b", 31, std::string(29, 'a') + l},
-        {std::string(29, 'a') + euro, 31, std::string(29, 'a')},
-        {std::string(28, 'a') + euro + "b", 31, std::string(28, 'a') + euro},
-        {euro + euro, 2, ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(PluginHost::CutUtf8(c.text, c.limit), c.expected) << c.text;
-    }
-}
-
 // Notes every size request and takes those of one effect only.
 struct SizingWindows : EditorWindows {
     void CloseEditor(uintptr_t, vst::AEffect*) override {}
@@ -188,9 +165,9 @@ TEST_F(CallbackFixture, SizeWindowRequestsReachTheEditorWindowsOfTheLatestHost) 
     FakeEffect other;
     SizingWindows windows;
     windows.shown = &shown.effect;
+    // The published request numbers: 15 asks for a size, 6 asks for MIDI.
     auto sizeWindow = [](vst::AEffect* effect, int32_t width, intptr_t height) {
-        return PluginHost::HostCallback(effect, vst::audioMasterSizeWindow, width, height, nullptr,
-                                        0.0f);
+        return PluginHost::HostCallback(effect, 15, width, height, nullptr, 0.0f);
     };
 
     EXPECT_EQ(sizeWindow(&shown.effect, 320, 240), 0) << "no editor windows yet";
@@ -199,6 +176,8 @@ TEST_F(CallbackFixture, SizeWindowRequestsReachTheEditorWindowsOfTheLatestHost) 
     EXPECT_EQ(sizeWindow(&other.effect, 100, 50), 0);
     EXPECT_EQ(sizeWindow(nullptr, 100, 50), 0) << "asked from an entry point";
     EXPECT_EQ(sizeWindow(&shown.effect, 10, intptr_t{1} << 40), 0) << "height out of range";
+    EXPECT_EQ(PluginHost::HostCallback(&shown.effect, 6, 320, 240, nullptr, 0.0f), 0)
+        << "a MIDI request is no size request";
     EXPECT_EQ(windows.requests, (std::vector<std::pair<int32_t, int32_t>>{{320, 240}, {100, 50}}));
 
     {

@@ -6,87 +6,90 @@ namespace {
 
 using ScanFixture = HostFixture;
 
-TEST_F(ScanFixture, NoMatchingFileFailsTheScanAndLeavesTheCatalogueEmpty) {
-    struct Case {
-        const char* what;
-        std::vector<std::string> files;  // created empty; a trailing '/' makes a directory
-        bool createDirectory;
-    };
-    const Case cases[] = {
-        {"missing directory", {}, false},
-        {"empty directory", {}, true},
-        {"no library", {"readme.txt", "plugin.so.txt", "sub.so/"}, true},
-    };
-    for (const Case& c : cases) {
-        std::filesystem::remove_all(pluginDir);
-        if (c.createDirectory) {
-            std::filesystem::create_directories(pluginDir);
-        }
-        for (const std::string& file : c.files) {
-            if (file.ends_with('/')) {
-                std::filesystem::create_directories(pluginDir + file);
-            } else {
-                testing_support::WriteBytes(pluginDir + file, {1, 2, 3});
-            }
-        }
-        PluginHost fresh(&workspace);
-        fresh.Configure(44100, 2048, pluginDir);
-        EXPECT_FALSE(fresh.ScanPlugins()) << c.what;
-        EXPECT_EQ(fresh.PluginName(0), nullptr) << c.what;
-        EXPECT_EQ(fresh.PluginFileName(0), nullptr) << c.what;
-    }
-}
-
-TEST_F(ScanFixture, CataloguesLoadableEffectsInFileNameOrderUnderTheirNames) {
-    Install({"passthrough", "gain", "noname", "noentry", "nulleffect", "badmagic", "longnames"});
-    InstallFile(std::string(ORVANE_TEST_PLUGIN_DIR) + "/noname.so", "Delay.so");
+TEST_F(ScanFixture, ExamineReadsTheWholeIdentityAndNamesWhatIsWrong) {
+    Install({"identity_long", "identity_acme", "passthrough", "noname", "noentry", "nulleffect",
+             "badmagic"});
     testing_support::WriteBytes(pluginDir + "broken.so", {0x7F, 'E', 'L', 'F', 0});
     Configure();
 
-    ASSERT_TRUE(host.ScanPlugins());
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"Delay", "Delay.so"},  // no name from the effect: the file name without ".so"
-        {"Gain", "gain.so"},
-        {std::string(30, 'n'), "longnames.so"},  // cut before the character at byte 31
-        {"noname", "noname.so"},
-        {"Passthrough", "passthrough.so"},
+    const PluginInfo acme = host.Examine(Installed("identity_acme.so"));
+    EXPECT_TRUE(acme.ok) << acme.failure;
+    EXPECT_EQ(acme.path, Installed("identity_acme.so"));
+    EXPECT_EQ(acme.name, "Plate Reverb");
+    EXPECT_EQ(acme.vendor, "Acme Audio");
+    EXPECT_EQ(acme.product, "Orvane test suite");
+    EXPECT_EQ(acme.category, 6);
+    EXPECT_EQ(acme.CategoryText(), "Room");
+    EXPECT_EQ(acme.version, 1203);
+    EXPECT_EQ(acme.uniqueId, 0x4F72764E);
+    EXPECT_EQ(acme.ChannelText(), "2/2");
+    EXPECT_EQ(acme.parameters, 4);
+    EXPECT_FALSE(acme.hasEditor);
+
+    const PluginInfo longName = host.Examine(Installed("identity_long.so"));
+    EXPECT_EQ(longName.name.size(), 60u) << "kept whole, never cut";
+    EXPECT_EQ(longName.name,
+              "\xC4\xBF"
+              "ong multiband compressor with a name of sixty bytes long"
+              "\xC5\x99");
+    EXPECT_EQ(longName.VendorGroup(),
+              "\xC3\x96"
+              "sterreich Klang");
+
+    const PluginInfo noName = host.Examine(Installed("noname.so"));
+    EXPECT_TRUE(noName.ok);
+    EXPECT_EQ(noName.DisplayName(), "noname") << "the file name stands in";
+    EXPECT_EQ(noName.VendorGroup(), "Other");
+
+    const struct {
+        const char* file;
+        const char* reason;
+    } failures[] = {
+        {"noentry.so", "no entry point"},  {"nulleffect.so", "returned no effect"},
+        {"badmagic.so", "wrong magic"},    {"broken.so", "cannot be loaded"},
+        {"absent.so", "cannot be loaded"},
     };
-    ASSERT_EQ(host.CatalogSize(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_STREQ(host.PluginName(static_cast<int>(i)), expected[i].first.c_str());
-        EXPECT_STREQ(host.PluginFileName(static_cast<int>(i)), expected[i].second.c_str());
+    for (const auto& f : failures) {
+        const PluginInfo info = host.Examine(Installed(f.file));
+        EXPECT_FALSE(info.ok) << f.file;
+        EXPECT_NE(info.failure.find(f.reason), std::string::npos) << f.file << ": " << info.failure;
     }
-    EXPECT_EQ(host.PluginName(static_cast<int>(expected.size())), nullptr);
-    EXPECT_EQ(host.PluginName(-1), nullptr);
+    for (const char* file : {"identity_acme.so", "noname.so", "noentry.so", "badmagic.so"}) {
+        EXPECT_FALSE(platform::SharedLibrary::IsLoaded(Installed(file)))
+            << file << " stayed loaded";
+    }
     EXPECT_TRUE(host.IsChainEmpty());
 }
 
-TEST_F(ScanFixture, EveryScannedLibraryIsUnloadedAgain) {
-    const auto names = {"passthrough", "gain", "noentry", "nulleffect", "badmagic"};
-    Install(names);
-    Configure();
-    ASSERT_TRUE(host.ScanPlugins());
-    EXPECT_EQ(host.CatalogSize(), 2u);
-    for (const char* name : names) {
-        EXPECT_FALSE(platform::SharedLibrary::IsLoaded(Installed(std::string(name) + ".so")))
-            << name << " is still loaded";
-    }
-}
-
-TEST_F(ScanFixture, ScanOpensNamesAndClosesEachEffectWithoutResumingIt) {
+TEST_F(ScanFixture, ExamineOpensAsksAndClosesTheEffectWithoutResumingIt) {
     Install({"recorder"});
     Configure();
     RecorderLog& log = Recorder();
-    ASSERT_TRUE(host.ScanPlugins());
-    EXPECT_STREQ(host.PluginName(0), "Recorder");
-    const std::vector<int32_t> expected = {vst::effOpen,          vst::effSetProgram,
-                                           vst::effSetSampleRate, vst::effSetBlockSize,
-                                           vst::effGetEffectName, vst::effClose};
+    EXPECT_EQ(host.Examine(Installed("recorder.so")).name, "Recorder");
+    // Raw numbers: open, program, rate, block size, name, vendor (the recorder asks for idle
+    // there, which calls it back with 19 and 53), product, category, close.
+    const std::vector<int32_t> expected = {0, 2, 10, 11, 45, 47, 19, 53, 48, 35, 1};
     EXPECT_EQ(RecordedOpcodes(), expected);
     ASSERT_EQ(log.calls.size(), expected.size());
     EXPECT_EQ(log.calls[1].value, 0);
     EXPECT_EQ(log.calls[2].opt, 44100.0f);
     EXPECT_EQ(log.calls[3].value, 2048);
+}
+
+TEST_F(ScanFixture, TheCatalogueGivesWholeNamesAndPaths) {
+    PluginInfo named;
+    named.path = "/x/long.so";
+    named.name = std::string(80, 'n');
+    PluginInfo unnamed;
+    unnamed.path = "/y/Delay.so";
+    host.SetCatalog({named, unnamed});
+    EXPECT_EQ(host.CatalogSize(), 2u);
+    EXPECT_EQ(host.PluginName(0), std::string(80, 'n'));
+    EXPECT_STREQ(host.PluginName(1), "Delay");
+    EXPECT_STREQ(host.PluginPath(1), "/y/Delay.so");
+    EXPECT_EQ(host.PluginName(2), nullptr);
+    EXPECT_EQ(host.PluginName(-1), nullptr);
+    EXPECT_EQ(host.PluginPath(2), nullptr);
 }
 
 TEST_F(ScanFixture, LoadingFailsUntilTheHostIsConfigured) {

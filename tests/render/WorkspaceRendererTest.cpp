@@ -19,6 +19,7 @@
 #include "audio/Workspace.h"
 #include "plugins/PluginHost.h"
 #include "support/TestWav.h"
+#include "tests/plugins/RecorderLog.h"
 
 using namespace testing_support;
 
@@ -378,6 +379,104 @@ TEST_F(RendererFixture, BatchesWriteWhatBlockByBlockRenderingWrites) {
         EXPECT_EQ(progress.size(), 2 + (size_t{length} + 511) / 512);
         EXPECT_EQ(progress.back(), length);
     }
+}
+
+class EffectRenderFixture : public RendererFixture {
+protected:
+    void Use(const std::string& plugin) {
+        std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
+                                   dir.File("vstplugs/" + plugin));
+        ASSERT_NE(host.LoadPlugin(plugin, 0, true, nullptr), nullptr);
+    }
+    std::vector<uint8_t> RenderBytes(const std::string& name, RenderOptions options = {}) {
+        const std::string out = dir.File(name);
+        const RenderResult result = renderer.Render(
+            out, [](uint32_t) { return true; }, options);
+        EXPECT_EQ(result.outcome, RenderOutcome::kDone) << result.reason;
+        return ReadBytes(out);
+    }
+    static std::vector<uint8_t> SourceBytes(uint32_t frames) {
+        const auto source = MakeFrames(1, frames);
+        std::vector<uint8_t> bytes(size_t{frames} * 4);
+        std::memcpy(bytes.data(), source.data(), bytes.size());
+        return bytes;
+    }
+};
+
+TEST_F(EffectRenderFixture, AnEffectWithMemoryRendersTheSameFileEveryTime) {
+    Open(3000);
+    Use("echo.so");
+    const auto first = RenderBytes("first.wav");
+    const auto second = RenderBytes("second.wav");
+    ASSERT_EQ(first.size(), 44 + 4 * 3000u);
+    EXPECT_TRUE(first == second) << "the second render heard the first one's echo";
+    // The echo is there: frame 441 onwards hears frame 0 onwards again.
+    EXPECT_FALSE(std::equal(first.begin() + 44, first.end(), SourceBytes(3000).begin()));
+}
+
+TEST_F(EffectRenderFixture, ResettingSuspendsAndResumesEveryEffect) {
+    Open(10);
+    Use("echo.so");
+    std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/recorder.so",
+                               dir.File("vstplugs/recorder.so"));
+    platform::SharedLibrary recorder;
+    ASSERT_TRUE(recorder.Open(dir.File("vstplugs/recorder.so")));
+    RecorderLog* log = reinterpret_cast<RecorderLogProc>(recorder.Symbol("RecorderLogOf"))();
+    ASSERT_NE(host.LoadPlugin("recorder.so", 1, true, nullptr), nullptr);
+    log->Clear();
+    host.ResetChain();
+    ASSERT_EQ(log->calls.size(), 2u);
+    EXPECT_EQ(log->calls[0].opcode, 12);  // effMainsChanged
+    EXPECT_EQ(log->calls[0].value, 0);
+    EXPECT_EQ(log->calls[1].opcode, 12);
+    EXPECT_EQ(log->calls[1].value, 1);
+    host.UnloadPlugin(1, nullptr);
+}
+
+TEST_F(EffectRenderFixture, TheEffectsLatencyIsCompensated) {
+    Open(2000);
+    Use("latency.so");  // delays by 300 frames and reports it
+    EXPECT_EQ(host.LatencyFrames(), 300u);
+    const auto bytes = RenderBytes("aligned.wav");
+    ASSERT_EQ(bytes.size(), 44 + 4 * 2000u);
+    EXPECT_TRUE(std::equal(bytes.begin() + 44, bytes.end(), SourceBytes(2000).begin()))
+        << "the output does not line up with the input";
+    EXPECT_EQ(Word(bytes, 40), 4 * 2000u);
+}
+
+TEST_F(EffectRenderFixture, TheTailGoesOnUntilHalfASecondOfSilence) {
+    constexpr size_t kHalfSecond = 22050;  // at 44,100 frames per second
+    Open(2000);
+    Use("echo.so");
+    const auto plain = RenderBytes("plain.wav");
+    const auto tailed = RenderBytes("tail.wav", {.includeTail = true});
+    ASSERT_EQ(plain.size(), 44 + 4 * 2000u) << "no tail unless asked for";
+    const size_t frames = (tailed.size() - 44) / 4;
+    ASSERT_GT(frames, 2000u + kHalfSecond);
+    EXPECT_EQ(Word(tailed, 4), 4 * frames + 36) << "the header announces the tail";
+    EXPECT_EQ(Word(tailed, 40), 4 * frames);
+    EXPECT_TRUE(std::equal(plain.begin() + 44, plain.end(), tailed.begin() + 44));
+    // It ends with exactly half a second of silence, after the echo's last sound.
+    const size_t silenceStart = frames - kHalfSecond;
+    const auto isSilent = [&](size_t frame) {
+        return std::all_of(tailed.begin() + 44 + 4 * frame, tailed.begin() + 48 + 4 * frame,
+                           [](uint8_t b) { return b == 0; });
+    };
+    for (size_t f = silenceStart; f < frames; ++f) {
+        ASSERT_TRUE(isSilent(f)) << "frame " << f;
+    }
+    EXPECT_FALSE(isSilent(silenceStart - 1));
+    EXPECT_FALSE(isSilent(2000 + 441)) << "the echo goes on past the end";
+
+    Workspace reopened;
+    ASSERT_TRUE(reopened.AddFile(dir.File("tail.wav").c_str()));
+    EXPECT_EQ(reopened.TotalLength(), frames);
+}
+
+TEST_F(EffectRenderFixture, WithoutAnEffectTheTailAddsNothing) {
+    Open(1000);
+    const auto bytes = RenderBytes("none.wav", {.includeTail = true});
+    EXPECT_EQ(bytes.size(), 44 + 4 * 1000u);
 }
 
 }  // namespace
