@@ -1,10 +1,55 @@
 #include "app/CommandLine.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// "INDEX=VALUE" with a parameter index and a normalised value (0 to 1).
+bool ParseParameter(const std::string& text, EffectParameter& parameter) {
+    const size_t equals = text.find('=');
+    if (equals == 0 || equals == std::string::npos || equals + 1 == text.size()) {
+        return false;
+    }
+    const std::string index = text.substr(0, equals);
+    if (index.find_first_not_of("0123456789") != std::string::npos || index.size() > 9) {
+        return false;
+    }
+    const char* value = text.c_str() + equals + 1;
+    char* end = nullptr;
+    errno = 0;
+    const double number = std::strtod(value, &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(number) || number < 0.0 || number > 1.0) {
+        return false;
+    }
+    parameter.index = std::stoi(index);
+    parameter.value = static_cast<float>(number);
+    return true;
+}
+
+}  // namespace
+
 CommandLine CommandLine::Parse(int argc, const char* const* argv) {
     CommandLine line;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        // An option's value: the next argument, or what follows "=" in this one.
+        const auto value = [&](const std::string& option, std::string& out) {
+            if (arg == option) {
+                if (i + 1 >= argc) {
+                    return false;
+                }
+                out = argv[++i];
+            } else {
+                out = arg.substr(option.size() + 1);
+            }
+            return true;
+        };
+        const auto is = [&](const std::string& option) {
+            return !optionsEnded && (arg == option || arg.rfind(option + "=", 0) == 0);
+        };
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
@@ -21,6 +66,22 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
         } else if (!optionsEnded && arg.rfind("--render=", 0) == 0) {
             line.render = true;
             line.renderOutput = arg.substr(9);
+        } else if (is("--effect")) {
+            if (!value("--effect", line.effect.nameOrPath) || line.effect.nameOrPath.empty()) {
+                line.error = "--effect needs a plug-in's name or path";
+                break;
+            }
+        } else if (is("--param")) {
+            std::string text;
+            EffectParameter parameter;
+            if (!value("--param", text) || !ParseParameter(text, parameter)) {
+                line.error =
+                    "--param needs INDEX=VALUE, a parameter number and a value from 0 to 1";
+                break;
+            }
+            line.effect.parameters.push_back(parameter);
+        } else if (!optionsEnded && arg == "--tail") {
+            line.effect.tail = true;
         } else if (!optionsEnded && arg == "--list-plugins") {
             line.listPlugins = true;
         } else if (!optionsEnded && arg == "--rescan") {
@@ -30,6 +91,14 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
         } else {
             line.files.push_back(arg);
         }
+    }
+    const bool effectOptions =
+        !line.effect.nameOrPath.empty() || !line.effect.parameters.empty() || line.effect.tail;
+    if (line.error.empty() && effectOptions && !line.render) {
+        line.error = "--effect, --param and --tail go with --render";
+    } else if (line.error.empty() && line.effect.nameOrPath.empty() &&
+               (!line.effect.parameters.empty() || line.effect.tail)) {
+        line.error = "--param and --tail need --effect";
     }
     if (line.error.empty() && line.render) {
         if (line.renderOutput.empty()) {
@@ -43,7 +112,8 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
 
 std::string CommandLine::Usage() {
     return "Usage: orvane [OPTION]... [FILE]...\n"
-           "   or: orvane --render OUTPUT INPUT\n"
+           "   or: orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]...\n"
+           "                                      [--tail]]\n"
            "Edit WAV files and play them through a VST 2 effect.\n"
            "\n"
            "Each FILE is opened at start-up as \"Load Wave...\" would open it, in order:\n"
@@ -60,6 +130,12 @@ std::string CommandLine::Usage() {
            "                         without a window or a sound device;\n"
            "                         prints nothing and exits 0 on success, or prints one\n"
            "                         line naming the file and the reason and exits 1\n"
+           "  --effect NAME-OR-PATH  with --render: through this plug-in, given by its name\n"
+           "                         (as --list-plugins prints it) or its library's path\n"
+           "  --param INDEX=VALUE    with --effect: set parameter INDEX (from 0) to VALUE\n"
+           "                         (0 to 1) before rendering; may be repeated\n"
+           "  --tail                 with --effect: render on past the end until the effect\n"
+           "                         has been silent for 0.5 s (at most 30 s)\n"
            "  --list-plugins         print every plug-in found (name, vendor, path, status)\n"
            "                         and exit\n"
            "  --rescan               examine every plug-in again (rebuilds the cache) and exit\n"

@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "render/RenderCommand.h"
+
 /// What the command line asks of Orvane: `orvane [--help] [--version] [--list-plugins]
-/// [--rescan] [FILE...]`, or `orvane --render OUTPUT INPUT` (no window).
+/// [--rescan] [FILE...]`, or `orvane --render OUTPUT INPUT [--effect NAME-OR-PATH
+/// [--param INDEX=VALUE]... [--tail]]` (no window).
 struct CommandLine {
     bool showHelp = false;
     bool showVersion = false;
@@ -14,6 +17,7 @@ struct CommandLine {
     std::string renderOutput;        // with render: the file to write
     std::vector<std::string> files;  // opened at start-up, in order, as Load Wave would; with
                                      // render: the one input
+    RenderEffect effect;             // with render: the effect to render through
     std::string error;               // an unknown option; empty when the line is fine
 
     static CommandLine Parse(int argc, const char* const* argv);

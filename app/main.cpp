@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     }
     if (line.render) {
         std::string error;
-        const int status = RunRenderCommand(line.renderOutput, line.files.front(), error);
+        const int status =
+            RunRenderCommand(line.renderOutput, line.files.front(), line.effect, error);
         if (status != 0) {
             std::fprintf(stderr, "orvane: %s\n", error.c_str());
         }

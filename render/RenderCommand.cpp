@@ -1,23 +1,21 @@
 #include "render/RenderCommand.h"
 
-#include <algorithm>
-#include <cctype>
+#include <strings.h>
 
 #include "audio/Workspace.h"
+#include "platform/SessionStorage.h"
 #include "plugins/PluginHost.h"
+#include "plugins/PluginPaths.h"
+#include "plugins/PluginScanner.h"
 #include "render/WorkspaceRenderer.h"
 #include "session/SessionFile.h"
 
 namespace {
 
 bool IsSessionPath(const std::string& path) {
-    constexpr std::string_view kExtension = ".orvane";
-    if (path.size() < kExtension.size()) {
-        return false;
-    }
-    return std::equal(
-        kExtension.begin(), kExtension.end(), path.end() - kExtension.size(),
-        [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    constexpr size_t kLength = 7;  // ".orvane"
+    return path.size() >= kLength &&
+           ::strcasecmp(path.c_str() + path.size() - kLength, ".orvane") == 0;
 }
 
 // The workspace INPUT describes: a WAV file alone, or a saved session's files and edits.
@@ -38,9 +36,93 @@ bool OpenInput(const std::string& input, Workspace& workspace, std::string& erro
     return true;
 }
 
+PluginScanner::Settings ScanSettings() {
+    PluginScanner::Settings settings;
+    settings.scanner = plugin_paths::ScannerProgram();
+    settings.cacheFile = plugin_paths::CacheFile();
+    return settings;
+}
+
+// The library of the plug-in named `name`: the first whose name is `name`, or else the first
+// whose name differs from it only in case. Empty with `error` set when none is usable.
+std::string FindByName(const std::string& name, std::string& error) {
+    PluginScanner scanner(ScanSettings());
+    const std::vector<PluginInfo> catalogue =
+        scanner.Scan(plugin_paths::FindLibraries(plugin_paths::SearchFolders()));
+    const PluginInfo* found = nullptr;
+    for (const bool exact : {true, false}) {
+        for (const PluginInfo& info : catalogue) {
+            const std::string shown = info.DisplayName();
+            const bool same =
+                exact ? shown == name : ::strcasecmp(shown.c_str(), name.c_str()) == 0;
+            // A usable one wins over a failed one of the same name.
+            if (same && (found == nullptr || (!found->ok && info.ok))) {
+                found = &info;
+            }
+        }
+        if (found != nullptr) {
+            break;
+        }
+    }
+    if (found == nullptr) {
+        error = name + ": no plug-in has this name (orvane --list-plugins lists them)";
+        return {};
+    }
+    if (!found->ok) {
+        error = name + ": " + found->path + " failed its examination: " + found->failure;
+        return {};
+    }
+    return found->path;
+}
+
+// The library at `path`, examined by orvane-scan before it is loaded here.
+std::string FindByPath(const std::string& path, std::string& error) {
+    const std::string absolute = platform::AbsolutePath(path);
+    if (!platform::StampOf(absolute).exists) {
+        error = path + ": no such plug-in library";
+        return {};
+    }
+    const PluginInfo info = PluginScanner(ScanSettings()).Examine(absolute);
+    if (!info.ok) {
+        error = path + ": " + info.failure;
+        return {};
+    }
+    return absolute;
+}
+
+// Loads the effect into the chain and sets its parameters; false with `error` set.
+bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& error) {
+    if (!platform::StampOf(plugin_paths::ScannerProgram()).exists) {
+        error = wanted.nameOrPath + ": the examining program " + plugin_paths::ScannerProgram() +
+                " is missing";
+        return false;
+    }
+    const std::string library = wanted.nameOrPath.find('/') != std::string::npos
+                                    ? FindByPath(wanted.nameOrPath, error)
+                                    : FindByName(wanted.nameOrPath, error);
+    if (library.empty()) {
+        return false;
+    }
+    vst::AEffect* effect = host.LoadPlugin(library, 0, true, nullptr);
+    if (effect == nullptr) {
+        error = wanted.nameOrPath + ": " + host.LastLoadError();
+        return false;
+    }
+    for (const EffectParameter& parameter : wanted.parameters) {
+        if (parameter.index >= effect->numParams || effect->setParameter == nullptr) {
+            error = wanted.nameOrPath + ": it has no parameter " + std::to_string(parameter.index) +
+                    " (it has " + std::to_string(effect->numParams) + ", numbered from 0)";
+            return false;
+        }
+        effect->setParameter(effect, parameter.index, parameter.value);
+    }
+    return true;
+}
+
 }  // namespace
 
-int RunRenderCommand(const std::string& output, const std::string& input, std::string& error) {
+int RunRenderCommand(const std::string& output, const std::string& input,
+                     const RenderEffect& effect, std::string& error) {
     Workspace workspace;
     if (!OpenInput(input, workspace, error)) {
         return 1;
@@ -57,8 +139,14 @@ int RunRenderCommand(const std::string& output, const std::string& input, std::s
     }
     PluginHost host(&workspace);
     host.Configure(workspace.SampleRate(), PluginHost::kBlockBytes, "");
-    const RenderResult result =
-        WorkspaceRenderer(host, workspace).Render(output, [](uint32_t) { return true; });
+    if (!effect.nameOrPath.empty() && !PrepareEffect(host, effect, error)) {
+        return 1;
+    }
+    RenderOptions options;
+    options.includeTail = effect.tail;
+    const RenderResult result = WorkspaceRenderer(host, workspace)
+                                    .Render(
+                                        output, [](uint32_t) { return true; }, options);
     if (result.outcome != RenderOutcome::kDone) {
         error = output + ": " + result.reason;
         return 1;

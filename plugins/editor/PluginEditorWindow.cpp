@@ -1,5 +1,10 @@
 #include "plugins/editor/PluginEditorWindow.h"
 
+#include <wx/display.h>
+#include <wx/scrolwin.h>
+
+#include <algorithm>
+
 #include "platform/X11Window.h"
 #include "plugins/IdleRequests.h"
 #include "plugins/PluginHost.h"
@@ -8,19 +13,27 @@ namespace {
 
 // Larger requests are refused: X11 windows end at 32767 pixels, and no screen is that big.
 constexpr int kMaxSide = 16384;
+// Pixels per scroll step of an editor larger than the screen.
+constexpr int kScrollStep = 16;
 
 }  // namespace
 
 PluginEditorWindow::PluginEditorWindow(wxWindow* owner, const wxString& title, vst::AEffect* effect)
     : EditorFrame(owner, title, effect),
-      pluginParent(new wxWindow(this, wxID_ANY, wxPoint(0, 0),
+      scrollArea(new wxScrolledWindow(this, wxID_ANY, wxPoint(0, 0),
+                                      wxSize(kDefaultWidth, kDefaultHeight),
+                                      wxBORDER_NONE | wxHSCROLL | wxVSCROLL)),
+      pluginParent(new wxWindow(scrollArea, wxID_ANY, wxPoint(0, 0),
                                 wxSize(kDefaultWidth, kDefaultHeight), wxBORDER_NONE)),
       idleTimer(this) {
     // The plug-in paints this area itself.
     pluginParent->SetBackgroundColour(*wxBLACK);
+    scrollArea->SetBackgroundColour(*wxBLACK);
+    scrollArea->SetScrollRate(kScrollStep, kScrollStep);
+    scrollArea->SetVirtualSize(kDefaultWidth, kDefaultHeight);
+    // The scrolled area fills the frame (the frame sizes its one child); the plug-in's window
+    // inside it keeps the size the plug-in decides.
     Bind(wxEVT_TIMER, &PluginEditorWindow::OnIdleTimer, this, idleTimer.GetId());
-    // The frame must not lay its child out by itself: the plug-in decides the size.
-    Bind(wxEVT_SIZE, [](wxSizeEvent&) {});
 }
 
 PluginEditorWindow::~PluginEditorWindow() {
@@ -58,9 +71,25 @@ bool PluginEditorWindow::SetEditorSize(int width, int height) {
         return false;
     }
     sized = true;
+    scrollArea->Scroll(0, 0);  // the plug-in's window is placed at the area's origin
     pluginParent->SetSize(0, 0, width, height);
-    SetClientSize(width, height);
+    scrollArea->SetVirtualSize(width, height);
+    // The window's frame (title bar, borders) counts against the work area too.
+    const wxRect work = WorkArea();
+    const wxSize frame = GetSize() - GetClientSize();
+    const wxSize room(std::max(work.width - frame.x, 1), std::max(work.height - frame.y, 1));
+    const wxSize client(std::min(width, room.x), std::min(height, room.y));
+    scrollArea->SetSize(0, 0, client.x, client.y);
+    SetClientSize(client);
+    if (client != wxSize(width, height)) {
+        Move(work.GetTopLeft());  // all of the window on the screen
+    }
     return true;
+}
+
+wxRect PluginEditorWindow::WorkArea() const {
+    const int index = wxDisplay::GetFromWindow(GetParent() != nullptr ? GetParent() : this);
+    return wxDisplay(index != wxNOT_FOUND ? static_cast<unsigned>(index) : 0u).GetClientArea();
 }
 
 void PluginEditorWindow::Detach() {

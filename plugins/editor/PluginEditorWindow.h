@@ -2,10 +2,13 @@
 
 #include <wx/timer.h>
 
+class wxScrolledWindow;
+
 #include "plugins/editor/EditorFrame.h"
 
-/// The editor a plug-in draws itself: a tool window whose one child window is the X11 parent
-/// of the plug-in's own windows.
+/// The editor a plug-in draws itself: a tool window holding the X11 parent of the plug-in's
+/// own windows. The window takes the editor's size; an editor larger than the screen's work
+/// area is shown in a window that fits the work area and scrolls over the editor.
 ///
 ///     auto* window = new PluginEditorWindow(owner, "3 Band EQ", effect);
 ///     if (window->OpenPluginEditor()) window->Show();
@@ -30,9 +33,14 @@ public:
     /// nothing sent but effEditGetRect, when there is no X11 window to give the plug-in.
     bool OpenPluginEditor();
 
-    /// Makes the plug-in's area, and the window's client area, width x height pixels. False,
-    /// changing nothing, for an empty or an absurdly large size.
+    /// Makes the plug-in's area width x height pixels, and the window's client area the same
+    /// or, where that is larger than the work area of the window's screen, the work area
+    /// (the editor then scrolls). False, changing nothing, for an empty or an absurdly large
+    /// size.
     bool SetEditorSize(int width, int height);
+
+    /// The scrolled area that holds the plug-in's window.
+    wxScrolledWindow* ScrollArea() const { return scrollArea; }
 
     /// The window the plug-in's editor lives in.
     wxWindow* PluginParent() const { return pluginParent; }
@@ -46,6 +54,10 @@ private:
     bool SizeFromEditorRect();
     void OnIdleTimer(wxTimerEvent& event);
 
+    /// The work area (the screen less panels and docks) of the screen the window is on.
+    wxRect WorkArea() const;
+
+    wxScrolledWindow* scrollArea;
     wxWindow* pluginParent;
     wxTimer idleTimer;
     bool open = false;

@@ -23,11 +23,17 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs orvane with `args` (already quoted) without DISPLAY or WAYLAND_DISPLAY.
-ProgramRun RunOrvane(const TempDir& dir, const std::string& args) {
+std::string Quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+// Runs orvane with `args` (already quoted) without DISPLAY or WAYLAND_DISPLAY, after the
+// shell words in `before` (a cd and variables, say).
+ProgramRun RunOrvane(const TempDir& dir, const std::string& args, const std::string& before = "") {
     const std::string out = dir.File("stdout.txt");
     const std::string err = dir.File("stderr.txt");
-    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " ORVANE_PROGRAM " " + args +
+    const std::string command = before + (before.empty() ? "" : " ") +
+                                "env -u DISPLAY -u WAYLAND_DISPLAY " ORVANE_PROGRAM " " + args +
                                 " >'" + out + "' 2>'" + err + "'";
     const int raw = std::system(command.c_str());
     ProgramRun run;
@@ -39,10 +45,6 @@ ProgramRun RunOrvane(const TempDir& dir, const std::string& args) {
     run.out = text(out);
     run.err = text(err);
     return run;
-}
-
-std::string Quoted(const std::string& path) {
-    return "'" + path + "'";
 }
 
 TEST(CommandLineParse, RenderTakesAnOutputAndOneInput) {
@@ -159,6 +161,181 @@ TEST(RenderCli, RendersASessionsEditsAndNamesAMissingSource) {
     EXPECT_NE(missing.err.find(dir.File("b.wav") + " is missing"), std::string::npos)
         << missing.err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("out2.wav")));
+}
+
+TEST(CommandLineParse, EffectOptionsGoWithRenderAndAreChecked) {
+    const struct {
+        std::vector<const char*> argv;
+        const char* effect;
+        std::vector<std::pair<int32_t, float>> parameters;
+        bool tail;
+        bool error;
+    } cases[] = {
+        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "Gain"}, "Gain", {}, false, false},
+        {{"orvane", "--render", "o.wav", "i.wav", "--effect=/x/y.so", "--tail"},
+         "/x/y.so",
+         {},
+         true,
+         false},
+        {{"orvane", "--render", "o.wav", "--effect", "Big Hall", "--param", "0=0.25",
+          "--param=12=1", "i.wav"},
+         "Big Hall",
+         {{0, 0.25f}, {12, 1.0f}},
+         false,
+         false},
+        {{"orvane", "--render", "o.wav", "i.wav", "--effect"}, "", {}, false, true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "G", "--param", "1.5"},
+         "G",
+         {},
+         false,
+         true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "G", "--param", "0=1.5"},
+         "G",
+         {},
+         false,
+         true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "G", "--param", "-1=0.5"},
+         "G",
+         {},
+         false,
+         true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "G", "--param", "0=x"},
+         "G",
+         {},
+         false,
+         true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--param", "0=0.5"},
+         "",
+         {{0, 0.5f}},
+         false,
+         true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--tail"}, "", {}, true, true},
+        {{"orvane", "--effect", "Gain", "i.wav"}, "Gain", {}, false, true},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = CommandLine::Parse(static_cast<int>(c.argv.size()), c.argv.data());
+        SCOPED_TRACE(c.argv.back());
+        EXPECT_EQ(!line.error.empty(), c.error) << line.error;
+        if (c.error) {
+            continue;
+        }
+        EXPECT_EQ(line.effect.nameOrPath, c.effect);
+        EXPECT_EQ(line.effect.tail, c.tail);
+        ASSERT_EQ(line.effect.parameters.size(), c.parameters.size());
+        for (size_t k = 0; k < c.parameters.size(); ++k) {
+            EXPECT_EQ(line.effect.parameters[k].index, c.parameters[k].first);
+            EXPECT_EQ(line.effect.parameters[k].value, c.parameters[k].second);
+        }
+        ASSERT_EQ(line.files.size(), 1u);
+        EXPECT_EQ(line.files[0], "i.wav");
+    }
+}
+
+// A folder with plug-ins of its own (VST_PATH), an empty home and a cache of its own, so
+// that only the test plug-ins are found.
+class EffectCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory(dir.File("vst"));
+        for (const char* plugin : {"gain.so", "doubler.so", "echo.so", "crashentry.so"}) {
+            std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
+                                       dir.File(std::string("vst/") + plugin));
+        }
+        for (int k = 0; k < 3000; ++k) {
+            samples.push_back(static_cast<int16_t>(k * 4));  // doubled, still within range
+            samples.push_back(static_cast<int16_t>(-k * 2));
+        }
+        WriteBytes(dir.File("in.wav"), CanonicalWav(samples));
+        inputSum = Checksum(dir.File("in.wav"));
+    }
+    void TearDown() override { EXPECT_EQ(Checksum(dir.File("in.wav")), inputSum); }
+
+    ProgramRun Render(const std::string& options) {
+        const std::string environment =
+            "cd " + Quoted(dir.Path().string()) + " && HOME=" + Quoted(dir.Path().string()) +
+            " XDG_CACHE_HOME=" + Quoted(dir.File("cache")) + " VST_PATH=" + Quoted(dir.File("vst"));
+        return RunOrvane(dir,
+                         "--render " + Quoted(dir.File("out.wav")) + " " +
+                             Quoted(dir.File("in.wav")) + " " + options,
+                         environment);
+    }
+    // The input with every left sample times `left` and every right one times `right`.
+    Bytes Expected(int left, int right) const {
+        std::vector<int16_t> out;
+        for (size_t k = 0; k < samples.size(); ++k) {
+            out.push_back(static_cast<int16_t>(samples[k] * (k % 2 == 0 ? left : right)));
+        }
+        return CanonicalWav(out);
+    }
+
+    Bytes Halved() const {
+        std::vector<int16_t> out;
+        for (const int16_t sample : samples) {
+            out.push_back(static_cast<int16_t>(sample / 2));  // every sample is even
+        }
+        return CanonicalWav(out);
+    }
+
+    TempDir dir;
+    std::vector<int16_t> samples;
+    uint64_t inputSum = 0;
+};
+
+TEST_F(EffectCli, ByNameOrPathWithParametersSet) {
+    // Gain: output = input times twice parameter 0 (0.5 by default); parameters 1 and 2
+    // switch the left and right channel off at 0.
+    const struct {
+        std::string options;
+        Bytes expected;
+    } cases[] = {
+        {"--effect Gain", Expected(1, 1)},
+        {"--effect Gain --param 0=0.25", Halved()},
+        {"--effect gain --param 0=1 --param 2=0", Expected(2, 0)},  // by name in other case
+        {"--effect " + Quoted(dir.File("vst/doubler.so")), Expected(2, 2)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        const ProgramRun run = Render(c.options);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(ReadBytes(dir.File("out.wav")) == c.expected);
+    }
+}
+
+TEST_F(EffectCli, TheTailGoesOnPastTheEnd) {
+    const ProgramRun plain = Render("--effect Echo");
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(ReadBytes(dir.File("out.wav")).size(), 44 + 4 * 3000u);
+    const ProgramRun tailed = Render("--effect Echo --tail");
+    ASSERT_EQ(tailed.status, 0) << tailed.err;
+    const Bytes bytes = ReadBytes(dir.File("out.wav"));
+    // Past the input, then half a second (22,050 frames) of silence at the end.
+    EXPECT_GT(bytes.size(), 44 + 4 * (3000u + 22050u));
+    const uint32_t dataBytes = bytes[40] | bytes[41] << 8 | bytes[42] << 16 | bytes[43] << 24;
+    EXPECT_EQ(dataBytes, bytes.size() - 44) << "the header announces the tail";
+}
+
+TEST_F(EffectCli, AnEffectThatCannotBeUsedIsAnErrorWithNoOutput) {
+    const struct {
+        std::string options;
+        std::string named;  // what the message starts with
+    } cases[] = {
+        {"--effect 'No Such Reverb'", "No Such Reverb: "},
+        {"--effect " + Quoted(dir.File("vst/missing.so")), dir.File("vst/missing.so") + ": "},
+        {"--effect " + Quoted(dir.File("vst/crashentry.so")), dir.File("vst/crashentry.so") + ": "},
+        {"--effect Gain --param 3=0.5", "Gain: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        const ProgramRun run = Render(c.options);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("orvane: " + c.named, 0), 0u) << run.err;
+        ASSERT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "exactly one line";
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.wav")));
+    }
 }
 
 TEST(RenderCli, HelpDescribesRenderWithoutADisplay) {

@@ -3,6 +3,8 @@
 // window goes in every way it can close.
 
 #include <wx/app.h>
+#include <wx/display.h>
+#include <wx/scrolwin.h>
 
 #include <algorithm>
 
@@ -197,6 +199,41 @@ TEST_F(OwnEditorFixture, AnEditorThatAsksForItsSizeGetsIt) {
     EXPECT_EQ(request(300, 300), 1) << "a hidden editor is still open and takes its size";
     ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
     EXPECT_EQ(request(300, 300), -1) << "no effect any more";
+}
+
+TEST_F(OwnEditorFixture, AnEditorLargerThanTheScreenScrollsInAWindowThatFits) {
+    PluginEditorWindow* window = OpenSelfSizing(3000, 2500);  // the screen is 1600 x 1000
+    ASSERT_NE(window, nullptr);
+    const wxRect work = wxDisplay(0u).GetClientArea();
+    ASSERT_LT(work.width, 3000);
+    ASSERT_LT(work.height, 2500);
+    EXPECT_EQ(window->PluginParent()->GetSize(), wxSize(3000, 2500)) << "the plug-in's own size";
+    const wxSize client = window->GetClientSize();
+    EXPECT_LE(client.x, work.width);
+    EXPECT_LE(client.y, work.height);
+    EXPECT_GT(client.x, work.width / 2);
+    EXPECT_GT(client.y, work.height / 2);
+    EXPECT_TRUE(work.Contains(window->GetScreenRect().GetTopLeft()));
+    EXPECT_EQ(window->ScrollArea()->GetVirtualSize(), wxSize(3000, 2500));
+
+    // Scrolled to the far corner, the editor's bottom right is in view (scrolling goes in
+    // steps, so it may come a step short of the area's edge).
+    window->ScrollArea()->Scroll(1000, 1000);
+    Settle();
+    const wxPoint corner = window->PluginParent()->GetPosition() + wxSize(3000, 2500);
+    const wxSize view = window->ScrollArea()->GetClientSize();
+    EXPECT_LE(corner.x, view.x);
+    EXPECT_LE(corner.y, view.y);
+    EXPECT_GT(corner.x, view.x - 64);
+    EXPECT_GT(corner.y, view.y - 64);
+
+    // Shrunk again, it needs no scrolling: the window is the editor's size.
+    auto request =
+        reinterpret_cast<RequestEditorSizeProc>(Symbol("selfsizing.so", "RequestEditorSize"));
+    EXPECT_EQ(request(500, 200), 1);
+    testing_support::WaitUntil([&] { return window->GetClientSize() == wxSize(500, 200); });
+    EXPECT_EQ(window->GetClientSize(), wxSize(500, 200));
+    EXPECT_EQ(window->PluginParent()->GetPosition(), wxPoint(0, 0));
 }
 
 TEST_F(OwnEditorFixture, ARequestNumberedSixAsksForMidiAndResizesNothing) {

@@ -62,7 +62,7 @@ TEST(RenderCommand, WritesTheInputAsACanonicalFileAtItsRate) {
         WriteBytes(in, c.input);
         std::filesystem::remove(out);
         std::string error;
-        EXPECT_EQ(RunRenderCommand(out, in, error), 0) << error;
+        EXPECT_EQ(RunRenderCommand(out, in, {}, error), 0) << error;
         EXPECT_TRUE(error.empty());
         EXPECT_EQ(ReadBytes(out), c.expected);
         EXPECT_EQ(ReadBytes(in), c.input) << "the input is never written";
@@ -100,7 +100,7 @@ TEST(RenderCommand, FailuresNameTheFileLeaveNoOutputAndTheInputAlone) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::string error;
-        EXPECT_NE(RunRenderCommand(c.output, c.input, error), 0);
+        EXPECT_NE(RunRenderCommand(c.output, c.input, {}, error), 0);
         EXPECT_EQ(error.rfind(c.named + ": ", 0), 0u) << error;
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << "one line";
