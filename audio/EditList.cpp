@@ -187,6 +187,10 @@ EditList EditList::Concat(const EditList& left, const EditList& right) {
     return EditList(::Concat(left.root, right.root));
 }
 
+EditList EditList::Joined(const EditList& left, Piece middle, const EditList& right) {
+    return EditList(Join(left.root, middle, right.root));
+}
+
 bool EditList::VisitFrom(uint64_t position,
                          const std::function<bool(const Piece&, uint32_t)>& visit) const {
     // The path to the first piece ending at or after the position, holding every node still

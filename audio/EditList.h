@@ -54,6 +54,9 @@ public:
 
     static EditList Concat(const EditList& left, const EditList& right);
 
+    /// left, then `middle`, then right: Concat(Concat(left, Of(middle)), right) in one join.
+    static EditList Joined(const EditList& left, Piece middle, const EditList& right);
+
     /// Visits the pieces in order from the first one whose end is at or after `position`,
     /// with the frame offset inside it where the position falls (0 for the later ones), until
     /// `visit` returns false. False when no piece ends at or after the position.

@@ -245,10 +245,13 @@ bool Workspace::ReadFileFrames(uint32_t fileIndex, void* buffer, uint32_t n, uin
     if (buffer == nullptr || n == 0) {
         return false;
     }
-    const WaveFile* file = ChooseFile(fileIndex);
-    if (file == nullptr) {
+    // From a snapshot: a playback of a file shown alone reads on another thread.
+    const State held = Snapshot();
+    const WorkspaceState::Files& files = *held->files;
+    if (files.empty()) {
         return false;
     }
-    framesRead = file->ReadFramesAt(buffer, n, position);
+    const WaveFile& file = *(fileIndex < files.size() ? files[fileIndex] : files.front());
+    framesRead = file.ReadFramesAt(buffer, n, position);
     return true;
 }

@@ -80,9 +80,11 @@ bool PluginHost::ReadSource(void* buffer, uint32_t n, uint32_t& delivered,
     if (sourceFile < 0) {
         return workspace->ReadFrames(buffer, n, delivered, position);
     }
-    // A file reads past its end as nothing, as the workspace does.
+    // A file reads past its end as nothing, as the workspace does. This runs on the refill
+    // thread: the files are looked at in one snapshot, never in the live workspace.
     const auto index = static_cast<uint32_t>(sourceFile);
-    if (index >= workspace->FileCount() || position >= workspace->FileLength(index)) {
+    const Workspace::State state = workspace->Snapshot();
+    if (index >= state->files->size() || position >= (*state->files)[index]->FrameCount()) {
         delivered = 0;
         return true;
     }

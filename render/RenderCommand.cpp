@@ -8,8 +8,33 @@
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
 #include "render/WorkspaceRenderer.h"
+#include "session/SessionFile.h"
 
 namespace {
+
+bool IsSessionPath(const std::string& path) {
+    constexpr size_t kLength = 7;  // ".orvane"
+    return path.size() >= kLength &&
+           ::strcasecmp(path.c_str() + path.size() - kLength, ".orvane") == 0;
+}
+
+// The workspace INPUT describes: a WAV file alone, or a saved session's files and edits.
+bool OpenInput(const std::string& input, Workspace& workspace, std::string& error) {
+    if (IsSessionPath(input)) {
+        WorkspaceState state;
+        if (!session_file::Load(input, workspace, state, error)) {
+            return false;  // the error names the session or the source at fault
+        }
+        workspace.Replace(std::move(state));
+        return true;
+    }
+    std::string why;
+    if (!workspace.AddFile(input.c_str(), &why)) {
+        error = input + ": " + why;
+        return false;
+    }
+    return true;
+}
 
 PluginScanner::Settings ScanSettings() {
     PluginScanner::Settings settings;
@@ -99,16 +124,18 @@ bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& er
 int RunRenderCommand(const std::string& output, const std::string& input,
                      const RenderEffect& effect, std::string& error) {
     Workspace workspace;
-    std::string why;
-    if (!workspace.AddFile(input.c_str(), &why)) {
-        error = input + ": " + why;
+    if (!OpenInput(input, workspace, error)) {
         return 1;
     }
-    // Writing the output over the input would destroy the very frames being read.
+    // Writing the output over a source would destroy the very frames being read.
     const platform::FileIdentity target = platform::IdentityOf(output.c_str());
-    if (target.IsKnown() && target == workspace.File(0)->Identity()) {
-        error = output + ": it is the input file; Orvane never writes over its sources";
-        return 1;
+    for (uint32_t i = 0; target.IsKnown() && i < workspace.FileCount(); ++i) {
+        if (target == workspace.File(i)->Identity()) {
+            error = output + ": it is " +
+                    (IsSessionPath(input) ? "a source file" : "the input file") +
+                    "; Orvane never writes over its sources";
+            return 1;
+        }
     }
     PluginHost host(&workspace);
     host.Configure(workspace.SampleRate(), PluginHost::kBlockBytes, "");

@@ -18,8 +18,9 @@ struct RenderEffect {
 };
 
 /// `orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]... [--tail]]`:
-/// opens INPUT as the workspace and renders it, through the effect (or none), into OUTPUT as
-/// a canonical 16-bit stereo WAV file at INPUT's rate. Needs no display and no sound device.
+/// opens INPUT as the workspace (a WAV file, or a saved session, *.orvane, with its files and
+/// edits) and renders it, through the effect (or none), into OUTPUT as a canonical 16-bit
+/// stereo WAV file at the workspace's rate. Needs no display and no sound device.
 ///
 /// An effect given by name is looked up among the plug-ins found where Orvane looks for them
 /// (examined by orvane-scan, with the cache); one given by path is examined by orvane-scan
@@ -29,6 +30,6 @@ struct RenderEffect {
 ///     if (RunRenderCommand("out.wav", "in.wav", {}, error) != 0) fputs(error.c_str(), stderr);
 ///
 /// Returns 0 on success; otherwise 1 with `error` set to one line naming the file (or the
-/// effect) and the reason. A failed render leaves no OUTPUT behind, and INPUT is never written.
+/// effect) and the reason. A failed render leaves no OUTPUT behind, and no source is ever written.
 int RunRenderCommand(const std::string& output, const std::string& input,
                      const RenderEffect& effect, std::string& error);

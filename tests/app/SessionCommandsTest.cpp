@@ -6,10 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <wx/app.h>
+#include <wx/button.h>
+#include <wx/textctrl.h>
 
 #include "app/FrameFixture.h"
 #include "platform/SessionStorage.h"
 #include "playback/WavePlayer.h"
+#include "render/RenderCommand.h"
+#include "render/RenderDialog.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "session/SessionFile.h"
@@ -197,6 +201,53 @@ TEST_F(SessionCommands, SaveAndOpenSessionRoundTripAndNameTheTitle) {
     EXPECT_NE(messages[1].text.Find(dir.File("b.wav")), wxNOT_FOUND) << messages[1].text;
     EXPECT_EQ(messages[1].icon, platform::MessageIcon::kError);
     EXPECT_EQ(Audio(), audio);
+}
+
+// `orvane --render OUT SESSION` writes the very file "Render to file..." writes from the
+// window that saved the session.
+TEST_F(SessionCommands, RenderingASessionEqualsTheRenderFromTheWindow) {
+    LoadA();
+    LoadThroughDialog(MakeWav("b.wav", 5000, 2));
+    DragSelect(10, 200);
+    Command(cmd::kCopy);  // from b.wav, shown alone
+    Command(cmd::kShowWorkspace);
+    DragSelect(100, 300);
+    Command(cmd::kCut);
+    DragSelect(50, 50);
+    Command(cmd::kPaste);
+    ASSERT_GT(frame->GetWorkspace().SegmentCount(), 2u);
+    files.sessionsToSave.push_back(dir.File("mix.orvane"));
+    Command(cmd::kSaveSession);
+
+    const std::string fromWindow = dir.File("window.wav");
+    auto* dialog = new RenderDialog(frame, files);
+    dialog->Attach(&frame->Host(), &frame->GetWorkspace());
+    dialog->Show();
+    dialog->PathField()->ChangeValue(fromWindow);
+    wxCommandEvent start(wxEVT_BUTTON, dialog->StartButton()->GetId());
+    start.SetEventObject(dialog->StartButton());
+    dialog->StartButton()->ProcessWindowEvent(start);
+    dialog->Destroy();
+    const uint32_t length = frame->GetWorkspace().TotalLength();
+
+    // The window holds its sources open (and locked) until it is gone.
+    wxWindow* closing = frame;
+    frame->Close();
+    FinishClosing(closing);
+    frame = nullptr;
+
+    const std::string fromSession = dir.File("session.wav");
+    std::string error;
+    ASSERT_EQ(RunRenderCommand(fromSession, dir.File("mix.orvane"), {}, error), 0) << error;
+    const std::vector<uint8_t> rendered = ReadBytes(fromWindow);
+    EXPECT_EQ(rendered.size(), 44u + 4u * length);
+    EXPECT_EQ(ReadBytes(fromSession), rendered);
+
+    // A session that lists the output among its sources is refused, and the source is kept.
+    const std::vector<uint8_t> source = ReadBytes(dir.File("a.wav"));
+    EXPECT_EQ(RunRenderCommand(dir.File("a.wav"), dir.File("mix.orvane"), {}, error), 1);
+    EXPECT_EQ(error.rfind(dir.File("a.wav") + ": ", 0), 0u) << error;
+    EXPECT_EQ(ReadBytes(dir.File("a.wav")), source);
 }
 
 // Each of New, Open Session, Exit and closing the window with unsaved changes: Cancel keeps

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <random>
 #include <thread>
@@ -91,7 +92,10 @@ TEST(EditList, RandomSplitsAndConcatenationsMatchAPlainWalk) {
         // Put the halves back in another order, sometimes with new pieces between, so the
         // tree is joined from parts of very different heights.
         std::vector<Piece> inserted = makePieces(uniform(0, 1) ? uniform(0, 3) : uniform(0, 400));
-        list = EditList::Concat(EditList::Concat(right, EditList::FromPieces(inserted)), left);
+        list =
+            inserted.size() == 1
+                ? EditList::Joined(right, inserted.front(), left)
+                : EditList::Concat(EditList::Concat(right, EditList::FromPieces(inserted)), left);
         model = modelRight;
         model.insert(model.end(), inserted.begin(), inserted.end());
         model.insert(model.end(), modelLeft.begin(), modelLeft.end());
@@ -256,6 +260,23 @@ TEST_F(SnapshotFixture, FilesLiveAsLongAsASnapshotHoldsThem) {
     held.reset();
     Workspace other;
     EXPECT_TRUE(other.AddFile(path.c_str())) << "closed once nothing holds it";
+}
+
+TEST_F(SnapshotFixture, PeakTablesFollowTheFilesOfTheCurrentState) {
+    const WaveFile* file = ws.File(0);
+    ASSERT_NE(ws.Peaks(*file), nullptr);
+    const Workspace::State held = ws.Snapshot();
+    ws.Clear();
+    EXPECT_EQ(ws.Peaks(*file), nullptr) << "the builder stopped with the file's last listing";
+    ws.Restore(held);  // an undo brings the file back, and its tables with it
+    ASSERT_EQ(ws.File(0), file);
+    const PeakPyramid* peaks = ws.Peaks(*file);
+    ASSERT_NE(peaks, nullptr);
+    for (int i = 0; i < 5000 && !peaks->IsComplete(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(peaks->IsComplete());
+    EXPECT_EQ(peaks->Frames(), original.size());
 }
 
 }  // namespace

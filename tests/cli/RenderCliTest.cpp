@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "app/CommandLine.h"
+#include "audio/Workspace.h"
+#include "session/SessionFile.h"
 #include "support/TestWav.h"
 #include "support/WavBytes.h"
 
@@ -119,6 +121,46 @@ TEST(RenderCli, FailureIsOneLineOnStandardErrorAndNoOutput) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.wav")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("no")));
+}
+
+TEST(RenderCli, RendersASessionsEditsAndNamesAMissingSource) {
+    TempDir dir;
+    std::vector<int16_t> a, b;
+    for (int k = 0; k < 2000; ++k) {
+        a.insert(a.end(), {static_cast<int16_t>(k), static_cast<int16_t>(-k)});
+        b.insert(b.end(), {static_cast<int16_t>(3 * k), static_cast<int16_t>(7)});
+    }
+    WriteBytes(dir.File("a.wav"), CanonicalWav(a, 48000));
+    WriteBytes(dir.File("b.wav"), CanonicalWav(b, 48000));
+    {
+        // a[0, 1500) with b[100, 400) pasted at 500, then a[0, 50) deleted.
+        Workspace ws;
+        ASSERT_TRUE(ws.AddFile(dir.File("a.wav").c_str()));
+        ASSERT_TRUE(ws.AddFile(dir.File("b.wav").c_str()));
+        ws.DeleteRange(1500, 2000);
+        ASSERT_TRUE(ws.CopyFromFile(100, 400, 1));
+        ws.PasteAt(500);
+        ws.DeleteRange(0, 50);
+        std::string error;
+        ASSERT_TRUE(session_file::Save(dir.File("mix.orvane"), *ws.Snapshot(), error)) << error;
+    }
+    std::vector<int16_t> expected(a.begin() + 2 * 50, a.begin() + 2 * 500);
+    expected.insert(expected.end(), b.begin() + 2 * 100, b.begin() + 2 * 400);
+    expected.insert(expected.end(), a.begin() + 2 * 500, a.begin() + 2 * 1500);
+
+    const ProgramRun run = RunOrvane(
+        dir, "--render " + Quoted(dir.File("out.wav")) + " " + Quoted(dir.File("mix.orvane")));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(ReadBytes(dir.File("out.wav")), CanonicalWav(expected, 48000));
+
+    std::filesystem::remove(dir.File("b.wav"));
+    const ProgramRun missing = RunOrvane(
+        dir, "--render " + Quoted(dir.File("out2.wav")) + " " + Quoted(dir.File("mix.orvane")));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find(dir.File("b.wav") + " is missing"), std::string::npos)
+        << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out2.wav")));
 }
 
 TEST(CommandLineParse, EffectOptionsGoWithRenderAndAreChecked) {
