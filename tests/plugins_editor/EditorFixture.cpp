@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/X11Window.h"
 #include "tests/plugins/WindowProbe.h"
 
 void EditorFixture::SetUp() {
@@ -83,6 +84,19 @@ Display* TestDisplay() {
 bool X11WindowExists(uintptr_t window) {
     Display* display = TestDisplay();
     return display != nullptr && window != 0 && X11WindowExistsOn(display, window);
+}
+
+bool EditorFixture::WaitUntilOnScreen(wxWindow* window) {
+    Display* display = TestDisplay();
+    const uintptr_t id = platform::X11WindowId(static_cast<GtkWidget*>(window->GetHandle()));
+    const bool viewable = display != nullptr && id != 0 && testing_support::WaitUntil([&] {
+        XWindowAttributes attributes;
+        return X11WindowAttributesOn(display, id, attributes) &&
+               attributes.map_state == IsViewable;
+    });
+    // The server sent the map's notice before answering; this handles it.
+    Settle();
+    return viewable;
 }
 
 bool MapMissingWindowOnNewConnection() {

@@ -32,6 +32,9 @@ protected:
     static void RunFor(std::chrono::milliseconds duration);
     /// Runs pending events and deletes windows whose destruction is pending.
     static void Settle();
+    /// Waits until `window` is mapped as the X server sees it and the toolkit has handled
+    /// that map: one handled later marks a window hidden meanwhile as shown again.
+    static bool WaitUntilOnScreen(wxWindow* window);
     /// The editor windows that exist and are not being destroyed.
     static int LiveEditorWindows();
 

@@ -91,7 +91,7 @@ TEST_F(OpenEditorFixture, TheCloseBoxHidesTheWindowAndKeepsItForItsEffect) {
     editors->OpenEditor(0, 0);
     EditorFrame* window = editors->Window();
     ASSERT_NE(window, nullptr);
-    Settle();  // shown on the screen, as before a user's click
+    ASSERT_TRUE(WaitUntilOnScreen(window));  // as before a user's click
     window->Close();
     Settle();
     EXPECT_EQ(editors->Window(), window);

@@ -58,6 +58,9 @@ TEST_F(RealEditorFixture, ItsOwnEditorOpensDrawsClosesAndUnloads) {
     EXPECT_GT(size.x, 100);
     EXPECT_GT(size.y, 100);
 
+    // Before then a capture may see another test's window.
+    ASSERT_TRUE(WaitUntilOnScreen(window->PluginParent()));
+
     // Its background image is anything but black once the idle calls have let it draw.
     const wxRect area(window->PluginParent()->GetScreenPosition(), size);
     double drawn = 0;
