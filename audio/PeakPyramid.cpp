@@ -73,10 +73,6 @@ void PeakEntry::MergeFrames(const int16_t* samples, size_t count) {
 
 PeakPyramid::PeakPyramid(const WaveFile& source, ChunkHook chunkHook)
     : file(source), frames(source.FrameCount()), hook(std::move(chunkHook)) {
-    for (int level = 0; level < kLevels; ++level) {
-        const uint64_t size = kEntryFrames[level];
-        tables[level].resize((uint64_t{frames} + size - 1) / size);
-    }
     if (frames != 0) {
         builder = std::thread([this] { Build(); });
     }
@@ -95,52 +91,59 @@ void PeakPyramid::Cancel() {
 
 size_t PeakPyramid::TableBytes() const {
     size_t bytes = 0;
-    for (const auto& table : tables) {
-        bytes += table.size() * sizeof(PeakEntry);
+    for (int level = 0; level < kLevels; ++level) {
+        bytes += EntryCount(level) * sizeof(PeakEntry);
     }
     return bytes;
 }
 
 void PeakPyramid::Build() {
-    static_assert(kChunkFrames % kEntryFrames[kLevels - 1] == 0,
-                  "a chunk completes whole entries at every level");
-    std::vector<int16_t> chunk(size_t{kChunkFrames} * 2);
+    static_assert(kChunkFrames % kReadFrames == 0 && kReadFrames == kEntryFrames[kLevels - 1],
+                  "a read completes whole entries at every level");
+    for (int level = 0; level < kLevels; ++level) {
+        tables[level].resize(EntryCount(level));
+    }
+    std::vector<int16_t> piece(size_t{kReadFrames} * 2);
     uint64_t at = 0;
     while (at < frames) {
         if (cancelled.load(std::memory_order_acquire)) {
             failed.store(true, std::memory_order_release);
             return;
         }
-        const uint32_t count = uint32_t(std::min<uint64_t>(kChunkFrames, frames - at));
-        if (file.ReadFramesAt(chunk.data(), count, uint32_t(at)) < count) {
+        const uint32_t count = uint32_t(std::min<uint64_t>(kReadFrames, frames - at));
+        if (file.ReadFramesAt(piece.data(), count, uint32_t(at)) < count) {
             failed.store(true, std::memory_order_release);  // the file shrank or a read failed
             return;
         }
-        // The finest entries from the frames, each coarser one from the sixteen below it.
-        const uint64_t end = at + count;
-        for (uint64_t first = at; first < end; first += kEntryFrames[0]) {
-            PeakEntry entry;
-            entry.MergeFrames(chunk.data() + (first - at) * 2,
-                              size_t(std::min<uint64_t>(kEntryFrames[0], end - first)));
-            tables[0][first / kEntryFrames[0]] = entry;
-        }
-        for (int level = 1; level < kLevels; ++level) {
-            const uint64_t size = kEntryFrames[level];
-            const uint64_t ratio = size / kEntryFrames[level - 1];
-            const auto& finer = tables[level - 1];
-            for (uint64_t i = at / size; i < (end + size - 1) / size; ++i) {
-                PeakEntry entry;
-                for (uint64_t k = i * ratio; k < std::min<uint64_t>((i + 1) * ratio, finer.size());
-                     ++k) {
-                    entry.Merge(finer[k]);
-                }
-                tables[level][i] = entry;
-            }
-        }
-        at = end;
+        AddFrames(piece.data(), at, count);
+        at += count;
         ready.store(uint32_t(at), std::memory_order_release);
-        if (hook) {
+        if (hook && (at % kChunkFrames == 0 || at == frames)) {
             hook(uint32_t(at), cancelled);
+        }
+    }
+}
+
+void PeakPyramid::AddFrames(const int16_t* samples, uint64_t at, uint32_t count) {
+    // The finest entries from the frames, each coarser one from the sixteen below it.
+    const uint64_t end = at + count;
+    for (uint64_t first = at; first < end; first += kEntryFrames[0]) {
+        PeakEntry entry;
+        entry.MergeFrames(samples + (first - at) * 2,
+                          size_t(std::min<uint64_t>(kEntryFrames[0], end - first)));
+        tables[0][first / kEntryFrames[0]] = entry;
+    }
+    for (int level = 1; level < kLevels; ++level) {
+        const uint64_t size = kEntryFrames[level];
+        const uint64_t ratio = size / kEntryFrames[level - 1];
+        const auto& finer = tables[level - 1];
+        for (uint64_t i = at / size; i < (end + size - 1) / size; ++i) {
+            PeakEntry entry;
+            for (uint64_t k = i * ratio; k < std::min<uint64_t>((i + 1) * ratio, finer.size());
+                 ++k) {
+                entry.Merge(finer[k]);
+            }
+            tables[level][i] = entry;
         }
     }
 }
@@ -171,7 +174,7 @@ void PeakPyramid::FoldLevel(int level, uint64_t start, uint64_t end, PeakEntry& 
     // The entries lying wholly inside [start, end); the last entry of the file may be short.
     const uint64_t size = kEntryFrames[level];
     const uint64_t first = (start + size - 1) / size;
-    const uint64_t last = end >= frames ? tables[level].size() : end / size;
+    const uint64_t last = end >= frames ? EntryCount(level) : end / size;
     if (first >= last) {
         FoldLevel(level - 1, start, end, into, raw);
         return;

@@ -28,7 +28,9 @@ struct PeakEntry {
 };
 
 /// Min/max tables of one opened file at three resolutions (per 256, 4,096 and 65,536 frames),
-/// built on a thread of their own that reads the file front to back in large chunks.
+/// built on a thread of their own that reads the file front to back in 256 KB pieces (small
+/// enough to stay in the processor's cache between the read and the folding). The builder
+/// also allocates the tables, so that opening a file costs the caller nothing.
 ///
 /// The tables fill from the start of the file; ReadyFrames says how far. Any range below it
 /// can be folded from whole table entries plus raw frames at its ragged ends, and the result
@@ -42,10 +44,14 @@ class PeakPyramid {
 public:
     static constexpr int kLevels = 3;
     static constexpr std::array<uint32_t, kLevels> kEntryFrames{256, 4096, 65536};
-    static constexpr uint32_t kChunkFrames = 1u << 20;  // 4 MB per read
+    /// Frames between two calls of the hook.
+    static constexpr uint32_t kChunkFrames = 1u << 20;
+    /// Frames per read, and per step of ReadyFrames: one entry of the coarsest table.
+    static constexpr uint32_t kReadFrames = 65536;
 
-    /// Called on the builder thread after each chunk, with the frames ready so far and the
-    /// cancel flag; a test may hold the builder back here until it lets go or cancel is set.
+    /// Called on the builder thread after each chunk (and at the end), with the frames ready so far
+    /// and the cancel flag; a test may hold the builder back here until it lets go or cancel is
+    /// set.
     using ChunkHook = std::function<void(uint32_t readyFrames, const std::atomic<bool>& cancel)>;
 
     explicit PeakPyramid(const WaveFile& file, ChunkHook hook = {});
@@ -72,17 +78,24 @@ public:
     void Fold(uint32_t start, uint32_t end, PeakEntry& into,
               const std::function<void(uint32_t from, uint32_t to)>& raw) const;
 
-    /// Bytes held by the tables.
+    /// Bytes the tables hold once allocated.
     size_t TableBytes() const;
+    /// Entries of table `level` covering the whole file; the last one may be short.
+    size_t EntryCount(int level) const {
+        return size_t((uint64_t{frames} + kEntryFrames[level] - 1) / kEntryFrames[level]);
+    }
 
 private:
     void Build();
+    /// Folds frames [at, at + count) into the tables; `at` is a multiple of kReadFrames.
+    void AddFrames(const int16_t* samples, uint64_t at, uint32_t count);
     void FoldLevel(int level, uint64_t start, uint64_t end, PeakEntry& into,
                    const std::function<void(uint32_t, uint32_t)>& raw) const;
 
     const WaveFile& file;
     const uint32_t frames;
     ChunkHook hook;
+    // Allocated by the builder before it publishes any frames; read only below ReadyFrames.
     std::array<std::vector<PeakEntry>, kLevels> tables;
     std::atomic<uint32_t> ready{0};
     std::atomic<bool> cancelled{false};

@@ -83,7 +83,9 @@ int WaveFile::Close() {
     return handle.Close();
 }
 
-uint32_t WaveFile::ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const {
+template <typename ReadAt>
+uint32_t WaveFile::ReadFramesThrough(void* buffer, uint32_t n, uint32_t frame,
+                                     const ReadAt& readAt) const {
     const uint32_t count = FrameCount();
     if (!isOpen || frame >= count) {
         return 0;
@@ -93,8 +95,8 @@ uint32_t WaveFile::ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const 
     const uint64_t offset = layout.dataOffset + uint64_t{frameBytes} * frame;
     if (layout.samples.IsNative()) {
         // The common case: straight into the caller's buffer, no copy.
-        return static_cast<uint32_t>(
-            handle.ReadAt(buffer, size_t{wanted} * kBytesPerFrame, offset) / kBytesPerFrame);
+        return static_cast<uint32_t>(readAt(buffer, size_t{wanted} * kBytesPerFrame, offset) /
+                                     kBytesPerFrame);
     }
     uint8_t raw[kConversionBytes];
     const uint32_t framesPerPiece = static_cast<uint32_t>(kConversionBytes / frameBytes);
@@ -102,8 +104,8 @@ uint32_t WaveFile::ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const 
     uint32_t delivered = 0;
     while (delivered < wanted) {
         const uint32_t piece = std::min(framesPerPiece, wanted - delivered);
-        const size_t got = handle.ReadAt(raw, size_t{piece} * frameBytes,
-                                         offset + uint64_t{frameBytes} * delivered);
+        const size_t got =
+            readAt(raw, size_t{piece} * frameBytes, offset + uint64_t{frameBytes} * delivered);
         const auto whole = static_cast<uint32_t>(got / frameBytes);
         ConvertToNative(layout.samples, raw, whole, out + size_t{delivered} * kBytesPerFrame);
         delivered += whole;
@@ -112,6 +114,19 @@ uint32_t WaveFile::ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const 
         }
     }
     return delivered;
+}
+
+uint32_t WaveFile::ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const {
+    return ReadFramesThrough(buffer, n, frame, [this](void* to, size_t size, uint64_t offset) {
+        return handle.ReadAt(to, size, offset);
+    });
+}
+
+uint32_t WaveFile::ReadCachedFramesAt(void* buffer, uint32_t n, uint32_t frame,
+                                      bool& missing) const {
+    return ReadFramesThrough(buffer, n, frame, [&](void* to, size_t size, uint64_t offset) {
+        return handle.ReadCachedAt(to, size, offset, missing);
+    });
 }
 
 uint32_t WaveFile::WriteFrames(const void* buffer, uint32_t n) {

@@ -48,6 +48,9 @@ public:
     /// several threads may read one file at once. Returns the frames delivered: fewer at the
     /// end of the data (or when the file was cut short since it was opened), 0 when not open.
     uint32_t ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const;
+    /// As ReadFramesAt, but delivers only frames the system holds in memory, never waiting for
+    /// the disk; `missing` is set when it stopped short for that reason.
+    uint32_t ReadCachedFramesAt(void* buffer, uint32_t n, uint32_t frame, bool& missing) const;
 
     /// Writes n frames at the file position; returns the frames written (0 when not open).
     uint32_t WriteFrames(const void* buffer, uint32_t n);
@@ -90,6 +93,10 @@ public:
 
 private:
     bool OpenForReading(const char* filePath);
+    /// ReadFramesAt through `readAt`, which reads bytes as ExclusiveFile::ReadAt does.
+    template <typename ReadAt>
+    uint32_t ReadFramesThrough(void* buffer, uint32_t n, uint32_t frame,
+                               const ReadAt& readAt) const;
 
     WaveLayout layout;
     uint32_t lastWrittenBytes = 0;

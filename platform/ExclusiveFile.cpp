@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -157,6 +158,25 @@ size_t ExclusiveFile::Read(void* buffer, size_t size) {
 size_t ExclusiveFile::ReadAt(void* buffer, size_t size, uint64_t offset) const {
     auto* bytes = static_cast<char*>(buffer);
     return TransferAll(fd_, size, [&](int fd, size_t done) {
+        return ::pread(fd, bytes + done, size - done, static_cast<off_t>(offset + done));
+    });
+}
+
+size_t ExclusiveFile::ReadCachedAt(void* buffer, size_t size, uint64_t offset,
+                                   bool& missing) const {
+    auto* bytes = static_cast<char*>(buffer);
+    bool supported = true;
+    return TransferAll(fd_, size, [&](int fd, size_t done) {
+        if (supported) {
+            iovec part{bytes + done, size - done};
+            const ssize_t got =
+                ::preadv2(fd, &part, 1, static_cast<off_t>(offset + done), RWF_NOWAIT);
+            if (got >= 0 || (errno != EOPNOTSUPP && errno != EINVAL)) {
+                missing = missing || (got < 0 && errno == EAGAIN);
+                return got;
+            }
+            supported = false;
+        }
         return ::pread(fd, bytes + done, size - done, static_cast<off_t>(offset + done));
     });
 }

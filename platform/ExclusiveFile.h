@@ -57,6 +57,11 @@ public:
     /// Reads up to size bytes at offset without touching the file's own position.
     size_t ReadAt(void* buffer, size_t size, uint64_t offset) const;
 
+    /// As ReadAt, but takes only bytes the system holds in memory, never waiting for the
+    /// disk: `missing` is set when it stopped short because the rest is not in memory (the
+    /// system may start fetching it). Where the file system cannot tell, it reads as ReadAt.
+    size_t ReadCachedAt(void* buffer, size_t size, uint64_t offset, bool& missing) const;
+
     /// Writes size bytes at the file's own position; returns the bytes written (fewer only
     /// on an error such as a full disk).
     size_t Write(const void* buffer, size_t size);

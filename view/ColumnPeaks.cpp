@@ -57,51 +57,101 @@ ColumnPeaks ColumnPeakReader::Read(const Workspace& workspace, bool fromWorkspac
                                    uint8_t fileIndex, uint32_t position, double framesPerPixel,
                                    bool readPending, bool* pending) {
     ++columnsRead;
+    if (blockWorkspace != &workspace || blockRevision != workspace.Revision()) {
+        blockFile = nullptr;  // the kept entry may belong to a file closed since
+        blockWorkspace = &workspace;
+        blockRevision = workspace.Revision();
+    }
     PeakEntry extremes{0, 0, 0, 0};  // every line reaches its lane's centre
     bool cutShort = false;           // as one read through the column would, stop at a short read
-    const auto raw = [&](const WaveFile& file, uint32_t from, uint32_t to) {
-        cutShort = cutShort || !ReadRaw(file, from, to, extremes);
-    };
+    bool missing = false;            // frames left for the tables or the disk: the column waits
     ForEachRun(workspace, fromWorkspace, fileIndex, position, FramesPerColumn(framesPerPixel),
                [&](const WaveFile& file, uint32_t first, uint32_t count) {
-                   if (cutShort) {
+                   if (cutShort || missing) {
                        return;
                    }
                    const uint32_t end = first + count;
                    const PeakPyramid* peaks = workspace.Peaks(file);
+                   // Tables that will never get further (a failed build) are no reason to wait.
+                   const bool building =
+                       peaks != nullptr && !peaks->IsComplete() && !peaks->Failed();
+                   // While its tables are built the disk is the builder's: a caller that can show
+                   // the column as pending never waits behind it.
+                   const bool cachedOnly = building && pending != nullptr;
+                   const auto raw = [&](uint32_t from, uint32_t to) {
+                       if (cutShort || missing) {
+                           return;
+                       }
+                       const RawRead result = ReadRaw(file, from, to, cachedOnly, extremes);
+                       cutShort = result == RawRead::kShort;
+                       missing = result == RawRead::kNotInMemory;
+                   };
                    const uint32_t ready =
                        peaks != nullptr ? std::clamp(peaks->ReadyFrames(), first, end) : first;
                    if (ready > first) {
-                       peaks->Fold(first, ready, extremes, [&](uint32_t from, uint32_t to) {
-                           if (!cutShort) {
-                               raw(file, from, to);
-                           }
-                       });
+                       peaks->Fold(first, ready, extremes, raw);
                    }
-                   if (ready < end && !cutShort) {
-                       // Tables that will never get there (a failed build) are no reason
-                       // to wait.
-                       if (readPending || peaks == nullptr || peaks->Failed()) {
-                           raw(file, ready, end);
-                       } else if (pending != nullptr) {
-                           *pending = true;
+                   if (ready < end) {
+                       if (readPending || !building) {
+                           raw(ready, end);
+                       } else {
+                           missing = true;
                        }
                    }
                });
+    if (missing && pending != nullptr) {
+        *pending = true;
+    }
     return ColumnPeaks{extremes.leftMax, extremes.leftMin, extremes.rightMax, extremes.rightMin};
 }
 
-bool ColumnPeakReader::ReadRaw(const WaveFile& file, uint32_t from, uint32_t to, PeakEntry& into) {
-    samples.resize(size_t{std::min(to - from, kChunkFrames)} * 2);
+uint32_t ColumnPeakReader::ReadInto(std::vector<int16_t>& to, const WaveFile& file, uint32_t from,
+                                    uint32_t count, bool cachedOnly, bool& missing) {
+    to.resize(size_t{count} * 2);
+    const uint32_t got =
+        std::min(cachedOnly ? file.ReadCachedFramesAt(to.data(), count, from, missing)
+                            : file.ReadFramesAt(to.data(), count, from),
+                 count);
+    return got;
+}
+
+ColumnPeakReader::RawRead ColumnPeakReader::ReadRaw(const WaveFile& file, uint32_t from,
+                                                    uint32_t to, bool cachedOnly, PeakEntry& into) {
+    constexpr uint32_t kEntry = PeakPyramid::kEntryFrames[0];
+    const uint32_t entry = from - from % kEntry;
+    if (uint64_t{to} - entry <= kEntry) {
+        // Within one finest entry: the whole entry is read, and kept for the next column.
+        if (blockFile != &file || blockStart != entry) {
+            bool missing = false;
+            const uint32_t got = ReadInto(block, file, entry, kEntry, cachedOnly, missing);
+            if (missing && got < to - entry) {
+                blockFile = nullptr;
+                return RawRead::kNotInMemory;
+            }
+            // A read that came up short for another reason is kept as it is: the file ends.
+            blockFile = missing ? nullptr : &file;
+            blockStart = entry;
+            blockFrames = got;
+        }
+        const uint32_t available = std::min(to, blockStart + blockFrames);
+        if (available > from) {
+            into.MergeFrames(block.data() + size_t{from - entry} * 2, available - from);
+            rawFramesRead += available - from;
+        }
+        return available < to ? RawRead::kShort : RawRead::kDone;
+    }
     for (uint32_t at = from; at < to;) {
         const uint32_t wanted = std::min(to - at, kChunkFrames);
-        const uint32_t got = std::min(file.ReadFramesAt(samples.data(), wanted, at), wanted);
+        bool missing = false;
+        const uint32_t got = ReadInto(samples, file, at, wanted, cachedOnly, missing);
         into.MergeFrames(samples.data(), got);
         rawFramesRead += got;
         if (got < wanted) {
-            return false;  // the file is shorter than when the run was made, or a read failed
+            // Not in memory yet, or the file is shorter than when the run was made, or a read
+            // failed.
+            return missing ? RawRead::kNotInMemory : RawRead::kShort;
         }
         at += got;
     }
-    return true;
+    return RawRead::kDone;
 }

@@ -23,6 +23,9 @@ struct ColumnPeaks {
 /// column is narrower than the finest table entry, and where the tables are not built yet;
 /// the result is exactly what reading every frame gives. A raw read that fails or ends early
 /// leaves the rest of that run out.
+///
+/// A ragged end is read as the whole finest entry around it, which is kept: the next column's
+/// other end usually lies in the same entry, so a picture reads each boundary once.
 class ColumnPeakReader {
 public:
     static constexpr uint32_t kChunkFrames = 65535;
@@ -30,8 +33,10 @@ public:
     /// Frames in a column: framesPerPixel truncated toward zero, 1 below 1.0 or for NaN.
     static uint32_t FramesPerColumn(double framesPerPixel);
 
-    /// With readPending false, frames that tables still being built do not cover yet are not
-    /// read: `pending` is set instead and the result leaves them out.
+    /// With `pending` given, the column never waits for the disk while a file's tables are
+    /// being built (the builder is reading it): raw frames not in memory already leave the
+    /// column pending (`*pending` set, the result incomplete). With readPending false, frames
+    /// the tables do not cover yet are not read either: they leave the column pending too.
     ColumnPeaks Read(const Workspace& workspace, bool fromWorkspace, uint8_t fileIndex,
                      uint32_t position, double framesPerPixel, bool readPending = true,
                      bool* pending = nullptr);
@@ -41,14 +46,28 @@ public:
     static uint64_t PendingFrames(const Workspace& workspace, bool fromWorkspace, uint8_t fileIndex,
                                   uint32_t position, uint32_t count);
 
-    /// Columns read so far, and the frames read one by one for them.
+    /// Columns read so far, and the frames they took raw rather than from the tables.
     uint64_t ColumnsRead() const { return columnsRead; }
     uint64_t RawFramesRead() const { return rawFramesRead; }
 
 private:
-    bool ReadRaw(const WaveFile& file, uint32_t from, uint32_t to, PeakEntry& into);
+    enum class RawRead { kDone, kShort, kNotInMemory };
+
+    RawRead ReadRaw(const WaveFile& file, uint32_t from, uint32_t to, bool cachedOnly,
+                    PeakEntry& into);
+    /// Reads [from, to) into `samples`; how many frames came, and whether some were missing.
+    uint32_t ReadInto(std::vector<int16_t>& to, const WaveFile& file, uint32_t from, uint32_t count,
+                      bool cachedOnly, bool& missing);
 
     std::vector<int16_t> samples;  // interleaved left, right
     uint64_t columnsRead = 0;
     uint64_t rawFramesRead = 0;
+
+    // The finest entry read last, with what it was read from.
+    std::vector<int16_t> block;
+    const Workspace* blockWorkspace = nullptr;
+    uint64_t blockRevision = 0;
+    const WaveFile* blockFile = nullptr;
+    uint32_t blockStart = 0;
+    uint32_t blockFrames = 0;
 };

@@ -218,6 +218,7 @@ void WaveformView::PaintBuffer() {
 
 void WaveformView::DrawWaveform(int width, int height) {
     pendingDrawn = false;
+    pendingColumns.assign(size_t(width), 0);
     raster.Fill(kBackgroundColour);
     raster.HorizontalLine(0, width, height / 2, kWaveColour);
     if (!IsFileOpen()) {
@@ -227,9 +228,41 @@ void WaveformView::DrawWaveform(int width, int height) {
     if (!IsSourceDrawable() || width == 0) {
         return;
     }
+    const bool readPending = ReadsPendingFrames();
+    for (int x = 0; x < width; ++x) {
+        DrawColumn(x, width, height, readPending, false);
+    }
+    WatchPeakBuilding();
+}
+
+bool WaveformView::ReadsPendingFrames() const {
+    // While the tables are being built, frames they do not reach yet are read directly only
+    // when that is cheap; otherwise their columns show as pending until the tables get there.
+    return ColumnPeakReader::PendingFrames(*workspace, showWorkspace, fileIndex, viewStart,
+                                           viewLength) <= kDirectReadFrames;
+}
+
+bool WaveformView::DrawColumn(int x, int width, int height, bool readPending, bool overPending) {
     const double framesPerPixel = double(viewLength) / width;
+    const uint32_t position = ToFrames(viewStart + x * framesPerPixel);
+    bool pending = false;
+    const ::ColumnPeaks peaks = peakReader.Read(*workspace, showWorkspace, fileIndex, position,
+                                                framesPerPixel, readPending, &pending);
+    pendingColumns[size_t(x)] = pending;
+    if (pending) {
+        pendingDrawn = true;
+        if (!overPending) {
+            raster.VerticalLine(x, 0, height, kPendingColour);
+        }
+        return false;
+    }
+    if (overPending) {
+        // The column as a full drawing starts it: background and the centre line.
+        raster.VerticalLine(x, 0, height, kBackgroundColour);
+        raster.SetPixel(x, height / 2, kWaveColour);
+    }
     const int64_t h = height / 4;
-    auto drawLane = [&](int x, int64_t centre, int16_t min, int16_t max) {
+    auto drawLane = [&](int64_t centre, int16_t min, int16_t max) {
         const int64_t low = h * min / 32768;
         const int64_t high = h * max / 32768;
         if (low == high) {
@@ -238,25 +271,36 @@ void WaveformView::DrawWaveform(int width, int height) {
             raster.VerticalLine(x, int(centre - low), int(centre - high), kWaveColour);
         }
     };
-    // While the tables are being built, frames they do not reach yet are read directly only
-    // when that is cheap; otherwise their columns show as pending until the tables get there.
-    const bool readPending =
-        ColumnPeakReader::PendingFrames(*workspace, showWorkspace, fileIndex, viewStart,
-                                        viewLength) <= kDirectReadFrames;
-    for (int x = 0; x < width; ++x) {
-        const uint32_t position = ToFrames(viewStart + x * framesPerPixel);
-        bool pending = false;
-        const ::ColumnPeaks peaks = peakReader.Read(*workspace, showWorkspace, fileIndex, position,
-                                                    framesPerPixel, readPending, &pending);
-        if (pending) {
-            raster.VerticalLine(x, 0, height, kPendingColour);
-            pendingDrawn = true;
-            continue;
-        }
-        drawLane(x, h, peaks.leftMin, peaks.leftMax);
-        drawLane(x, 3 * h, peaks.rightMin, peaks.rightMax);
+    drawLane(h, peaks.leftMin, peaks.leftMax);
+    drawLane(3 * h, peaks.rightMin, peaks.rightMax);
+    return true;
+}
+
+void WaveformView::FillPendingColumns() {
+    const int width = raster.Width();
+    const int height = raster.Height();
+    const uint64_t revision = workspace != nullptr ? workspace->Revision() : 0;
+    if (fullRepaint || revision != drawnRevision || GetClientSize() != wxSize(width, height) ||
+        pendingColumns.size() != size_t(width) || !IsSourceDrawable()) {
+        InvalidateAll(true);  // the picture is out of date anyway: all of it is drawn again
+        return;
     }
-    WatchPeakBuilding();
+    pendingDrawn = false;
+    const bool readPending = ReadsPendingFrames();
+    int left = width, right = 0;
+    for (int x = 0; x < width; ++x) {
+        if (pendingColumns[size_t(x)] != 0 && DrawColumn(x, width, height, readPending, true)) {
+            if (x >= std::min(band.left, band.right) && x < std::max(band.left, band.right)) {
+                raster.InvertRect(x, 0, x + 1, height);  // the band lies over the picture
+            }
+            left = std::min(left, x);
+            right = x + 1;
+        }
+    }
+    if (left < right) {
+        const wxRect changed(left, 0, right - left, height);
+        Refresh(false, &changed);  // copies the kept picture, which now holds the new columns
+    }
 }
 
 // ---- Peak tables in the making ----
@@ -284,7 +328,7 @@ void WaveformView::OnPeakTimer(wxTimerEvent&) {
     const double progress = PeakProgress();
     ShowPeakProgress(progress);
     if (pendingDrawn) {
-        InvalidateAll(true);  // the pending columns the tables reach by now fill in
+        FillPendingColumns();  // as far as the tables reach by now
     }
     if (progress >= 1.0) {
         peakTimer.Stop();

@@ -5,6 +5,7 @@
 #include <wx/window.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "view/ColumnPeaks.h"
 #include "view/PixelRaster.h"
@@ -194,6 +195,14 @@ private:
     /// due, then the band.
     void PaintBuffer();
     void DrawWaveform(int width, int height);
+    /// Draws column x of a picture `width` wide over a cleared column (or over a pending one,
+    /// with overPending), or marks it pending; false when it is pending.
+    bool DrawColumn(int x, int width, int height, bool readPending, bool overPending);
+    /// Draws into the kept picture the columns it shows as pending that the tables (or memory)
+    /// reach by now, and repaints only those.
+    void FillPendingColumns();
+    /// Whether frames that the tables do not cover yet are few enough to read directly.
+    bool ReadsPendingFrames() const;
     void DrawNoWaveData(int width, int height);
     /// The columns the band over the selection covers at this width; none without selection.
     Band SelectionBand(int width) const;
@@ -210,6 +219,7 @@ private:
     bool fullRepaint = true;
     uint64_t drawnRevision = 0;  // the workspace revision the kept picture shows
     bool pendingDrawn = false;
+    std::vector<uint8_t> pendingColumns;  // 1 for each column of the kept picture left pending
     bool progressShown = false;
     wxTimer peakTimer;
     bool suppressDrag = false;
