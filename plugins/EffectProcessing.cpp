@@ -92,9 +92,9 @@ bool PluginHost::ReadSource(void* buffer, uint32_t n, uint32_t& delivered,
 }
 
 uint32_t PluginHost::ProcessPadded(void* buffer, uint32_t frames, uint64_t position) {
-    frames = std::min(frames, blockFrames);
     auto* bytes = static_cast<uint8_t*>(buffer);
     if (chain.empty()) {
+        // Nothing is processed, so any number of frames reads as well as one block.
         uint32_t delivered = 0;
         if (position >= UINT32_MAX ||
             !ReadSource(bytes, frames, delivered, static_cast<uint32_t>(position))) {
@@ -105,6 +105,7 @@ uint32_t PluginHost::ProcessPadded(void* buffer, uint32_t frames, uint64_t posit
                   bytes + size_t{frames} * kBytesPerFrame, uint8_t{0});
         return delivered;
     }
+    frames = std::min(frames, blockFrames);
     const uint32_t delivered = RunChain(position, frames);
     FloatToInt16(inputLeft.data(), inputRight.data(), bytes, frames);
     return delivered;

@@ -104,7 +104,8 @@ public:
     /// tells how many frames are valid (0 past the end of the workspace). Always true.
     bool Process(void* buffer, uint32_t& framesRead, uint32_t position);
 
-    /// Like Process, but always `frames` frames (at most one block): past the end of the
+    /// Like Process, but always `frames` frames (at most one block, or any number with an
+    /// empty chain): past the end of the
     /// workspace, and where a source comes up short, the chain hears silence, so that the
     /// effects' delayed output and tails come out. For renders. Returns the frames the source
     /// delivered (fewer than `frames` past its end or where it comes up short).

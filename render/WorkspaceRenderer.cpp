@@ -78,6 +78,9 @@ RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
     if (!output.WriteHeader(length, rate)) {
         return {RenderOutcome::kWriteFailed, output.FailureReason()};
     }
+    if (host.IsChainEmpty()) {
+        return CopyFrames(output, length, progress);
+    }
     // Effects forget earlier audio, so that a render never starts with the last one's tail.
     host.ResetChain();
     // The first `toSkip` frames out of the chain come before the workspace's first frame.
@@ -141,6 +144,33 @@ RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
     }
     RenderResult done;
     done.frames = written;
+    return done;
+}
+
+RenderResult WorkspaceRenderer::CopyFrames(WaveFile& output, uint32_t length,
+                                           const Progress& progress) const {
+    // Without effects the output is the workspace as it is (no latency, no tail): a batch is
+    // read in one go, straight into the buffer that is written, with progress and the check
+    // for a source that comes up short still block by block.
+    std::vector<uint8_t> batch(size_t{kBatchFrames} * 4);
+    for (uint32_t written = 0; written < length;) {
+        const uint32_t count = std::min(kBatchFrames, length - written);
+        const uint32_t delivered = host.ProcessPadded(batch.data(), count, written);
+        for (uint32_t block = 0; block < count; block += kBlockFrames) {
+            if (delivered < std::min(count, block + kBlockFrames)) {
+                return {RenderOutcome::kSourceShort, FileComingUpShort(written + delivered)};
+            }
+            if (!progress(written + block)) {
+                return {RenderOutcome::kCancelled, {}};
+            }
+        }
+        if (output.WriteFrames(batch.data(), count) != count) {
+            return {RenderOutcome::kWriteFailed, output.FailureReason()};
+        }
+        written += count;
+    }
+    RenderResult done;
+    done.frames = length;
     return done;
 }
 

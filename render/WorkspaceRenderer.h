@@ -93,6 +93,9 @@ private:
 
     RenderResult WriteFrames(class WaveFile& output, uint32_t length, const RenderOptions& options,
                              const Progress& progress) const;
+    /// WriteFrames for an empty chain.
+    RenderResult CopyFrames(class WaveFile& output, uint32_t length,
+                            const Progress& progress) const;
     std::string FileComingUpShort(uint32_t position) const;
 
     PluginHost& host;
