@@ -1,6 +1,8 @@
 #include "audio/WaveFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -32,6 +34,35 @@ TEST(WaveFileReading, ReadsWholeFramesUpToTheEndOfTheData) {
     EXPECT_EQ(buf[1], frames[9]);
     EXPECT_EQ(wav.ReadFramesAt(buf, 3, 10), 0u) << "at the end";
     EXPECT_EQ(wav.ReadFramesAt(buf, 3, 0xFFFFFFFFu), 0u) << "far past the end";
+}
+
+// The view's reads while tables are built: frames on disk only are not waited for, and the
+// same frames come once they are in memory.
+TEST(WaveFileReading, CachedReadsDeliverOnlyFramesInMemory) {
+    TempDir dir;
+    const std::string path = dir.File("a.wav");
+    const std::vector<Frame> frames = MakeFrames(3, 800000);
+    WriteWav(path, frames);
+    const int fd = ::open(path.c_str(), O_RDONLY);  // onto the disk and out of memory
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::fdatasync(fd), 0);
+    ASSERT_EQ(::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED), 0);
+    ::close(fd);
+
+    WaveFile wav;
+    ASSERT_TRUE(wav.Open(path.c_str(), WaveFile::kRead));
+    std::vector<Frame> got(1000);
+    bool missing = false;
+    EXPECT_LT(wav.ReadCachedFramesAt(got.data(), 1000, 600000, missing), 1000u);
+    EXPECT_TRUE(missing);
+
+    ASSERT_EQ(wav.ReadFramesAt(got.data(), 1000, 600000), 1000u);
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), frames.begin() + 600000));
+    got.assign(1000, 0);
+    missing = false;
+    EXPECT_EQ(wav.ReadCachedFramesAt(got.data(), 1000, 600000, missing), 1000u);
+    EXPECT_FALSE(missing);
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), frames.begin() + 600000));
 }
 
 TEST(WaveFileReading, RefusesWhatIsNotARegularFile) {
