@@ -237,9 +237,13 @@ TEST_F(RendererFixture, AFailedOrCancelledRenderNeverTouchesTheOutput) {
             }
             if (c.shrinkTo.has_value()) {
                 progress.clear();
-                result = renderer.Render(out, [&](uint32_t frame) {
-                    if (frame == 2048) {
+                // At the first progress call, after the output was created and before any
+                // frame is read: without effects a whole batch is read at once.
+                bool shrunk = false;
+                result = renderer.Render(out, [&](uint32_t) {
+                    if (!shrunk) {
                         std::filesystem::resize_file(copy, 44 + 4 * uint64_t{*c.shrinkTo});
+                        shrunk = true;
                     }
                     return true;
                 });
