@@ -39,6 +39,10 @@ int main(int argc, char** argv) {
         return RunPluginCatalogCommand(line.rescan, line.listPlugins, stdout, stderr);
     }
     setenv("GDK_BACKEND", "x11", 1);
+    // GDK would set up OpenGL before the first window to choose its visuals: a quarter of a
+    // second with a software renderer, although nothing of ours draws with it (plug-in editors
+    // that draw with OpenGL do so on X connections of their own). A GDK_GL the user set wins.
+    setenv("GDK_GL", "disable", 0);
     wxApp::SetInstance(new EditorApp(line));
     int toolkitArgc = 1;  // the files are ours, not the toolkit's
     return wxEntry(toolkitArgc, argv);

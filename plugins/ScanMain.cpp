@@ -26,6 +26,10 @@ int main(int argc, char** argv) {
                    stderr);
         return 2;
     }
+    // Scans run in the background: on a busy machine the window waiting for them comes first.
+    if (nice(10) == -1) {
+        // Still scans, at the usual priority.
+    }
     PluginHost host(nullptr);
     host.Configure(PluginHost::kSampleRate, PluginHost::kBlockBytes, "");
     const PluginInfo info = host.Examine(argv[1]);

@@ -86,6 +86,7 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     // Only Cancel stays usable while the render runs.
     startButton->Enable(false);
     pathField->Enable(false);
+    tailBox->Enable(false);
     FindWindow(kSelectButton)->Enable(false);
     closeButton->SetLabel("Cancel");
     const uint32_t length = workspace->TotalLength();
@@ -110,6 +111,7 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     rendering = false;
     closeButton->SetLabel("Close");
     pathField->Enable(true);
+    tailBox->Enable(true);
     FindWindow(kSelectButton)->Enable(true);
     startButton->Enable(true);  // another render, to this path or another, may follow
     const wxString reason = wxString::FromUTF8(result.reason);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -32,8 +33,9 @@ TEST_F(RenderCancel, StopsTheRenderRemovesThePartialFileAndKeepsTheSources) {
 
     bool cancelSeenDuringRender = false;
     dialog->CloseButton()->Bind(wxEVT_BUTTON, [&](wxCommandEvent& event) {
-        cancelSeenDuringRender =
-            dialog->IsRendering() && dialog->CloseButton()->GetLabel() == "Cancel";
+        cancelSeenDuringRender = dialog->IsRendering() &&
+                                 dialog->CloseButton()->GetLabel() == "Cancel" &&
+                                 !dialog->TailBox()->IsEnabled();
         event.Skip();
     });
     wxUIActionSimulator pointer;
@@ -51,7 +53,8 @@ TEST_F(RenderCancel, StopsTheRenderRemovesThePartialFileAndKeepsTheSources) {
     dialog->StartButton()->ProcessWindowEvent(start);
     ProcessPendingUi(dialog);
 
-    EXPECT_TRUE(cancelSeenDuringRender) << "Cancel pressed while the file was being written";
+    EXPECT_TRUE(cancelSeenDuringRender)
+        << "Cancel pressed while the file was being written, the other controls disabled";
     EXPECT_FALSE(std::filesystem::exists(out)) << "nothing is written at the output path";
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
         EXPECT_EQ(entry.path().string().find(".part"), std::string::npos)

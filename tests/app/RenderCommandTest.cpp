@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/gauge.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
@@ -204,6 +205,32 @@ protected:
 private:
     std::function<void()> look_;
 };
+
+// "Include effect tail" with an echo chosen in the menu: off, the file ends with the
+// workspace; ticked, the echo rings on and half a second of silence ends the file.
+class RenderTailDialog : public RenderDialogTest {
+protected:
+    std::vector<std::string> Plugins() const override { return {"echo.so"}; }
+};
+
+TEST_F(RenderTailDialog, TheBoxRendersTheEffectsTail) {
+    Command(cmd::kFirstPlugin);
+    ASSERT_EQ(frame->Host().ChainSize(), 1u);
+    EXPECT_FALSE(dialog->TailBox()->GetValue()) << "no tail unless asked for";
+    const std::string plain = dir.File("plain.wav");
+    dialog->PathField()->ChangeValue(plain);
+    Click(dialog->StartButton());
+    const std::string tailed = dir.File("tailed.wav");
+    dialog->TailBox()->SetValue(true);
+    dialog->PathField()->ChangeValue(tailed);
+    Click(dialog->StartButton());
+
+    ASSERT_EQ(messages.size(), 2u) << "two done messages";
+    EXPECT_EQ(ReadBytes(plain).size(), 44u + 4 * 1000u);
+    EXPECT_GT(ReadBytes(tailed).size(), 44u + 4 * (1000u + 22050u));
+    EXPECT_TRUE(messages[1].text.Contains("into \"" + tailed + "\"")) << messages[1].text;
+    EXPECT_TRUE(dialog->TailBox()->IsEnabled()) << "usable again after the render";
+}
 
 class RenderCommand : public FrameFixture {};
 

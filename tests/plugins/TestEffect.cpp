@@ -62,3 +62,26 @@ float TestEffect::GetParameterEntry(vst::AEffect* e, int32_t index) {
 void TestEffect::SetParameterEntry(vst::AEffect* e, int32_t index, float value) {
     Self(e)->SetParameter(index, value);
 }
+
+DelayLineEffect::DelayLineEffect(vst::HostCallbackProc host, std::string name, size_t length)
+    : TestEffect(host, std::move(name), 2, 2),
+      lines{std::vector<float>(length), std::vector<float>(length)} {}
+
+intptr_t DelayLineEffect::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                                   float opt) {
+    if (opcode == 12 && value == 1) {  // effMainsChanged: resumed
+        for (auto& line : lines) {
+            std::fill(line.begin(), line.end(), 0.0f);
+        }
+    }
+    return TestEffect::Dispatch(opcode, index, value, ptr, opt);
+}
+
+void DelayLineEffect::Process(float** inputs, float** outputs, int32_t frames) {
+    for (int32_t i = 0; i < frames; ++i) {
+        for (int c = 0; c < 2; ++c) {
+            outputs[c][i] = Step(inputs[c][i], lines[c][at]);
+        }
+        at = (at + 1) % lines[0].size();
+    }
+}

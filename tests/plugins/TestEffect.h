@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/VstAbi.h"
 
@@ -39,4 +41,21 @@ private:
     static void ProcessEntry(vst::AEffect* e, float** inputs, float** outputs, int32_t frames);
     static float GetParameterEntry(vst::AEffect* e, int32_t index);
     static void SetParameterEntry(vst::AEffect* e, int32_t index, float value);
+};
+
+/// A stereo effect with memory: a line of `length` frames per channel, cleared when the host
+/// resumes it (effMainsChanged 1), as real effects clear theirs.
+class DelayLineEffect : public TestEffect {
+protected:
+    DelayLineEffect(vst::HostCallbackProc host, std::string name, size_t length);
+
+    intptr_t Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) override;
+    void Process(float** inputs, float** outputs, int32_t frames) override;
+    /// One sample through the line: `stored` holds what went in `length` frames ago and is
+    /// replaced by what the line keeps now; the result is the output.
+    virtual float Step(float input, float& stored) = 0;
+
+private:
+    std::array<std::vector<float>, 2> lines;
+    size_t at = 0;
 };
