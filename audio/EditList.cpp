@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 using NodePtr = std::shared_ptr<const EditList::Node>;
 
@@ -41,60 +42,52 @@ NodePtr Make(NodePtr left, Piece piece, NodePtr right) {
     return n;
 }
 
-NodePtr RotateLeft(const NodePtr& n) {
-    const NodePtr& r = n->right;
-    return Make(Make(n->left, n->piece, r->left), r->piece, r->right);
-}
-
-NodePtr RotateRight(const NodePtr& n) {
-    const NodePtr& l = n->left;
-    return Make(l->left, l->piece, Make(l->right, n->piece, n->right));
-}
-
 // Join when the left tree is the taller by more than one: walk down its right spine to a
 // subtree of about the right tree's height, hang the two there, rebalance on the way back.
-NodePtr JoinRight(const NodePtr& left, const Piece& piece, const NodePtr& right) {
+// The rotations are written out as the nodes they end with, so that no node is made only to
+// be rotated away at once.
+NodePtr JoinRight(const NodePtr& left, Piece piece, NodePtr right) {
     const NodePtr& spine = left->right;
     if (HeightOf(spine) <= HeightOf(right) + 1) {
-        NodePtr joined = Make(spine, piece, right);
-        if (HeightOf(joined) <= HeightOf(left->left) + 1) {
-            return Make(left->left, left->piece, joined);
+        if (std::max(HeightOf(spine), HeightOf(right)) <= HeightOf(left->left)) {
+            return Make(left->left, left->piece, Make(spine, std::move(piece), std::move(right)));
         }
-        return RotateLeft(Make(left->left, left->piece, RotateRight(joined)));
+        // spine + piece + right is too tall: a double rotation lifts the spine's root.
+        return Make(Make(left->left, left->piece, spine->left), spine->piece,
+                    Make(spine->right, std::move(piece), std::move(right)));
     }
-    NodePtr joined = JoinRight(spine, piece, right);
-    NodePtr result = Make(left->left, left->piece, joined);
+    NodePtr joined = JoinRight(spine, std::move(piece), std::move(right));
     if (HeightOf(joined) <= HeightOf(left->left) + 1) {
-        return result;
+        return Make(left->left, left->piece, std::move(joined));
     }
-    return RotateLeft(result);
+    // One rotation to the left.
+    return Make(Make(left->left, left->piece, joined->left), joined->piece, joined->right);
 }
 
-NodePtr JoinLeft(const NodePtr& left, const Piece& piece, const NodePtr& right) {
+NodePtr JoinLeft(NodePtr left, Piece piece, const NodePtr& right) {
     const NodePtr& spine = right->left;
     if (HeightOf(spine) <= HeightOf(left) + 1) {
-        NodePtr joined = Make(left, piece, spine);
-        if (HeightOf(joined) <= HeightOf(right->right) + 1) {
-            return Make(joined, right->piece, right->right);
+        if (std::max(HeightOf(spine), HeightOf(left)) <= HeightOf(right->right)) {
+            return Make(Make(std::move(left), std::move(piece), spine), right->piece, right->right);
         }
-        return RotateRight(Make(RotateLeft(joined), right->piece, right->right));
+        return Make(Make(std::move(left), std::move(piece), spine->left), spine->piece,
+                    Make(spine->right, right->piece, right->right));
     }
-    NodePtr joined = JoinLeft(left, piece, spine);
-    NodePtr result = Make(joined, right->piece, right->right);
+    NodePtr joined = JoinLeft(std::move(left), std::move(piece), spine);
     if (HeightOf(joined) <= HeightOf(right->right) + 1) {
-        return result;
+        return Make(std::move(joined), right->piece, right->right);
     }
-    return RotateRight(result);
+    return Make(joined->left, joined->piece, Make(joined->right, right->piece, right->right));
 }
 
-NodePtr Join(const NodePtr& left, const Piece& piece, const NodePtr& right) {
+NodePtr Join(NodePtr left, Piece piece, NodePtr right) {
     if (HeightOf(left) > HeightOf(right) + 1) {
-        return JoinRight(left, piece, right);
+        return JoinRight(left, std::move(piece), std::move(right));
     }
     if (HeightOf(right) > HeightOf(left) + 1) {
-        return JoinLeft(left, piece, right);
+        return JoinLeft(std::move(left), std::move(piece), right);
     }
-    return Make(left, piece, right);
+    return Make(std::move(left), std::move(piece), std::move(right));
 }
 
 // Removes the last piece of a non-empty tree.
@@ -140,6 +133,94 @@ std::pair<NodePtr, NodePtr> Split(const NodePtr& n, uint64_t position, EditList:
     return {Join(n->left, head, nullptr), Join(nullptr, tail, n->right)};
 }
 
+// Split's left part alone: the pieces Split would put left, as a tree without its last piece
+// and that last piece apart (nothing when the part is empty), so that a caller can join it
+// to another tree without first taking it off again.
+std::pair<NodePtr, std::optional<Piece>> TakeParted(const NodePtr& n, uint64_t position,
+                                                    EditList::Cut cut) {
+    if (!n) {
+        return {nullptr, std::nullopt};
+    }
+    const uint64_t offset = LengthOf(n->left);
+    const uint64_t end = offset + n->piece.Length();
+    if (offset >= position) {
+        return TakeParted(n->left, position, cut);
+    }
+    if (end < position || (end == position && cut == EditList::Cut::kInside)) {
+        auto [rest, last] = TakeParted(n->right, position - end, cut);
+        if (!last) {
+            return {n->left, n->piece};
+        }
+        return {Join(n->left, n->piece, rest), std::move(last)};
+    }
+    Piece head = n->piece;
+    head.end = head.start + static_cast<uint32_t>(position - offset);
+    return {n->left, std::move(head)};
+}
+
+// Split's left part alone.
+NodePtr Take(const NodePtr& n, uint64_t position, EditList::Cut cut) {
+    if (!n) {
+        return nullptr;
+    }
+    const uint64_t offset = LengthOf(n->left);
+    const uint64_t end = offset + n->piece.Length();
+    if (offset >= position) {
+        return Take(n->left, position, cut);
+    }
+    if (end < position || (end == position && cut == EditList::Cut::kInside)) {
+        return Join(n->left, n->piece, Take(n->right, position - end, cut));
+    }
+    Piece head = n->piece;
+    head.end = head.start + static_cast<uint32_t>(position - offset);
+    return Join(n->left, std::move(head), nullptr);
+}
+
+// Split's right part alone.
+NodePtr Drop(const NodePtr& n, uint64_t position, EditList::Cut cut) {
+    if (!n) {
+        return nullptr;
+    }
+    const uint64_t offset = LengthOf(n->left);
+    const uint64_t end = offset + n->piece.Length();
+    if (offset >= position) {
+        return Join(Drop(n->left, position, cut), n->piece, n->right);
+    }
+    if (end < position || (end == position && cut == EditList::Cut::kInside)) {
+        return Drop(n->right, position - end, cut);
+    }
+    Piece tail = n->piece;
+    tail.start += static_cast<uint32_t>(position - offset);
+    return Join(nullptr, std::move(tail), n->right);
+}
+
+// Take(to, kInside), then Drop(from, kAtEnd) of that, in one walk: down to the node whose
+// piece the slice contains, then Drop on its left and Take on its right.
+NodePtr Slice(const NodePtr& n, uint64_t from, uint64_t to) {
+    if (!n) {
+        return nullptr;
+    }
+    const uint64_t offset = LengthOf(n->left);
+    const uint64_t end = offset + n->piece.Length();
+    if (offset >= to) {
+        return Slice(n->left, from, to);
+    }
+    if (end < from) {
+        return Slice(n->right, from - end, to - end);
+    }
+    // The pieces on the left all end before `to`, those on the right begin at or after
+    // `from`: each side is cut at one end only.
+    Piece part = n->piece;
+    if (from > offset) {
+        part.start += static_cast<uint32_t>(from - offset);
+    }
+    if (to < end) {
+        part.end -= static_cast<uint32_t>(end - to);
+    }
+    NodePtr right = to > end ? Take(n->right, to - end, EditList::Cut::kInside) : nullptr;
+    return Join(Drop(n->left, from, EditList::Cut::kAtEnd), std::move(part), std::move(right));
+}
+
 NodePtr Build(const std::vector<Piece>& pieces, size_t from, size_t to) {
     if (from >= to) {
         return nullptr;
@@ -181,6 +262,16 @@ int EditList::Height() const {
 std::pair<EditList, EditList> EditList::Split(uint64_t position, Cut cut) const {
     auto [l, r] = ::Split(root, position, cut);
     return {EditList(std::move(l)), EditList(std::move(r))};
+}
+
+EditList EditList::Without(uint64_t from, uint64_t to) const {
+    auto [rest, last] = TakeParted(root, from, Cut::kInside);
+    NodePtr after = Drop(root, to, Cut::kInside);
+    return last ? EditList(Join(rest, *last, after)) : EditList(std::move(after));
+}
+
+EditList EditList::Slice(uint64_t from, uint64_t to) const {
+    return from <= to ? EditList(::Slice(root, from, to)) : EditList();
 }
 
 EditList EditList::Concat(const EditList& left, const EditList& right) {

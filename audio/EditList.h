@@ -52,6 +52,15 @@ public:
     /// zero-length piece at the position goes right.
     std::pair<EditList, EditList> Split(uint64_t position, Cut cut) const;
 
+    /// Concat(Split(from, kInside).first, Split(to, kInside).second) in one pass: the list
+    /// with the frames [from, to) taken out, for from <= to.
+    EditList Without(uint64_t from, uint64_t to) const;
+
+    /// Split(to, kInside).first.Split(from, kAtEnd).second in one walk, for from <= to:
+    /// the pieces beginning before `to` and ending at or after `from`, cut to [from, to) (a
+    /// piece ending exactly at `from` leaves a zero-length piece). Empty for from > to.
+    EditList Slice(uint64_t from, uint64_t to) const;
+
     static EditList Concat(const EditList& left, const EditList& right);
 
     /// left, then `middle`, then right: Concat(Concat(left, Of(middle)), right) in one join.

@@ -26,9 +26,7 @@ void Workspace::DeleteRange(uint32_t a, uint32_t b) {
     if (a > list.Length()) {
         return;  // every record lies before the range
     }
-    EditList before = list.Split(a, EditList::Cut::kInside).first;
-    EditList after = list.Split(b, EditList::Cut::kInside).second;
-    Publish(EditList::Concat(before, after));
+    Publish(list.Without(a, b));
 }
 
 void Workspace::CopyRange(uint32_t a, uint32_t b) {
@@ -38,8 +36,7 @@ void Workspace::CopyRange(uint32_t a, uint32_t b) {
     }
     // Pieces beginning before b, cut at b; of those, the ones ending at or after a, cut at a
     // (a piece ending exactly at a gives a zero-length piece).
-    EditList beforeB = state->segments.Split(b, EditList::Cut::kInside).first;
-    clipboard = beforeB.Split(a, EditList::Cut::kAtEnd).second;
+    clipboard = state->segments.Slice(a, b);
 }
 
 void Workspace::CutRange(uint32_t a, uint32_t b) {

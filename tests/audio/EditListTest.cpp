@@ -89,6 +89,22 @@ TEST(EditList, RandomSplitsAndConcatenationsMatchAPlainWalk) {
         ExpectBalanced(left);
         ExpectBalanced(right);
 
+        // The one-walk range operations against two splits of the plain walk.
+        const uint64_t to = at + uniform(0, uniform(0, 1) ? 60 : 3000);
+        using enum EditList::Cut;
+        std::vector<Piece> without = SplitByWalking(model, at, kInside).first;
+        const std::vector<Piece> afterTo = SplitByWalking(model, to, kInside).second;
+        without.insert(without.end(), afterTo.begin(), afterTo.end());
+        const EditList removed = list.Without(at, to);
+        ASSERT_EQ(Spans(removed), Spans(without)) << "without " << at << "-" << to;
+        ExpectBalanced(removed);
+        const EditList slice = list.Slice(at, to);
+        ASSERT_EQ(
+            Spans(slice),
+            Spans(SplitByWalking(SplitByWalking(model, to, kInside).first, at, kAtEnd).second))
+            << "slice " << at << "-" << to;
+        ExpectBalanced(slice);
+
         // Put the halves back in another order, sometimes with new pieces between, so the
         // tree is joined from parts of very different heights.
         std::vector<Piece> inserted = makePieces(uniform(0, 1) ? uniform(0, 3) : uniform(0, 400));
