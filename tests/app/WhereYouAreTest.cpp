@@ -71,8 +71,8 @@ TEST_F(WhereYouAre, ReadoutsFollowTheInsertionPointAndTheSelection) {
 // Times of hours fit their panes whole in the desktop's font, not cut to "Insertion 0:00:0...".
 TEST_F(WhereYouAre, ReadoutPanesHoldHoursWhole) {
     wxStatusBar* bar = frame->GetStatusBar();
-    const wxString texts[] = {"Insertion 27:03:11.349", "End 27:03:11.349",
-                              "Length 27:03:11.349", "Total 27:03:11.349", "192000 Hz"};
+    const wxString texts[] = {"Insertion 27:03:11.349", "End 27:03:11.349", "Length 27:03:11.349",
+                              "Total 27:03:11.349", "192000 Hz"};
     for (int i = 0; i < 5; ++i) {
         frame->SetStatusText(texts[i], 1 + i);
     }
