@@ -8,6 +8,7 @@
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/AboutDialog.h"
@@ -262,7 +263,17 @@ void CMainFrame::CreateStatusBarPanes() {
     constexpr int kPanes = 1 + kReadoutPanes + kLockKeyPanes;
     // The bar's own tips (for cut-off panes) would refuse the readouts' tooltip.
     CreateStatusBar(kPanes, wxSTB_DEFAULT_STYLE & ~wxSTB_SHOW_TIPS);
-    const int widths[kPanes] = {-1, 135, 120, 145, 125, 70, 36, 36, 36};
+    int widths[kPanes] = {-1, 135, 120, 145, 125, 70, 36, 36, 36};
+    // Those widths suit a small font. With the desktop's own a pane grows to hold the longest
+    // text it shows (hours of audio) whole.
+    const wxString longest[kReadoutPanes] = {"Insertion 00:00:00.000", "End 00:00:00.000",
+                                             "Length 00:00:00.000", "Total 00:00:00.000",
+                                             "192000 Hz"};
+    wxStatusBar* statusBar = GetStatusBar();
+    for (int i = 0; i < kReadoutPanes; ++i) {
+        const int needed = statusBar->GetTextExtent(longest[i]).x + 4 * statusBar->GetBorderX();
+        widths[1 + i] = std::max(widths[1 + i], needed);
+    }
     SetStatusWidths(kPanes, widths);
     SetStatusText(str::Text(str::kReady), 0);
     lockKeysTimer.Start(250);

@@ -68,6 +68,22 @@ TEST_F(WhereYouAre, ReadoutsFollowTheInsertionPointAndTheSelection) {
               wxString::Format("Frames %u to %u, %u of 441000", start, start + length, length));
 }
 
+// Times of hours fit their panes whole in the desktop's font, not cut to "Insertion 0:00:0...".
+TEST_F(WhereYouAre, ReadoutPanesHoldHoursWhole) {
+    wxStatusBar* bar = frame->GetStatusBar();
+    const wxString texts[] = {"Insertion 27:03:11.349", "End 27:03:11.349", "Length 27:03:11.349",
+                              "Total 27:03:11.349", "192000 Hz"};
+    for (int i = 0; i < 5; ++i) {
+        frame->SetStatusText(texts[i], 1 + i);
+    }
+    bar->Refresh();
+    bar->Update();
+    ProcessPendingUi(frame);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FALSE(bar->GetField(1 + i).IsEllipsized()) << texts[i];
+    }
+}
+
 TEST_F(WhereYouAre, TheScrollbarAppearsWhenZoomedInAndMovesTheView) {
     WaveformPanel* panel = frame->ViewPanel();
     ASSERT_NE(panel, nullptr);
