@@ -45,23 +45,6 @@ void PutSample(uint8_t* at, int16_t sample) {
 
 }  // namespace
 
-uint32_t SampleLayout::BytesPerSample() const {
-    switch (encoding) {
-        case SampleEncoding::kUInt8:
-            return 1;
-        case SampleEncoding::kInt16:
-            return 2;
-        case SampleEncoding::kInt24:
-            return 3;
-        case SampleEncoding::kInt32:
-        case SampleEncoding::kFloat32:
-            return 4;
-        case SampleEncoding::kFloat64:
-            return 8;
-    }
-    return 2;
-}
-
 int16_t FloatToSample(double value) {
     if (std::isnan(value)) {
         return 0;

@@ -18,7 +18,22 @@ struct SampleLayout {
     SampleEncoding encoding = SampleEncoding::kInt16;
     uint16_t channels = 2;  // 1 or 2
 
-    uint32_t BytesPerSample() const;
+    uint32_t BytesPerSample() const {
+        switch (encoding) {
+            case SampleEncoding::kUInt8:
+                return 1;
+            case SampleEncoding::kInt16:
+                return 2;
+            case SampleEncoding::kInt24:
+                return 3;
+            case SampleEncoding::kInt32:
+            case SampleEncoding::kFloat32:
+                return 4;
+            case SampleEncoding::kFloat64:
+                return 8;
+        }
+        return 2;
+    }
     uint32_t BytesPerFrame() const { return BytesPerSample() * channels; }
     /// True for 16-bit stereo: its bytes are already native frames.
     bool IsNative() const { return encoding == SampleEncoding::kInt16 && channels == 2; }

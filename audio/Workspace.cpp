@@ -21,23 +21,29 @@ bool WorkspaceState::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
     // From the first segment holding the position (its end belongs to it) on, crossing into
     // the following ones, never past a segment's end: frames the user deleted and frames
     // beyond the workspace never leak out.
-    auto* out = static_cast<uint8_t*>(buffer);
-    uint32_t delivered = 0;
-    const bool inside = segments.VisitFrom(position, [&](const Piece& piece, uint32_t within) {
-        const uint32_t wanted = std::min(n - delivered, piece.Length() - within);
+    // The visitor captures one reference, which std::function keeps without allocating: this
+    // runs for every block that playback, the view and a render read.
+    struct Progress {
+        uint8_t* out;
+        uint32_t wanted;
+        uint32_t delivered = 0;
+    } read{static_cast<uint8_t*>(buffer), n};
+    const bool inside = segments.VisitFrom(position, [&read](const Piece& piece, uint32_t within) {
+        const uint32_t wanted = std::min(read.wanted - read.delivered, piece.Length() - within);
         if (wanted == 0) {
-            return delivered < n;
+            return read.delivered < read.wanted;
         }
         const uint32_t got = piece.file->ReadFramesAt(
-            out + size_t{delivered} * WaveFile::kBytesPerFrame, wanted, piece.start + within);
-        delivered += got;
+            read.out + size_t{read.delivered} * WaveFile::kBytesPerFrame, wanted,
+            piece.start + within);
+        read.delivered += got;
         // A short read: the file is shorter than when the segment was made.
-        return got == wanted && delivered < n;
+        return got == wanted && read.delivered < read.wanted;
     });
     if (!inside) {
         return false;
     }
-    framesRead = delivered;
+    framesRead = read.delivered;
     return true;
 }
 
