@@ -50,7 +50,9 @@ sf_count_t Read(void* buffer, sf_count_t count, void* user) {
         return 0;
     }
     const auto from = static_cast<uint64_t>(file->position);
-    const size_t got = (*file->readAt)(buffer, static_cast<size_t>(count), from);
+    // Never past the end this view gives the file, which may end before the real one.
+    const auto wanted = static_cast<size_t>(std::min<uint64_t>(count, file->size - from));
+    const size_t got = (*file->readAt)(buffer, wanted, from);
     if (file->patched) {
         auto* bytes = static_cast<uint8_t*>(buffer);
         for (uint64_t at = file->patchAt; at < file->patchAt + 4; ++at) {
@@ -231,9 +233,10 @@ WaveParseResult ParseWave(uint64_t fileSize, const ReadAtFunction& readAt) {
     VirtualFile file{fileSize, &readAt};
     uint64_t dataBody = 0;
     uint32_t dataSize = 0;
-    if (std::memcmp(head, "RIFF", 4) == 0 &&
-        FindChunk(fileSize, readAt, "data", dataBody, dataSize) &&
-        (dataSize == 0 || dataSize == 0xFFFFFFFFu) && dataBody <= fileSize) {
+    const bool riffData = std::memcmp(head, "RIFF", 4) == 0 &&
+                          FindChunk(fileSize, readAt, "data", dataBody, dataSize) &&
+                          dataBody <= fileSize;
+    if (riffData && (dataSize == 0 || dataSize == 0xFFFFFFFFu)) {
         const uint64_t rest = std::min<uint64_t>(fileSize - dataBody, 0xFFFFFFFEu);
         file.patched = true;
         file.patchAt = dataBody - 4;
@@ -244,6 +247,15 @@ WaveParseResult ParseWave(uint64_t fileSize, const ReadAtFunction& readAt) {
     SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
     SF_INFO info{};
     std::unique_ptr<SNDFILE, CloseSoundFile> sound(sf_open_virtual(&io, SFM_READ, &info, &file));
+    const uint64_t dataEnd = dataBody + dataSize;
+    if (!sound && riffData && !file.patched && dataEnd < fileSize) {
+        // Chunks after the audio that libsndfile cannot make sense of (a damaged LIST, or a
+        // second "data") refuse a file whose own frames are sound: try again with the file
+        // ending where its data chunk ends.
+        file = VirtualFile{dataEnd, &readAt};
+        info = SF_INFO{};
+        sound.reset(sf_open_virtual(&io, SFM_READ, &info, &file));
+    }
     if (!sound) {
         const uint16_t tag = FindFormatTag(fileSize, readAt);
         if (tag != 0 && tag != 1 && tag != 3) {
