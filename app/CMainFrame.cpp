@@ -36,6 +36,7 @@ constexpr int kLockKeyPanes = 3;
 constexpr int kLockKeysTimerId = 1;
 constexpr int kRecoveryTimerId = 2;
 constexpr int kScanTimerId = 3;
+constexpr int kScanStartLatestMilliseconds = 1000;
 constexpr int kMaxListedFiles = cmd::kLastWaveFile - cmd::kFirstWaveFile + 1;
 
 // wx reads the shortcut after the tab only without spaces; the menu shows it as GTK does.
@@ -233,7 +234,12 @@ void CMainFrame::CreateWindows() {
     docking.Update();
     editors = std::make_unique<PluginEditors>(*host, this);
     fixedPluginItems = pluginMenu->GetMenuItemCount();
-    StartPluginScan(false);
+    // The start-up scan begins once the window has been painted: a first scan runs a
+    // process per library, which would otherwise compete with the window for the processor.
+    // The timer starts it anyway should no paint come (a window started minimised).
+    scanAwaitsWindow = true;
+    view->Bind(wxEVT_PAINT, &CMainFrame::OnFirstViewPaint, this);
+    scanTimer.StartOnce(kScanStartLatestMilliseconds);
     view->ShowSource(-1);
 }
 

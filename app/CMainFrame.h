@@ -111,10 +111,10 @@ public:
     wxMenu* WaveFilesMenu() const { return waveFilesMenu; }
     wxMenu* PluginMenu() const { return pluginMenu; }
 
-    /// Waits for a running plug-in scan to end and fills the menu from it, as the scan's
-    /// timer would when it notices the end.
+    /// Waits for a running or still awaited plug-in scan to end and fills the menu from it, as
+    /// the scan's timer would when it notices the end.
     void WaitForPluginScan();
-    bool IsScanningPlugins() const { return scan != nullptr; }
+    bool IsScanningPlugins() const { return scan != nullptr || scanAwaitsWindow; }
     /// Makes catalogue entry `index` the active effect, as its menu item does.
     void ChoosePlugin(int index);
 
@@ -175,6 +175,7 @@ private:
 
     // Transport and plug-in commands
     void StartPluginScan(bool rescan);
+    void OnFirstViewPaint(wxPaintEvent& event);
     void OnScanTimer(wxTimerEvent& event);
     void FinishPluginScan();
     void OnChoosePlugin(wxCommandEvent& event);
@@ -217,6 +218,7 @@ private:
     RecoveryFile recovery;                   // the unsaved edits' copy on disk
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     std::unique_ptr<BackgroundScan> scan;    // the plug-in scan while it runs
+    bool scanAwaitsWindow = false;           // the start-up scan waits for the first paint
     int selectedPlugin = -1;
     bool soundEnabled = false;    // the device opened at start-up (else Orvane runs silent)
     size_t fixedPluginItems = 0;  // the "VST Plugins" items before the vendor submenus

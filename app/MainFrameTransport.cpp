@@ -92,6 +92,7 @@ void CMainFrame::PreparePlugins() {
 }
 
 void CMainFrame::StartPluginScan(bool rescan) {
+    scanAwaitsWindow = false;
     if (scan != nullptr) {
         return;
     }
@@ -102,9 +103,22 @@ void CMainFrame::StartPluginScan(bool rescan) {
     scanTimer.Start(kScanPollMilliseconds);
 }
 
+void CMainFrame::OnFirstViewPaint(wxPaintEvent& event) {
+    event.Skip();  // the view paints itself
+    view->Unbind(wxEVT_PAINT, &CMainFrame::OnFirstViewPaint, this);
+    CallAfter([this] {
+        if (scanAwaitsWindow) {
+            StartPluginScan(false);
+        }
+    });
+}
+
 void CMainFrame::OnScanTimer(wxTimerEvent&) {
     if (scan == nullptr) {
         scanTimer.Stop();
+        if (scanAwaitsWindow) {
+            StartPluginScan(false);
+        }
         return;
     }
     if (!scan->Finished()) {
@@ -118,6 +132,9 @@ void CMainFrame::OnScanTimer(wxTimerEvent&) {
 }
 
 void CMainFrame::WaitForPluginScan() {
+    if (scanAwaitsWindow) {
+        StartPluginScan(false);
+    }
     if (scan != nullptr) {
         FinishPluginScan();
     }

@@ -233,6 +233,19 @@ TEST_F(ManyPlugins, RetryExaminesAFailedPluginAgainAndItStaysFailed) {
     EXPECT_FALSE(platform::SharedLibrary::IsLoaded(catalogue[crash].path));
 }
 
+TEST_F(ManyPlugins, AStartedWindowScansOnItsOwnOnceShownAndFillsTheMenu) {
+    DestroyNow(frame);
+    std::filesystem::remove_all(dir.Path() / "cache");  // a first start: every library examined
+    frame = new CMainFrame({audio, files});
+    EXPECT_TRUE(frame->IsScanningPlugins());
+    EXPECT_EQ(frame->Host().CatalogSize(), 0u);
+    frame->Show();
+    EXPECT_TRUE(WaitUntil([&] { return !frame->IsScanningPlugins(); }, std::chrono::seconds(60)));
+    EXPECT_EQ(frame->Host().CatalogSize(), 5u);
+    EXPECT_GT(frame->PluginMenu()->GetMenuItemCount(), 6u);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "cache/orvane/plugins.cache"));
+}
+
 TEST_F(ManyPlugins, TheCatalogueIsCachedForTheNextStart) {
     const std::string cacheFile = (dir.Path() / "cache/orvane/plugins.cache").string();
     ASSERT_TRUE(std::filesystem::exists(cacheFile));
