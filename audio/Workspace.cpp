@@ -33,9 +33,9 @@ bool WorkspaceState::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
         if (wanted == 0) {
             return read.delivered < read.wanted;
         }
-        const uint32_t got = piece.file->ReadFramesAt(
-            read.out + size_t{read.delivered} * WaveFile::kBytesPerFrame, wanted,
-            piece.start + within);
+        const uint32_t got =
+            piece.file->ReadFramesAt(read.out + size_t{read.delivered} * WaveFile::kBytesPerFrame,
+                                     wanted, piece.start + within);
         read.delivered += got;
         // A short read: the file is shorter than when the segment was made.
         return got == wanted && read.delivered < read.wanted;
