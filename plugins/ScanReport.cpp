@@ -5,56 +5,10 @@
 #include <map>
 #include <sstream>
 
+#include "platform/LineEscape.h"
+
 namespace scan_report {
 namespace {
-
-std::string Escape(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
-bool Unescape(const std::string& text, std::string& out) {
-    out.clear();
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) {
-            return false;
-        }
-        switch (text[i]) {
-            case '\\':
-                out += '\\';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            default:
-                return false;
-        }
-    }
-    return true;
-}
 
 template <typename Number>
 bool ToNumber(const std::string& text, Number& value) {
@@ -111,16 +65,16 @@ const std::map<std::string, Setter>& Setters() {
 
 std::string FormatRecord(const PluginInfo& info) {
     std::ostringstream out;
-    out << "path=" << Escape(info.path) << '\n'
+    out << "path=" << platform::EscapeLine(info.path) << '\n'
         << "size=" << info.size << '\n'
         << "modified=" << info.modified << '\n'
         << "status=" << (info.ok ? "ok" : "failed") << '\n';
     if (!info.ok) {
-        out << "reason=" << Escape(info.failure) << '\n';
+        out << "reason=" << platform::EscapeLine(info.failure) << '\n';
     }
-    out << "name=" << Escape(info.name) << '\n'
-        << "vendor=" << Escape(info.vendor) << '\n'
-        << "product=" << Escape(info.product) << '\n'
+    out << "name=" << platform::EscapeLine(info.name) << '\n'
+        << "vendor=" << platform::EscapeLine(info.vendor) << '\n'
+        << "product=" << platform::EscapeLine(info.product) << '\n'
         << "category=" << info.category << '\n'
         << "version=" << info.version << '\n'
         << "id=" << info.uniqueId << '\n'
@@ -155,7 +109,7 @@ bool ParseRecords(const std::string& text, std::vector<PluginInfo>& records) {
         }
         const auto setter = Setters().find(line.substr(0, equals));
         std::string value;
-        if (setter == Setters().end() || !Unescape(line.substr(equals + 1), value) ||
+        if (setter == Setters().end() || !platform::UnescapeLine(line.substr(equals + 1), value) ||
             !setter->second(current, value)) {
             return false;
         }

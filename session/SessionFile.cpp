@@ -4,47 +4,13 @@
 #include <map>
 #include <sstream>
 
+#include "platform/LineEscape.h"
 #include "platform/SessionStorage.h"
 
 namespace session_file {
 namespace {
 
 constexpr const char* kMagic = "orvane-session";
-
-std::string Escape(const std::string& path) {
-    std::string out;
-    for (char c : path) {
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-bool Unescape(const std::string& text, std::string& path) {
-    path.clear();
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            path += text[i];
-            continue;
-        }
-        if (++i == text.size()) {
-            return false;
-        }
-        if (text[i] == '\\') {
-            path += '\\';
-        } else if (text[i] == 'n') {
-            path += '\n';
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Reads one decimal number and the single space after it (none at the end of the line).
 template <typename Number>
@@ -100,7 +66,7 @@ std::string Write(const WorkspaceState& state) {
     for (const WaveFile* file : sources) {
         const platform::FileStamp stamp = platform::StampOf(file->Path());
         out << "source " << stamp.size << ' ' << stamp.modifiedNs << ' ' << file->SampleRate()
-            << ' ' << Escape(platform::AbsolutePath(file->Path())) << '\n';
+            << ' ' << platform::EscapeLine(platform::AbsolutePath(file->Path())) << '\n';
     }
     state.segments.ForEach([&](const Piece& piece) {
         out << "segment " << indexOf[piece.file.get()] << ' ' << piece.start << ' ' << piece.end
@@ -148,7 +114,8 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state,
         if (TakeWord(line, "source")) {
             Source s;
             if (!Take(line, s.size) || !Take(line, s.modifiedNs) || !Take(line, s.rate) ||
-                line.empty() || !Unescape(std::string(line), s.path) || !pieces.empty()) {
+                line.empty() || !platform::UnescapeLine(std::string(line), s.path) ||
+                !pieces.empty()) {
                 error = where;
                 return false;
             }

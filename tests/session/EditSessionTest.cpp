@@ -176,7 +176,7 @@ TEST(EditSession, UndoNamesTheStepAndRestoresTheWholeStateWithFiles) {
 class SessionFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        a = dir.File("take one \\ two.wav");
+        a = dir.File("take one \\ two\nthree\r.wav");
         b = dir.File("b.wav");
         WriteWav(a, MakeFrames(1, 5000));
         WriteWav(b, MakeFrames(2, 3000));
