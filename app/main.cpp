@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "app/EditorApp.h"
 #include "app/PluginCatalogCommand.h"
+#include "platform/PartFiles.h"
 #include "render/RenderCommand.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
         std::fputs(CommandLine::Version().c_str(), stdout);
         return 0;
     }
+    // Temporary files that killed runs left beside their targets (a render, a session save).
+    platform::part_files::RemoveStale();
     if (line.render) {
         std::string error;
         const int status =

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <random>
 
+#include "platform/PartFiles.h"
+
 namespace platform {
 namespace {
 
@@ -22,6 +24,20 @@ std::string FolderOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Makes the folder's entries durable; a file system that cannot flush a folder counts as done.
+bool FlushFolder(const std::string& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return flushed;
 }
 
 }  // namespace
@@ -56,13 +72,10 @@ bool ReplacementFile::Create(const std::string& target) {
 
     // A hidden name beside the target: the rename then stays inside one file system.
     std::random_device seed;
-    std::mt19937 random(seed());
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
         const std::string candidate =
-            FolderOf(target) + "." + NameOf(target) + "." + suffix + ".part";
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            FolderOf(target) + part_files::NameFor(NameOf(target), static_cast<uint32_t>(seed()));
+        const int fd = part_files::CreateLocked(candidate, mode);
         if (fd < 0) {
             if (errno == EEXIST) {
                 continue;
@@ -74,7 +87,8 @@ bool ReplacementFile::Create(const std::string& target) {
         if (keepMode) {
             ::fchmod(fd, mode);  // the umask may have narrowed the replaced file's permissions
         }
-        ::close(fd);
+        partFd_ = fd;  // holds the writer's lock until the rename
+        note_ = part_files::Note(candidate);
         target_ = target;
         path_ = candidate;
         return true;
@@ -89,12 +103,25 @@ bool ReplacementFile::Commit() {
         failureReason_ = "nothing to commit";
         return false;
     }
+    // The new contents reach the disk before the name does: after a power cut the target is
+    // then the old file or the whole new one, never an empty or partial one.
+    if (::fsync(partFd_) != 0) {
+        failureReason_ = std::string("it could not be flushed to disk: ") + std::strerror(errno);
+        return false;
+    }
     if (::rename(path_.c_str(), target_.c_str()) != 0) {
         failureReason_ = std::strerror(errno);
         return false;
     }
     path_.clear();
-    targetLock_.Close();
+    Release();
+    // The rename itself is on disk only once the folder is.
+    if (!FlushFolder(FolderOf(target_))) {
+        failureReason_ =
+            std::string("it was written, but its folder could not be flushed to disk: ") +
+            std::strerror(errno);
+        return false;
+    }
     return true;
 }
 
@@ -103,6 +130,16 @@ void ReplacementFile::Discard() {
         ::unlink(path_.c_str());
         path_.clear();
     }
+    Release();
+}
+
+void ReplacementFile::Release() {
+    if (partFd_ >= 0) {
+        ::close(partFd_);
+        partFd_ = -1;
+    }
+    part_files::Forget(note_);
+    note_.clear();
     targetLock_.Close();
 }
 

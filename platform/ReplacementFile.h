@@ -14,7 +14,9 @@ namespace platform {
 ///     platform::ReplacementFile out;
 ///     if (out.Create("mix.wav")) { write out.Path() ...; out.Commit(); }
 ///
-/// Destroying an uncommitted object removes the new file and leaves the target alone.
+/// Destroying an uncommitted object removes the new file and leaves the target alone. The new
+/// file is a part file (see PartFiles.h): locked by this object while it lives, so one left
+/// behind by a killed process is recognised and removed at the next start.
 class ReplacementFile {
 public:
     ReplacementFile() = default;
@@ -30,8 +32,10 @@ public:
     /// The new file, to be opened and written by the caller (and closed before Commit).
     const std::string& Path() const { return path_; }
 
-    /// Renames the new file over the target. False with FailureReason set when the rename
-    /// fails; the new file is then removed at destruction and the target is untouched.
+    /// Flushes the new file to disk, renames it over the target and flushes the folder, so
+    /// the replacement survives a power cut. False with FailureReason set when the flush or
+    /// the rename fails (the new file is then removed at destruction and the target is
+    /// untouched), or when only the folder's flush fails (the target is then replaced).
     bool Commit();
 
     const std::string& FailureReason() const { return failureReason_; }
@@ -41,9 +45,12 @@ public:
 
 private:
     void Discard();
+    void Release();  // drops the new file's lock and note, and the target's lock
 
     std::string target_;
     std::string path_;
+    int partFd_ = -1;   // the new file, held open for its lock
+    std::string note_;  // where the new file is noted for the removal at start
     ExclusiveFile targetLock_;
     std::string failureReason_;
 };
