@@ -566,7 +566,7 @@ void CMainFrame::OnAbout(wxCommandEvent&) {
 
 void CMainFrame::OnRenderToFile(wxCommandEvent&) {
     RenderDialog dialog(this, services.fileDialogs);
-    dialog.Attach(host.get(), &workspace);
+    dialog.Attach(host.get(), &workspace, session.Path());
     player->Stop();       // the render reads the workspace and runs the effect on this thread
     host->SetSource(-1);  // whatever was played last, the render takes the workspace
     dialog.ShowModal();

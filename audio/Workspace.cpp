@@ -178,6 +178,9 @@ void Workspace::Publish(State next) {
 }
 
 void Workspace::KeepPeaksFor(const WorkspaceState& next) {
+    if (!peaksWanted) {
+        return;
+    }
     const auto listed = [&next](const std::shared_ptr<const WaveFile>& file) {
         return std::find(next.files->begin(), next.files->end(), file) != next.files->end();
     };

@@ -128,6 +128,9 @@ public:
     /// The peak tables of a file of the workspace, or nullptr for any other file. Tables exist
     /// for the files of the current state; a file that leaves it has its builder stopped.
     const PeakPyramid* Peaks(const WaveFile& file) const;
+    /// Builds no peak tables from now on: a render without a window shows none, and building
+    /// them would read every file a second time.
+    void BuildNoPeaks() { peaksWanted = false; }
     /// A hook handed to the peak tables of files opened from now on (tests hold them back).
     void SetPeakHook(PeakPyramid::ChunkHook hook) { peakHook = std::move(hook); }
 
@@ -191,4 +194,5 @@ private:
     };
     std::vector<FilePeaks> peaks;
     PeakPyramid::ChunkHook peakHook;
+    bool peaksWanted = true;
 };

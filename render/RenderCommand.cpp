@@ -1,8 +1,10 @@
 #include "render/RenderCommand.h"
 
 #include <strings.h>
+#include <unistd.h>
 
 #include "audio/Workspace.h"
+#include "platform/RegularFile.h"
 #include "platform/SessionStorage.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginPaths.h"
@@ -20,6 +22,11 @@ bool IsSessionPath(const std::string& path) {
 
 // The workspace INPUT describes: a WAV file alone, or a saved session's files and edits.
 bool OpenInput(const std::string& input, Workspace& workspace, std::string& error) {
+    // A named pipe or a device would make the read below wait for ever.
+    if (const std::string why = platform::WhyNotARegularFile(input); !why.empty()) {
+        error = input + ": " + why;
+        return false;
+    }
     if (IsSessionPath(input)) {
         WorkspaceState state;
         if (!session_file::Load(input, workspace, state, error)) {
@@ -78,8 +85,9 @@ std::string FindByName(const std::string& name, std::string& error) {
 // The library at `path`, examined by orvane-scan before it is loaded here.
 std::string FindByPath(const std::string& path, std::string& error) {
     const std::string absolute = platform::AbsolutePath(path);
-    if (!platform::StampOf(absolute).exists) {
-        error = path + ": no such plug-in library";
+    if (const std::string why = platform::WhyNotARegularFile(absolute); !why.empty()) {
+        const bool missing = ::access(absolute.c_str(), F_OK) != 0;
+        error = path + ": " + (missing ? "no such plug-in library" : why);
         return {};
     }
     const PluginInfo info = PluginScanner(ScanSettings()).Examine(absolute);
@@ -124,18 +132,9 @@ bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& er
 int RunRenderCommand(const std::string& output, const std::string& input,
                      const RenderEffect& effect, std::string& error) {
     Workspace workspace;
+    workspace.BuildNoPeaks();  // nothing is shown: the file is read once, by the render
     if (!OpenInput(input, workspace, error)) {
         return 1;
-    }
-    // Writing the output over a source would destroy the very frames being read.
-    const platform::FileIdentity target = platform::IdentityOf(output.c_str());
-    for (uint32_t i = 0; target.IsKnown() && i < workspace.FileCount(); ++i) {
-        if (target == workspace.File(i)->Identity()) {
-            error = output + ": it is " +
-                    (IsSessionPath(input) ? "a source file" : "the input file") +
-                    "; Orvane never writes over its sources";
-            return 1;
-        }
     }
     PluginHost host(&workspace);
     host.Configure(workspace.SampleRate(), PluginHost::kBlockBytes, "");
@@ -144,12 +143,21 @@ int RunRenderCommand(const std::string& output, const std::string& input,
     }
     RenderOptions options;
     options.includeTail = effect.tail;
+    if (IsSessionPath(input)) {
+        options.sessionFile = input;  // the render never writes over the session it renders
+    }
     const RenderResult result = WorkspaceRenderer(host, workspace)
                                     .Render(
                                         output, [](uint32_t) { return true; }, options);
-    if (result.outcome != RenderOutcome::kDone) {
-        error = output + ": " + result.reason;
-        return 1;
+    switch (result.outcome) {
+        case RenderOutcome::kDone:
+            return 0;
+        case RenderOutcome::kSourceShort:
+            error = output + ": not written, because " + result.reason +
+                    " became shorter during the render (it was changed outside Orvane)";
+            return 1;
+        default:
+            error = output + ": " + result.reason;
+            return 1;
     }
-    return 0;
 }

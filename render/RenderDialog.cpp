@@ -57,9 +57,10 @@ wxEND_EVENT_TABLE()
     SetClientSize(size(266, 111));
 }
 
-void RenderDialog::Attach(PluginHost* pluginHost, Workspace* ws) {
+void RenderDialog::Attach(PluginHost* pluginHost, Workspace* ws, const std::string& session) {
     host = pluginHost;
     workspace = ws;
+    sessionFile = session;
 }
 
 void RenderDialog::OnSelect(wxCommandEvent&) {
@@ -99,6 +100,7 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     const WorkspaceRenderer renderer(*host, *workspace);
     RenderOptions options;
     options.includeTail = tailBox->GetValue();
+    options.sessionFile = sessionFile;
     const RenderResult result = renderer.Render(
         std::string(outputPath.fn_str()),
         [this, length](uint32_t frame) {
@@ -129,6 +131,10 @@ void RenderDialog::OnStart(wxCommandEvent&) {
             break;
         case RenderOutcome::kTooLong:
             Tell("Cannot render: " + reason + ".");
+            break;
+        case RenderOutcome::kOwnFile:
+            Tell(wxString::Format("Cannot render into \"%s\": %s. Nothing was written.", outputPath,
+                                  wxString(result.reason.c_str(), wxConvFile)));
             break;
         case RenderOutcome::kCannotCreate:
             Tell(wxString::Format("Cannot create \"%s\": %s.", outputPath, reason));

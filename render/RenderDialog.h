@@ -33,7 +33,9 @@ public:
 
     RenderDialog(wxWindow* parent, platform::FileChooser& fileDialogs);
 
-    void Attach(PluginHost* host, Workspace* workspace);
+    /// The host and the workspace to render; `sessionFile`, the session the workspace was
+    /// opened from or saved to ("" for none), is refused as the output like its sources.
+    void Attach(PluginHost* host, Workspace* workspace, const std::string& sessionFile = "");
 
     /// "Select": a save dialog opening on "dump.wav"; the chosen path goes into the field.
     void OnSelect(wxCommandEvent& event);
@@ -67,6 +69,7 @@ private:
     wxString confirmedPath;  // the save dialog already asked about replacing it
     PluginHost* host = nullptr;
     Workspace* workspace = nullptr;
+    std::string sessionFile;
     long lastRepaintMs = 0;
     bool rendering = false;
     std::atomic<bool> cancelRequested{false};

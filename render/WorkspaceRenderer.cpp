@@ -42,6 +42,9 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
         return {RenderOutcome::kTooLong, "the workspace is longer than a WAV file can hold (" +
                                              std::to_string(kMaxFrames) + " frames)"};
     }
+    if (std::string why = WhyOwnFile(path, options.sessionFile); !why.empty()) {
+        return {RenderOutcome::kOwnFile, std::move(why)};
+    }
     // Until Commit the output is untouched; the temporary file goes with `replacement`.
     platform::ReplacementFile replacement;
     if (!replacement.Create(path)) {
@@ -172,6 +175,28 @@ RenderResult WorkspaceRenderer::CopyFrames(WaveFile& output, uint32_t length,
     RenderResult done;
     done.frames = length;
     return done;
+}
+
+// Why the output may not be written: it is (by device and inode) the session file or a file of
+// the workspace. "" when it is none of them (or does not exist yet).
+std::string WorkspaceRenderer::WhyOwnFile(const std::string& path,
+                                          const std::string& sessionFile) const {
+    const platform::FileIdentity target = platform::IdentityOf(path.c_str());
+    if (!target.IsKnown()) {
+        return {};
+    }
+    if (!sessionFile.empty() && platform::IdentityOf(sessionFile.c_str()) == target) {
+        return "it is the session being rendered (" + sessionFile +
+               "); Orvane never writes over the files it renders from";
+    }
+    for (uint32_t i = 0; i < workspace.FileCount(); ++i) {
+        const WaveFile* file = workspace.File(i);
+        if (file->Identity() == target) {
+            return "it is the source file " + file->Path() +
+                   "; Orvane never writes over the files it renders from";
+        }
+    }
+    return {};
 }
 
 // The path of the source file behind workspace frame `position`.

@@ -17,6 +17,7 @@ enum class RenderOutcome {
     kWriteFailed,   // a write failed part-way; the incomplete file was removed
     kSourceShort,   // a source file came up short (changed on disk); nothing was written
     kCancelled,     // the progress callback asked to stop; nothing was written
+    kOwnFile,       // the output is a file the render reads or comes from; nothing was written
 };
 
 struct RenderResult {
@@ -31,6 +32,9 @@ struct RenderOptions {
     /// has been silent for kTailSilenceMs (and for at most kMaxTailSeconds): the effects' tail.
     /// Without an effect there is no tail.
     bool includeTail = false;
+    /// The session file the workspace was opened from, if any: like every source file of the
+    /// workspace, never replaced by the render's output.
+    std::string sessionFile;
 };
 
 /// Writes the whole workspace, passed block by block through the plug-in host's effect chain,
@@ -44,7 +48,9 @@ struct RenderOptions {
 ///
 /// The frames go into a new temporary file beside the output, which replaces the output only
 /// once the whole render has succeeded: a failed or cancelled render leaves an existing
-/// output exactly as it was. An output that is open elsewhere (a workspace source) is refused.
+/// output exactly as it was. An output that is, by any name (hard and symbolic links
+/// included), a file of the workspace or its session file is refused before anything is
+/// written; so is one open elsewhere.
 ///
 ///     WorkspaceRenderer renderer(host, workspace);
 ///     RenderResult r = renderer.Render("/tmp/out.wav", [](uint32_t frame) { return true; });
@@ -97,6 +103,7 @@ private:
     RenderResult CopyFrames(class WaveFile& output, uint32_t length,
                             const Progress& progress) const;
     std::string FileComingUpShort(uint32_t position) const;
+    std::string WhyOwnFile(const std::string& path, const std::string& sessionFile) const;
 
     PluginHost& host;
     Workspace& workspace;

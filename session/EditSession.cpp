@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/RegularFile.h"
 #include "platform/SessionStorage.h"
 #include "session/SessionFile.h"
 
@@ -59,6 +60,11 @@ bool EditSession::Save(const std::string& sessionPath, std::string& error) {
 }
 
 bool EditSession::Open(const std::string& sessionPath, std::string& error) {
+    // A named pipe or a device would make the read wait for ever.
+    if (const std::string why = platform::WhyNotARegularFile(sessionPath); !why.empty()) {
+        error = sessionPath + ": " + why;
+        return false;
+    }
     WorkspaceState opened;
     if (!session_file::Load(sessionPath, workspace, opened, error)) {
         return false;

@@ -116,7 +116,7 @@ TEST_F(RenderDialogTest, UncreatableOutputIsNamedAndLeavesBothButtons) {
     Click(dialog->StartButton());
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[1].buttons, platform::MessageButtons::kYesNo);
-    EXPECT_TRUE(messages[2].text.Contains("in use")) << messages[2].text;
+    EXPECT_TRUE(messages[2].text.Contains("it is the source file")) << messages[2].text;
     EXPECT_EQ(Checksum(source), sum);
 }
 
@@ -194,16 +194,16 @@ TEST_F(RenderDialogTest, PathsLongerThan256CharactersAreRefused) {
 // Answers the render dialog when it runs modally, after looking at the world through `look`.
 class ExpectRenderDialog : public wxExpectModalBase<RenderDialog> {
 public:
-    explicit ExpectRenderDialog(std::function<void()> look) : look_(std::move(look)) {}
+    explicit ExpectRenderDialog(std::function<void(RenderDialog&)> look) : look_(std::move(look)) {}
 
 protected:
-    int OnInvoked(RenderDialog*) const override {
-        look_();
+    int OnInvoked(RenderDialog* dialog) const override {
+        look_(*dialog);
         return wxID_CANCEL;
     }
 
 private:
-    std::function<void()> look_;
+    std::function<void(RenderDialog&)> look_;
 };
 
 // "Include effect tail" with an echo chosen in the menu: off, the file ends with the
@@ -243,9 +243,33 @@ TEST_F(RenderCommand, EnabledWithAudioAndStopsPlaybackBeforeTheDialog) {
     ASSERT_TRUE(frame->Player().IsPlaying());
     EXPECT_TRUE(Enabled(cmd::kRenderToFile)) << "playback does not disable it";
     bool stoppedBeforeDialog = false;
-    wxTEST_DIALOG(Command(cmd::kRenderToFile),
-                  ExpectRenderDialog([&] { stoppedBeforeDialog = !frame->Player().IsPlaying(); }));
+    wxTEST_DIALOG(Command(cmd::kRenderToFile), ExpectRenderDialog([&](RenderDialog&) {
+                      stoppedBeforeDialog = !frame->Player().IsPlaying();
+                  }));
     EXPECT_TRUE(stoppedBeforeDialog);
+}
+
+// The session being edited is no output for its own render, by any name: Orvane keeps no file
+// of it open, so only the dialog's check stands between the render and the edit list.
+TEST_F(RenderCommand, TheSessionBeingEditedIsNeverTheOutput) {
+    frame->LoadWave(MakeWav("a.wav", 3000), "a.wav");
+    const std::string session = dir.File("mix.orvane");
+    files.sessionsToSave.push_back(session);
+    Command(cmd::kSaveSession);
+    const std::vector<uint8_t> saved = ReadBytes(session);
+    ASSERT_FALSE(saved.empty());
+    std::filesystem::create_symlink(session, dir.File("alias.orvane"));
+    answers = {platform::MessageAnswer::kYes};  // replace it: asked, then refused all the same
+    wxTEST_DIALOG(Command(cmd::kRenderToFile), ExpectRenderDialog([&](RenderDialog& dialog) {
+                      dialog.PathField()->ChangeValue(dir.File("alias.orvane"));
+                      wxCommandEvent start(wxEVT_BUTTON, dialog.StartButton()->GetId());
+                      start.SetEventObject(dialog.StartButton());
+                      dialog.StartButton()->ProcessWindowEvent(start);
+                  }));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[1].text.Contains("session being rendered")) << messages[1].text;
+    EXPECT_EQ(ReadBytes(session), saved);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("alias.orvane")));
 }
 
 }  // namespace

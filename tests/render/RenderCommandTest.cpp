@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+
+#include "audio/Workspace.h"
+#include "session/SessionFile.h"
 
 #include "support/TestWav.h"
 #include "support/WavBytes.h"
@@ -75,7 +80,10 @@ TEST(RenderCommand, FailuresNameTheFileLeaveNoOutputAndTheInputAlone) {
     WriteBytes(in, CanonicalWav(Ramp(600)));
     WriteBytes(dir.File("text.wav"), {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e', '!', '\n'});
     std::filesystem::create_directory(dir.File("folder"));
-    std::filesystem::create_hard_link(in, dir.File("alias.wav"));
+    std::filesystem::create_directory(dir.File("folder.orvane"));
+    // Reading a named pipe would wait for a writer that never comes: refused at once.
+    ASSERT_EQ(::mkfifo(dir.File("pipe.wav").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.File("pipe.orvane").c_str(), 0600), 0);
     const uint64_t inputSum = Checksum(in);
 
     const struct {
@@ -93,9 +101,12 @@ TEST(RenderCommand, FailuresNameTheFileLeaveNoOutputAndTheInputAlone) {
         {"output in a missing directory", dir.File("none/out.wav"), in, dir.File("none/out.wav"),
          "No such file or directory", false},
         {"output is a directory", dir.File("folder"), in, dir.File("folder"), "directory", true},
-        {"output is the input", in, in, in, "it is the input file", true},
-        {"output is the input by another name", dir.File("alias.wav"), in, dir.File("alias.wav"),
-         "it is the input file", true},
+        {"input is a named pipe", dir.File("out.wav"), dir.File("pipe.wav"), dir.File("pipe.wav"),
+         "named pipe", false},
+        {"session is a named pipe", dir.File("out.wav"), dir.File("pipe.orvane"),
+         dir.File("pipe.orvane"), "named pipe", false},
+        {"session is a directory", dir.File("out.wav"), dir.File("folder.orvane"),
+         dir.File("folder.orvane"), "directory", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,6 +119,74 @@ TEST(RenderCommand, FailuresNameTheFileLeaveNoOutputAndTheInputAlone) {
         EXPECT_EQ(Checksum(in), inputSum);
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.wav")));
+}
+
+// The output is never a file of the render itself, whatever it is called: the WAV input, the
+// session being rendered, a source of that session; by its own path, another spelling of it, a
+// hard link or a symbolic link. Each is refused before anything is written.
+TEST(RenderCommand, NeverWritesOverItsOwnFilesByAnyName) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("x"));
+    const std::string wav = dir.File("x/in.wav");
+    const std::string source = dir.File("x/source.wav");
+    const std::string session = dir.File("x/mix.orvane");
+    WriteBytes(wav, CanonicalWav(Ramp(600)));
+    WriteBytes(source, CanonicalWav(Ramp(900)));
+    {
+        Workspace ws;
+        ASSERT_TRUE(ws.AddFile(source.c_str()));
+        ws.DeleteRange(0, 100);
+        std::string error;
+        ASSERT_TRUE(session_file::Save(session, *ws.Snapshot(), error)) << error;
+    }
+    const auto respelt = [&](const std::string& name) { return dir.File("x/../x/./" + name); };
+    const auto hardLink = [&](const std::string& target, const std::string& name) {
+        std::filesystem::create_hard_link(target, dir.File(name));
+        return dir.File(name);
+    };
+    const auto symLink = [&](const std::string& target, const std::string& name) {
+        std::filesystem::create_symlink(target, dir.File(name));
+        return dir.File(name);
+    };
+    const struct {
+        const char* name;
+        std::string output;
+        std::string input;
+        const char* reason;
+    } cases[] = {
+        {"the input", wav, wav, "source file"},
+        {"the input, spelt otherwise", respelt("in.wav"), wav, "source file"},
+        {"the input, hard link", hardLink(wav, "in-hard.wav"), wav, "source file"},
+        {"the input, symbolic link", symLink(wav, "in-sym.wav"), wav, "source file"},
+        {"the session", session, session, "session"},
+        {"the session, spelt otherwise", respelt("mix.orvane"), session, "session"},
+        {"the session, hard link", hardLink(session, "mix-hard.orvane"), session, "session"},
+        {"the session, symbolic link", symLink(session, "mix-sym.orvane"), session, "session"},
+        {"the session, given by another spelling", session, respelt("mix.orvane"), "session"},
+        {"a session's source", source, session, "source file"},
+        {"a session's source, spelt otherwise", respelt("source.wav"), session, "source file"},
+        {"a session's source, hard link", hardLink(source, "source-hard.wav"), session,
+         "source file"},
+        {"a session's source, symbolic link", symLink(source, "source-sym.wav"), session,
+         "source file"},
+    };
+    const std::vector<uint8_t> files[] = {ReadBytes(wav), ReadBytes(source), ReadBytes(session)};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string error;
+        EXPECT_EQ(RunRenderCommand(c.output, c.input, {}, error), 1);
+        EXPECT_EQ(error.rfind(c.output + ": it is the " + c.reason, 0), 0u) << error;
+        EXPECT_EQ(ReadBytes(wav), files[0]);
+        EXPECT_EQ(ReadBytes(source), files[1]);
+        EXPECT_EQ(ReadBytes(session), files[2]);
+    }
+    for (const char* link : {"in-sym.wav", "mix-sym.orvane", "source-sym.wav"}) {
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(link))) << link << " was replaced";
+    }
+    // Refused before anything was started: no temporary file beside them.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
+        EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+    }
 }
 
 }  // namespace

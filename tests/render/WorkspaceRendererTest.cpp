@@ -453,7 +453,7 @@ TEST_F(EffectRenderFixture, TheTailGoesOnUntilHalfASecondOfSilence) {
     Open(2000);
     Use("echo.so");
     const auto plain = RenderBytes("plain.wav");
-    const auto tailed = RenderBytes("tail.wav", {.includeTail = true});
+    const auto tailed = RenderBytes("tail.wav", {.includeTail = true, .sessionFile = {}});
     ASSERT_EQ(plain.size(), 44 + 4 * 2000u) << "no tail unless asked for";
     const size_t frames = (tailed.size() - 44) / 4;
     ASSERT_GT(frames, 2000u + kHalfSecond);
@@ -479,7 +479,7 @@ TEST_F(EffectRenderFixture, TheTailGoesOnUntilHalfASecondOfSilence) {
 
 TEST_F(EffectRenderFixture, WithoutAnEffectTheTailAddsNothing) {
     Open(1000);
-    const auto bytes = RenderBytes("none.wav", {.includeTail = true});
+    const auto bytes = RenderBytes("none.wav", {.includeTail = true, .sessionFile = {}});
     EXPECT_EQ(bytes.size(), 44 + 4 * 1000u);
 }
 
