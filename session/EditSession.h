@@ -45,11 +45,13 @@ public:
     const std::string& Path() const { return path; }
     std::string Name() const;
 
-    /// Writes the session file; from then on the session is that file, unmodified.
+    /// Writes the session file; from then on the session is that file, unmodified. Refused
+    /// when sessionPath is, by any name, one of the workspace's files.
     bool Save(const std::string& sessionPath, std::string& error);
 
     /// Replaces the workspace with a saved session, as one undoable step; the session is
-    /// then that file, unmodified. On failure nothing changes.
+    /// then that file, unmodified. On failure nothing changes; a path that is not a regular
+    /// file (a named pipe, a device, a folder) is refused without being read.
     bool Open(const std::string& sessionPath, std::string& error);
 
     /// Empties the workspace as one undoable step ("New"); the session becomes untitled.
