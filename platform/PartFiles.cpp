@@ -61,6 +61,14 @@ bool TryLock(int fd) {
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
+// True when a writer holds its lock on the file (a read-only descriptor can ask).
+bool IsLocked(int fd) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
+}
+
 enum class Abandoned { kRemoved, kNotThere, kHeld };
 
 // Removes the part file at path unless its writer still holds it. Anything that is not a part
@@ -69,7 +77,7 @@ Abandoned RemoveIfAbandoned(const std::string& path) {
     if (!IsPartFileName(std::filesystem::path(path).filename().string())) {
         return Abandoned::kNotThere;
     }
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return errno == ENOENT || errno == ELOOP ? Abandoned::kNotThere : Abandoned::kHeld;
     }
@@ -78,8 +86,9 @@ Abandoned RemoveIfAbandoned(const std::string& path) {
     Abandoned result = Abandoned::kHeld;
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
         result = Abandoned::kNotThere;
-    } else if (TryLock(fd)) {
-        // Still the same file under that name: then no writer has it, and it can go.
+    } else if (!IsLocked(fd)) {
+        // Its writer is gone, and part files are never opened again once made: if the name
+        // still leads to this file, it can go.
         const bool same = ::stat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev &&
                           named.st_ino == opened.st_ino;
         result = same && ::unlink(path.c_str()) == 0 ? Abandoned::kRemoved : Abandoned::kNotThere;
