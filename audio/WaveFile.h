@@ -10,12 +10,13 @@
 /// Frame-addressed access to one WAV file, always as native frames: 16-bit stereo, 4 bytes
 /// each, left sample first.
 ///
-/// Reading: libsndfile recognises the file (chunks in any order, WAVE_FORMAT_EXTENSIBLE,
-/// RF64); the frames of its data chunk are then read with positioned reads and converted as
-/// they are read (mono, 8/24/32-bit integers and 32/64-bit floats, see SampleLayout). A
-/// 16-bit stereo file is read straight into the caller's buffer. Writing: a canonical 44-byte
-/// header and native frames. Both modes hold the file exclusively, so a file open here cannot
-/// be opened again, in this program or another, and a file being read is never overwritten.
+/// Reading: the chunks are walked in any order (WaveChunks) and libsndfile reads the format
+/// (WAVE_FORMAT_EXTENSIBLE, RF64); the frames of the data chunk are then read with positioned
+/// reads and converted as they are read (mono, 8/24/32-bit integers and 32/64-bit floats, see
+/// SampleLayout). A 16-bit stereo file is read straight into the caller's buffer. Writing: a
+/// canonical 44-byte header and native frames. Both modes hold the file exclusively, so a file open
+/// here cannot be opened again, in this program or another, and a file being read is never
+/// overwritten.
 ///
 ///     WaveFile wav;
 ///     if (wav.Open("take.wav", WaveFile::kRead)) frames = wav.ReadFramesAt(buf, 512, 0);

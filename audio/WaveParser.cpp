@@ -5,64 +5,103 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
-// libsndfile's view of the file: a position of its own over the caller's positioned reads.
-// The last absolute seek is kept, since seeking to frame 0 lands on the first data byte.
-// A data chunk declared 0 or 0xFFFFFFFF bytes long (a writer cut off before it fixed the
-// length) is shown to libsndfile as running to the end of the file, since it would otherwise
-// read whatever follows as further chunks.
-struct VirtualFile {
-    uint64_t size = 0;
+// libsndfile's view of the file: a canonical file made of a header built here (RIFF, WAVE,
+// the file's own `fmt ` chunk and a data chunk header) followed by the first bytes of the
+// file's audio. libsndfile reads the format from it; where the audio lies has already been
+// found by walking the chunks, so their order, repeats and any damage after the audio never
+// reach it.
+struct CanonicalView {
+    std::vector<uint8_t> header;
     const ReadAtFunction* readAt = nullptr;
+    uint64_t audioOffset = 0;  // where the shown audio lies in the real file
+    uint64_t audioBytes = 0;   // how much of it is shown after the header
     sf_count_t position = 0;
-    sf_count_t lastSeek = -1;
-    uint64_t patchAt = 0;  // offset of the 4 bytes replaced by patch, when patched
-    uint8_t patch[4] = {};
-    bool patched = false;
+
+    uint64_t Size() const { return header.size() + audioBytes; }
 };
 
+// libsndfile needs no more of the audio than this to recognise its format.
+constexpr uint64_t kShownAudioBytes = 65536;
+
+void PutLe32(std::vector<uint8_t>& bytes, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+}
+
+void PutId(std::vector<uint8_t>& bytes, const char* id) {
+    for (int i = 0; i < 4; ++i) {
+        bytes.push_back(static_cast<uint8_t>(id[i]));
+    }
+}
+
+CanonicalView MakeCanonicalView(const WaveChunks& chunks, const ReadAtFunction& readAt) {
+    CanonicalView view;
+    view.readAt = &readAt;
+    view.audioOffset = chunks.dataOffset;
+    view.audioBytes = std::min(chunks.dataBytes, kShownAudioBytes);
+    const auto formatBytes = static_cast<uint32_t>(chunks.format.size());
+    const uint32_t pad = formatBytes & 1;
+    std::vector<uint8_t>& h = view.header;
+    PutId(h, "RIFF");
+    PutLe32(h, 4 + 8 + formatBytes + pad + 8 + static_cast<uint32_t>(view.audioBytes));
+    PutId(h, "WAVE");
+    PutId(h, "fmt ");
+    PutLe32(h, formatBytes);
+    h.insert(h.end(), chunks.format.begin(), chunks.format.end());
+    h.resize(h.size() + pad, 0);
+    PutId(h, "data");
+    PutLe32(h, static_cast<uint32_t>(view.audioBytes));
+    return view;
+}
+
 sf_count_t Length(void* user) {
-    return static_cast<sf_count_t>(static_cast<VirtualFile*>(user)->size);
+    return static_cast<sf_count_t>(static_cast<CanonicalView*>(user)->Size());
 }
 
 sf_count_t Seek(sf_count_t offset, int whence, void* user) {
-    auto* file = static_cast<VirtualFile*>(user);
+    auto* view = static_cast<CanonicalView*>(user);
     sf_count_t base = 0;
     if (whence == SEEK_CUR) {
-        base = file->position;
+        base = view->position;
     } else if (whence == SEEK_END) {
-        base = static_cast<sf_count_t>(file->size);
+        base = static_cast<sf_count_t>(view->Size());
     }
     const sf_count_t target = base + offset;
     if (target < 0) {
         return -1;
     }
-    file->position = target;
-    file->lastSeek = target;
+    view->position = target;
     return target;
 }
 
 sf_count_t Read(void* buffer, sf_count_t count, void* user) {
-    auto* file = static_cast<VirtualFile*>(user);
-    if (count <= 0 || static_cast<uint64_t>(file->position) >= file->size) {
-        return 0;
-    }
-    const auto from = static_cast<uint64_t>(file->position);
-    // Never past the end this view gives the file, which may end before the real one.
-    const auto wanted = static_cast<size_t>(std::min<uint64_t>(count, file->size - from));
-    const size_t got = (*file->readAt)(buffer, wanted, from);
-    if (file->patched) {
-        auto* bytes = static_cast<uint8_t*>(buffer);
-        for (uint64_t at = file->patchAt; at < file->patchAt + 4; ++at) {
-            if (at >= from && at < from + got) {
-                bytes[at - from] = file->patch[at - file->patchAt];
+    auto* view = static_cast<CanonicalView*>(user);
+    auto* out = static_cast<uint8_t*>(buffer);
+    sf_count_t done = 0;
+    while (done < count && static_cast<uint64_t>(view->position) < view->Size()) {
+        const auto at = static_cast<uint64_t>(view->position);
+        const uint64_t wanted = static_cast<uint64_t>(count - done);
+        size_t got = 0;
+        if (at < view->header.size()) {
+            got = static_cast<size_t>(std::min<uint64_t>(wanted, view->header.size() - at));
+            std::memcpy(out + done, view->header.data() + at, got);
+        } else {
+            const uint64_t inAudio = at - view->header.size();
+            const auto size = static_cast<size_t>(std::min(wanted, view->audioBytes - inAudio));
+            got = (*view->readAt)(out + done, size, view->audioOffset + inAudio);
+            if (got == 0) {
+                break;  // the file was cut short since its chunks were walked
             }
         }
+        done += static_cast<sf_count_t>(got);
+        view->position += static_cast<sf_count_t>(got);
     }
-    file->position += static_cast<sf_count_t>(got);
-    return static_cast<sf_count_t>(got);
+    return done;
 }
 
 sf_count_t Write(const void*, sf_count_t, void*) {
@@ -70,7 +109,7 @@ sf_count_t Write(const void*, sf_count_t, void*) {
 }
 
 sf_count_t Tell(void* user) {
-    return static_cast<VirtualFile*>(user)->position;
+    return static_cast<CanonicalView*>(user)->position;
 }
 
 struct CloseSoundFile {
@@ -128,62 +167,8 @@ bool HasWaveSignature(const uint8_t* head) {
            std::memcmp(head + 8, "WAVE", 4) == 0;
 }
 
-// The frames by the length rule, from the data chunk's header just before the first frame.
-bool CountFrames(const VirtualFile& file, bool rf64, uint64_t libraryFrames, WaveLayout& layout) {
-    uint8_t chunk[8];
-    if (layout.dataOffset < 8 || layout.dataOffset > file.size ||
-        (*file.readAt)(chunk, 8, layout.dataOffset - 8) != 8 ||
-        std::memcmp(chunk, "data", 4) != 0) {
-        return false;
-    }
-    const uint64_t frameBytes = layout.samples.BytesPerFrame();
-    const uint64_t available = file.size - layout.dataOffset;
-    const uint32_t declared = Le32(chunk + 4);
-    if (rf64 && declared == 0xFFFFFFFFu) {
-        layout.frames = std::min(libraryFrames, available / frameBytes);  // from ds64
-    } else if (declared == 0 || declared == 0xFFFFFFFFu || declared > available) {
-        layout.frames = available / frameBytes;
-    } else {
-        layout.frames = declared / frameBytes;
-    }
-    return true;
-}
-
-// The first chunk `id` at the top level, found by walking the chunks from byte 12: its body's
-// offset and declared size. False when there is none (or the walk runs out of the file).
-bool FindChunk(uint64_t fileSize, const ReadAtFunction& readAt, const char* id, uint64_t& body,
-               uint32_t& size) {
-    uint64_t at = 12;
-    for (int chunks = 0; chunks < 64 && at + 8 <= fileSize; ++chunks) {
-        uint8_t header[8];
-        if (readAt(header, 8, at) != 8) {
-            return false;
-        }
-        size = Le32(header + 4);
-        if (std::memcmp(header, id, 4) == 0) {
-            body = at + 8;
-            return true;
-        }
-        at += 8 + uint64_t{size} + (size & 1);
-    }
-    return false;
-}
-
-// The format tag of the `fmt ` chunk (for WAVE_FORMAT_EXTENSIBLE, its sub-format's), or 0.
-// Used only to name a format that libsndfile does not read.
-uint16_t FindFormatTag(uint64_t fileSize, const ReadAtFunction& readAt) {
-    uint64_t body = 0;
-    uint32_t size = 0;
-    uint8_t fmt[26] = {};
-    if (!FindChunk(fileSize, readAt, "fmt ", body, size)) {
-        return 0;
-    }
-    const size_t got = readAt(fmt, std::min<size_t>(size, sizeof fmt), body);
-    if (got < 2) {
-        return 0;
-    }
-    const auto tag = static_cast<uint16_t>(fmt[0] | fmt[1] << 8);
-    return tag == 0xFFFE && got >= 26 ? static_cast<uint16_t>(fmt[24] | fmt[25] << 8) : tag;
+uint16_t Le16(const uint8_t* at) {
+    return static_cast<uint16_t>(at[0] | at[1] << 8);
 }
 
 std::string FormatTagName(uint16_t tag) {
@@ -218,6 +203,54 @@ std::string HexTag(uint16_t tag) {
 
 const char* kOpensWhat = "Orvane opens PCM (8, 16, 24, 32 bits) and floating-point files";
 
+// The sample format of a `fmt ` body (for WAVE_FORMAT_EXTENSIBLE, its sub-format's).
+uint16_t FormatTag(const std::vector<uint8_t>& format) {
+    const uint16_t tag = Le16(format.data());
+    return tag == 0xFFFE && format.size() >= 26 ? Le16(format.data() + 24) : tag;
+}
+
+// What Orvane can tell from the `fmt ` chunk itself, in its own words: "" when it can go on
+// to libsndfile.
+std::string FormatRefusal(const WaveChunks& chunks) {
+    const std::vector<uint8_t>& format = chunks.format;
+    if (format.size() < 16) {
+        return "its \"fmt \" chunk is too short (" + std::to_string(chunks.formatSize) +
+               " bytes; a format takes 16)";
+    }
+    const uint16_t tag = FormatTag(format);
+    if (tag != 1 && tag != 3 && tag != 0xFFFE) {
+        return FormatTagName(tag) + " audio (format " + HexTag(tag) + "); " + kOpensWhat;
+    }
+    const uint16_t channels = Le16(format.data() + 2);
+    if (channels == 0) {
+        return "its \"fmt \" chunk gives 0 channels";
+    }
+    if (channels > 2) {
+        return std::to_string(channels) + " channels; Orvane opens mono and stereo files";
+    }
+    const uint32_t rate = Le32(format.data() + 4);
+    if (rate == 0 || rate > 0x7FFFFFFFu) {
+        return "its \"fmt \" chunk gives a sample rate of " + std::to_string(rate) + " Hz";
+    }
+    if (Le16(format.data() + 14) == 0) {
+        return "its \"fmt \" chunk gives 0 bits per sample";
+    }
+    return "";
+}
+
+// A format that passed the checks above but that libsndfile does not read, such as 40-bit
+// PCM or 16-bit floats, described from the `fmt ` chunk.
+std::string Unreadable(const std::vector<uint8_t>& format) {
+    const uint16_t tag = FormatTag(format);
+    std::string what = std::to_string(Le16(format.data() + 14)) + "-bit " +
+                       (tag == 3 ? "floating-point" : "PCM") + " samples";
+    if (Le16(format.data()) == 0xFFFE) {
+        what = format.size() < 26 ? "a WAVE_FORMAT_EXTENSIBLE format without its sub-format"
+                                  : what + " (WAVE_FORMAT_EXTENSIBLE)";
+    }
+    return "its \"fmt \" chunk gives " + what + ", which Orvane cannot read; " + kOpensWhat;
+}
+
 }  // namespace
 
 WaveParseResult ParseWave(uint64_t fileSize, const ReadAtFunction& readAt) {
@@ -229,68 +262,33 @@ WaveParseResult ParseWave(uint64_t fileSize, const ReadAtFunction& readAt) {
     if (std::memcmp(head, "RIFX", 4) == 0) {
         return Refuse("big-endian samples (RIFX); Orvane opens little-endian WAV files");
     }
-
-    VirtualFile file{fileSize, &readAt};
-    uint64_t dataBody = 0;
-    uint32_t dataSize = 0;
-    const bool riffData = std::memcmp(head, "RIFF", 4) == 0 &&
-                          FindChunk(fileSize, readAt, "data", dataBody, dataSize) &&
-                          dataBody <= fileSize;
-    if (riffData && (dataSize == 0 || dataSize == 0xFFFFFFFFu)) {
-        const uint64_t rest = std::min<uint64_t>(fileSize - dataBody, 0xFFFFFFFEu);
-        file.patched = true;
-        file.patchAt = dataBody - 4;
-        for (int i = 0; i < 4; ++i) {
-            file.patch[i] = static_cast<uint8_t>(rest >> (8 * i));
-        }
+    const WaveChunks chunks = FindWaveChunks(fileSize, readAt);
+    if (!chunks.found) {
+        return Refuse(chunks.refusal);
     }
+    if (std::string why = FormatRefusal(chunks); !why.empty()) {
+        return Refuse(std::move(why));
+    }
+
+    CanonicalView view = MakeCanonicalView(chunks, readAt);
     SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
     SF_INFO info{};
-    std::unique_ptr<SNDFILE, CloseSoundFile> sound(sf_open_virtual(&io, SFM_READ, &info, &file));
-    const uint64_t dataEnd = dataBody + dataSize;
-    if (!sound && riffData && !file.patched && dataEnd < fileSize) {
-        // Chunks after the audio that libsndfile cannot make sense of (a damaged LIST, or a
-        // second "data") refuse a file whose own frames are sound: try again with the file
-        // ending where its data chunk ends.
-        file = VirtualFile{dataEnd, &readAt};
-        info = SF_INFO{};
-        sound.reset(sf_open_virtual(&io, SFM_READ, &info, &file));
-    }
+    std::unique_ptr<SNDFILE, CloseSoundFile> sound(sf_open_virtual(&io, SFM_READ, &info, &view));
     if (!sound) {
-        const uint16_t tag = FindFormatTag(fileSize, readAt);
-        if (tag != 0 && tag != 1 && tag != 3) {
-            return Refuse(FormatTagName(tag) + " audio (format " + HexTag(tag) + "); " +
-                          kOpensWhat);
-        }
-        return Refuse(std::string("its WAV header is damaged (") + sf_strerror(nullptr) + ")");
+        return Refuse(Unreadable(chunks.format) + " (libsndfile: " + sf_strerror(nullptr) + ")");
     }
-    const int major = info.format & SF_FORMAT_TYPEMASK;
     const int subtype = info.format & SF_FORMAT_SUBMASK;
-    if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX && major != SF_FORMAT_RF64) {
-        return Refuse("it is not a WAV file");
-    }
-    if (info.channels < 1 || info.channels > 2) {
-        return Refuse(std::to_string(info.channels) +
-                      " channels; Orvane opens mono and stereo files");
-    }
     WaveLayout layout;
     if (!EncodingOf(subtype, layout.samples.encoding)) {
         return Refuse(SubtypeName(subtype) + " audio; " + kOpensWhat);
     }
-    if (info.samplerate <= 0) {
-        return Refuse("its sample rate is " + std::to_string(info.samplerate));
+    if (info.channels < 1 || info.channels > 2 || info.samplerate <= 0) {
+        return Refuse(Unreadable(chunks.format));  // the checks above make this unexpected
     }
     layout.samples.channels = static_cast<uint16_t>(info.channels);
     layout.sampleRate = static_cast<uint32_t>(info.samplerate);
-
-    // Seeking to frame 0 moves libsndfile onto the first byte of the data chunk.
-    file.lastSeek = -1;
-    const sf_count_t afterHeader = file.position;
-    sf_seek(sound.get(), 0, SEEK_SET);
-    layout.dataOffset = static_cast<uint64_t>(file.lastSeek >= 0 ? file.lastSeek : afterHeader);
-    if (!CountFrames(file, major == SF_FORMAT_RF64, static_cast<uint64_t>(info.frames), layout)) {
-        return Refuse("its data chunk could not be found");
-    }
+    layout.dataOffset = chunks.dataOffset;
+    layout.frames = chunks.dataBytes / layout.samples.BytesPerFrame();
     WaveParseResult result;
     result.accepted = true;
     result.layout = layout;

@@ -1,8 +1,9 @@
-// Feeds arbitrary bytes to the WAV reader as a file: recognising the chunks (libsndfile),
-// counting, converting and reading frames through the workspace must never crash, read out of
-// bounds or deliver more than asked; an accepted file's frames lie inside the file, and a
-// canonical 44-byte header still gives exactly the frames it always gave. The last bytes of
-// the input (when there are more than 44) also steer a few edits.
+// Feeds arbitrary bytes to the WAV reader as a file: walking the chunks, recognising the format
+// (libsndfile), counting, converting and reading frames through the workspace must never crash,
+// read out of bounds or deliver more than asked; an accepted file's frames lie inside the file,
+// and a canonical 44-byte header still gives exactly the frames it always gave, from byte 44,
+// whatever follows them. The last bytes of the input (when there are more than 44) also steer a
+// few edits.
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -77,6 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint64_t expected =
             declared == 0 || uint64_t{declared} > size - 44 ? available : declared / 4;
         Check(accepted && ws.FileLength(0) == expected);
+        uint8_t first[4] = {};
+        uint32_t got = 0;
+        Check(expected == 0 || (ws.ReadFileFrames(0, first, 1, got, 0) && got == 1 &&
+                                std::memcmp(first, data + 44, 4) == 0));
     }
     if (!accepted) {
         return 0;

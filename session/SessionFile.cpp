@@ -156,9 +156,10 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state,
     }
     auto files = std::make_shared<WorkspaceState::Files>();
     for (const Source& s : sources) {
-        std::shared_ptr<const WaveFile> file = workspace.OpenSource(s.path.c_str());
+        std::string why;
+        std::shared_ptr<const WaveFile> file = workspace.OpenSource(s.path.c_str(), &why);
         if (!file) {
-            error = "the source file " + s.path + " cannot be opened";
+            error = "the source file " + s.path + " cannot be opened: " + why;
             return false;
         }
         if (file->SampleRate() != s.rate) {

@@ -75,6 +75,21 @@ std::vector<Pair> AsFrames(const Bytes& bytes) {
     return pairs;
 }
 
+// Bytes written as hexadecimal digits, spaces ignored: "5249 4646" is "RIFF".
+Bytes FromHex(const char* hex) {
+    Bytes bytes;
+    std::string digits;
+    for (const char* c = hex; *c != 0; ++c) {
+        if (*c != ' ') {
+            digits += *c;
+        }
+    }
+    for (size_t at = 0; at + 1 < digits.size(); at += 2) {
+        bytes.push_back(static_cast<uint8_t>(std::stoul(digits.substr(at, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
 Bytes Rf64(uint64_t dataBytes, const Bytes& samples, const Bytes& after) {
     Bytes ds64;
     AppendLE(ds64, 0, 8);  // RIFF size: not needed by readers that walk the chunks
@@ -192,6 +207,27 @@ std::vector<FormatCase> Cases() {
         {"a chunk after the audio cut off inside its header: only the data chunk's frames",
          Concat({Riff(Concat({Fmt16(), Data16()})), Bytes{'L', 'I', 'S'}}), true, "", 44100,
          TenPairs()},
+        {"a second data chunk after the audio, its header cut off (found by fuzzing)",
+         FromHex("52494646 34000000 57415645 666d7420 10000000 01000200 44ac0000 10b10200"
+                 "04001000 64617461 10000000 01008010 20354050 60700102 45666d00 64617461"
+                 "10000000"),
+         true, "", 44100, {{1, 4224}, {13600, 20544}, {28768, 513}, {26181, 109}}},
+        {"bytes that name no chunk after the audio",
+         Concat({Riff(Concat({Fmt16(), Data16()})), Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9}}), true, "",
+         44100, TenPairs()},
+        {"an absurd chunk after the audio, then a format that differs",
+         Concat({Riff(Concat({Fmt16(), Data16()})), ChunkHeader("LIST", 0xFFFFFFF0u),
+                 FmtChunk(1, 1, 8000, 8)}),
+         true, "", 44100, TenPairs()},
+        {"fmt after data", Riff(Concat({Data16(), List(), FmtChunk(1, 2, 48000, 16)})), true, "",
+         48000, TenPairs()},
+        {"fmt after data, then damage", Concat({Riff(Concat({Data16(), Fmt16()})), Bytes{'d', 'a'}}),
+         true, "", 44100, TenPairs()},
+        {"identical fmt chunks before and after data",
+         Riff(Concat({Fmt16(), List(), Fmt16(), Data16(), Fmt16()})), true, "", 44100, TenPairs()},
+        {"a chunk of odd size without its pad byte before the audio",
+         Riff(Concat({Fmt16(), ChunkHeader("bext", 3), Bytes{'a', 'b', 'c'}, Data16()})), true, "",
+         44100, TenPairs()},
         {"RF64 takes its length from ds64",
          Rf64(12, Int16Samples({1, 2, 3, 4, 5, 6}), List()), true, "", 44100, {{1, 2}, {3, 4}, {5, 6}}},
         {"empty data chunk", Riff(Concat({Fmt16(), Chunk("data", {})})), true, "", 44100, {}},
@@ -221,8 +257,48 @@ std::vector<FormatCase> Cases() {
         {"text", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n', 'x', 'y'}, false,
          "not a WAV file", 0, {}},
         {"empty file", {}, false, "not a WAV file", 0, {}},
-        {"RIFF WAVE without chunks", Riff({}), false, "damaged", 0, {}},
-        {"no data chunk", Riff(Fmt16()), false, "damaged", 0, {}},
+        {"RIFF WAVE without chunks", Riff({}), false, "it holds no audio (it has no \"data\" chunk)",
+         0, {}},
+        {"no data chunk", Riff(Concat({Fmt16(), List()})), false, "no \"data\" chunk", 0, {}},
+        {"no fmt chunk", Riff(Data16()), false, "its format is missing (it has no \"fmt \" chunk)",
+         0, {}},
+        {"no fmt chunk before damage after the audio",
+         Concat({Riff(Data16()), ChunkHeader("fmt ", 16)}), false,
+         "no \"fmt \" chunk; after its audio, its \"fmt \" chunk at byte 60 declares 16 bytes, "
+         "more than the file holds",
+         0, {}},
+        {"a second fmt that differs, after the audio",
+         Riff(Concat({Fmt16(), Data16(), FmtChunk(1, 2, 48000, 16)})), false,
+         "its second \"fmt \" chunk (at byte 84) gives a different format from the first (at "
+         "byte 12)",
+         0, {}},
+        {"a second fmt that differs, before the audio",
+         Riff(Concat({Fmt16(), FmtChunk(1, 2, 44100, 16, 18), Data16()})), false,
+         "its second \"fmt \" chunk (at byte 36)", 0, {}},
+        {"a chunk before the audio runs past the end of the file",
+         Riff(Concat({Fmt16(), ChunkHeader("LIST", 400), Data16()})), false,
+         "it is damaged before its audio: its \"LIST\" chunk at byte 36 declares 400 bytes, more "
+         "than the file holds",
+         0, {}},
+        {"bytes that name no chunk before the audio",
+         Riff(Concat({Fmt16(), Bytes{0, 0, 0, 0}, Data16()})), false,
+         "it is damaged before its audio: no chunk begins at byte 36", 0, {}},
+        {"cut off inside a chunk header before the audio", Riff(Concat({Fmt16(), Bytes{'d', 'a'}})),
+         false, "it is damaged before its audio: the file ends inside a chunk header at byte 36",
+         0, {}},
+        {"fmt too short", Riff(Concat({Chunk("fmt ", {1, 0, 2, 0}), Data16()})), false,
+         "its \"fmt \" chunk is too short (4 bytes", 0, {}},
+        {"no channels", Riff(Concat({FmtChunk(1, 0, 44100, 16), Data16()})), false,
+         "its \"fmt \" chunk gives 0 channels", 0, {}},
+        {"rate 0", Riff(Concat({FmtChunk(1, 2, 0, 16), Data16()})), false,
+         "its \"fmt \" chunk gives a sample rate of 0 Hz", 0, {}},
+        {"24-bit float: libsndfile's text is only a detail",
+         Riff(Concat({FmtChunk(3, 2, 44100, 24), Data16()})), false,
+         "its \"fmt \" chunk gives 24-bit floating-point samples, which Orvane cannot read; "
+         "Orvane opens PCM (8, 16, 24, 32 bits) and floating-point files (libsndfile: ",
+         0, {}},
+        {"0 bits per sample", Riff(Concat({FmtChunk(1, 2, 44100, 0), Data16()})), false,
+         "its \"fmt \" chunk gives 0 bits per sample", 0, {}},
     };
 }
 

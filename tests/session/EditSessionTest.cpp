@@ -264,6 +264,25 @@ TEST_F(SessionFiles, AMissingOrChangedSourceIsNamedAndNothingOpens) {
     EXPECT_NE(error.find("missing"), std::string::npos) << error;
 }
 
+TEST_F(SessionFiles, ASourceThatCannotBeOpenedIsNamedWithTheReason) {
+    {
+        EditSession saved;
+        Build(saved);
+        std::string error;
+        ASSERT_TRUE(saved.Save(sessionPath, error)) << error;
+    }
+    WaveFile otherProgram;  // holds the lock as another program would
+    ASSERT_TRUE(otherProgram.Open(b.c_str(), WaveFile::kRead));
+    EditSession session;
+    std::string error;
+    EXPECT_FALSE(session.Open(sessionPath, error));
+    EXPECT_NE(error.find("the source file " + b +
+                         " cannot be opened: it is locked by another "
+                         "program"),
+              std::string::npos)
+        << error;
+}
+
 TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
     std::string good;
     {
