@@ -181,7 +181,11 @@ CMainFrame::CMainFrame(const Services& frameServices)
       services(frameServices),
       hostMessages(*host, this),
       playbackPatience(*player, this),
-      recovery(platform::StateDirectory()),
+      recovery(platform::StateDirectory(),
+               [this](const std::string& failure) {
+                   // From the writer's thread: handled on the user-interface thread.
+                   CallAfter([this, failure] { OnRecoveryWritten(failure); });
+               }),
       lockKeysTimer(this, kLockKeysTimerId),
       recoveryTimer(this, kRecoveryTimerId),
       scanTimer(this, kScanTimerId) {
@@ -348,8 +352,12 @@ void CMainFrame::ShowWhereYouAre() {
         }
     }
     statusBar->SetToolTip(audio ? wxString::FromUTF8(r.frames) : wxString());
-    const wxString prompt = view->IsWorkspaceShown() || !audio ? str::Text(str::kReady)
-                                                               : str::Text(str::kFileShownAlone);
+    // A recovery copy that cannot be written outranks the prompts until one can.
+    wxString prompt = recoveryStatus;
+    if (prompt.empty()) {
+        prompt = view->IsWorkspaceShown() || !audio ? str::Text(str::kReady)
+                                                    : str::Text(str::kFileShownAlone);
+    }
     if (statusBar->GetStatusText(0) != prompt) {
         SetStatusText(prompt, 0);
     }

@@ -95,12 +95,13 @@ public:
     /// The state now counts as saved, with no history: after the start-up's files.
     void StartAfresh();
 
-    /// Offers to restore edits a previous run left behind (recovery files); called once at
-    /// start-up. True when one was restored.
+    /// Offers, newest first, each copy of unsaved edits a finished run left behind (Restore,
+    /// Discard or Later); called once at start-up. True when one was restored.
     bool OfferRecovery();
 
     Workspace& GetWorkspace() { return workspace; }
     EditSession& Session() { return session; }
+    RecoveryFile& Recovery() { return recovery; }
     WaveformView* View() const { return view; }
     WaveformPanel* ViewPanel() const { return viewPanel; }
     PluginHost& Host() const { return *host; }
@@ -161,6 +162,14 @@ private:
     void OnUpdateUndoRedo(wxUpdateUIEvent& event);
     void OnUpdateSelectAll(wxUpdateUIEvent& event);
     void OnRecoveryTimer(wxTimerEvent& event);
+    /// Restores a left-behind copy into this run; the copy goes once this run's own copy
+    /// holds its edits. A failure is shown and the copy kept.
+    bool RestoreLeftBehind(RecoveryFile::LeftBehindCopy& copy);
+    /// After each write of the recovery copy: a failure is shown in the status bar and, the
+    /// first time in a row, in a message; a success clears it.
+    void OnRecoveryWritten(const std::string& failure);
+    /// The recovery copy's trouble in the status bar's first pane ("" withdraws it).
+    void ShowRecoveryStatus(const wxString& text);
     /// Runs an edit command through the view as one undoable step.
     bool RouteEditToView(wxEvent& event);
     /// Asks to save unsaved changes: true when the caller may go on (saved or not wanted).
@@ -216,6 +225,8 @@ private:
     HostMessageBoxes hostMessages;
     PlaybackPatience playbackPatience;       // while the window waits for a stuck effect
     RecoveryFile recovery;                   // the unsaved edits' copy on disk
+    bool recoveryFailing = false;            // its latest write failed (and was reported)
+    wxString recoveryStatus;                 // shown in the first pane while not empty
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     std::unique_ptr<BackgroundScan> scan;    // the plug-in scan while it runs
     bool scanAwaitsWindow = false;           // the start-up scan waits for the first paint

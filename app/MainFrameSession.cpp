@@ -2,7 +2,11 @@
 // All, the session files, the questions about unsaved changes, the title, and the recovery
 // file that keeps unsaved edits through a crash.
 
+#include <wx/datetime.h>
 #include <wx/menu.h>
+#include <wx/statusbr.h>
+
+#include <filesystem>
 
 #include "app/CMainFrame.h"
 #include "platform/SessionStorage.h"
@@ -11,6 +15,7 @@
 #include "playback/WavePlayer.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
+#include "view/TimeScale.h"
 #include "view/WaveformView.h"
 
 namespace {
@@ -33,6 +38,31 @@ const char* ActionOf(int command) {
 
 wxString Format(uint32_t stringId, const std::string& value) {
     return wxString::Format(wxString::FromUTF8(str::Text(stringId)), wxString::FromUTF8(value));
+}
+
+// The offer's text: whose edits, when they were kept, and what they hold.
+wxString DescribeLeftBehind(const RecoveryFile::LeftBehindCopy& copy) {
+    const wxString session =
+        copy.SessionPath().empty()
+            ? wxString("an untitled session")
+            : wxString::FromUTF8(std::filesystem::path(copy.SessionPath()).filename().string());
+    const wxString when =
+        wxDateTime(wxLongLong(copy.WrittenNs() / 1'000'000)).Format("%Y-%m-%d %H:%M:%S");
+    wxString holds;
+    if (copy.Files().empty() && copy.Frames() == 0) {
+        holds = "no audio";
+    } else {
+        holds = wxString::Format("%zu file%s (", copy.Files().size(),
+                                 copy.Files().size() == 1 ? "" : "s");
+        for (size_t i = 0; i < copy.Files().size(); ++i) {
+            holds += (i == 0 ? "" : ", ") +
+                     wxString::FromUTF8(std::filesystem::path(copy.Files()[i]).filename().string());
+        }
+        holds += "), length " +
+                 wxString::FromUTF8(time_scale::FormatTime(copy.Frames(), copy.SampleRate()));
+    }
+    return wxString::Format(wxString::FromUTF8(str::Text(str::kRestoreRecovery)), session, when,
+                            holds);
 }
 
 }  // namespace
@@ -107,20 +137,21 @@ void CMainFrame::AfterWorkspaceChange(bool filesChanged) {
     }
     ShowWhereYouAre();
     if (session.IsModified()) {
-        recovery.Keep(workspace.Snapshot());
+        recovery.Keep(workspace.Snapshot(), session.Path());
         if (!recoveryTimer.IsRunning()) {
             recoveryTimer.Start(kRecoveryIntervalMs);
         }
     } else {
         recovery.Discard();
         recoveryTimer.Stop();
+        OnRecoveryWritten("");  // nothing unsaved is left to keep
     }
 }
 
 void CMainFrame::OnRecoveryTimer(wxTimerEvent&) {
     // Also catches a source file that changed on disk since the last copy.
     if (session.IsModified()) {
-        recovery.Keep(workspace.Snapshot());
+        recovery.Keep(workspace.Snapshot(), session.Path());
     }
 }
 
@@ -196,31 +227,71 @@ void CMainFrame::StartAfresh() {
 }
 
 bool CMainFrame::OfferRecovery() {
-    const std::vector<std::string> left = RecoveryFile::LeftBehind(platform::StateDirectory());
-    if (left.empty()) {
-        return false;
-    }
-    const platform::MessageRequest ask{str::Text(str::kRestoreRecovery), str::Text(str::kAppTitle),
-                                       platform::MessageButtons::kYesNo,
-                                       platform::MessageIcon::kQuestion};
+    std::vector<RecoveryFile::LeftBehindCopy> copies =
+        RecoveryFile::LeftBehind(platform::StateDirectory());
     bool restored = false;
-    if (platform::ShowMessageBox(this, ask) == platform::MessageAnswer::kYes) {
-        std::string error;
-        restored = session.Open(left.front(), error);
-        if (restored) {
-            session.StartAfresh();
-            session.MarkRecovered();
-            view->ShowSource(-1);
-            AfterWorkspaceChange(true);  // the edits now live in this run's own copy
-        } else {
-            ShowSessionError(str::kSessionFailed, error);
+    for (size_t i = 0; i < copies.size(); ++i) {
+        wxString caption = str::Text(str::kAppTitle);
+        if (copies.size() > 1) {
+            caption += wxString::FromUTF8(" \u2014 kept edits ") +
+                       wxString::Format("%zu of %zu", i + 1, copies.size());
+        }
+        const platform::MessageRequest ask{DescribeLeftBehind(copies[i]), caption,
+                                           platform::MessageButtons::kRestoreDiscardLater,
+                                           platform::MessageIcon::kQuestion};
+        switch (platform::ShowMessageBox(this, ask)) {
+            case platform::MessageAnswer::kRestore:
+                restored = RestoreLeftBehind(copies[i]) || restored;
+                break;
+            case platform::MessageAnswer::kDiscard:
+                copies[i].Remove();
+                break;
+            default:
+                break;  // Later: it stays, and is offered at the next start
         }
     }
-    // Offered once: restored into this run's copy, or refused.
-    for (const std::string& file : left) {
-        platform::RemoveFileIfPresent(file);
-    }
     return restored;
+}
+
+bool CMainFrame::RestoreLeftBehind(RecoveryFile::LeftBehindCopy& copy) {
+    // A second restore replaces the first one's edits: asked about as Open Session asks.
+    if (!ConfirmDiscardChanges()) {
+        return false;
+    }
+    player->Stop();
+    std::string error;
+    if (!session.Recover(copy.SessionText(), copy.SessionPath(), error)) {
+        ShowSessionError(str::kRecoveryFailed, error);
+        return false;
+    }
+    view->ShowSource(-1);
+    AfterWorkspaceChange(true);  // the edits go into this run's own copy
+    if (recovery.Flush()) {
+        copy.Remove();  // only once they are safe there
+    }
+    return true;
+}
+
+void CMainFrame::OnRecoveryWritten(const std::string& failure) {
+    if (failure.empty()) {
+        if (recoveryFailing) {
+            recoveryFailing = false;
+            ShowRecoveryStatus("");
+        }
+        return;
+    }
+    ShowRecoveryStatus(Format(str::kRecoveryNotKeptStatus, failure));
+    if (!recoveryFailing) {
+        recoveryFailing = true;  // before the box: its event loop may bring the next failure
+        platform::ShowMessageBox(this,
+                                 {Format(str::kRecoveryNotKept, failure), str::Text(str::kAppTitle),
+                                  platform::MessageButtons::kOk, platform::MessageIcon::kWarning});
+    }
+}
+
+void CMainFrame::ShowRecoveryStatus(const wxString& text) {
+    recoveryStatus = text;
+    ShowWhereYouAre();  // the first pane shows it, or its prompt again
 }
 
 void CMainFrame::OnClose(wxCloseEvent& event) {

@@ -3,7 +3,6 @@
 #include "platform/ReplacementFile.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,10 +109,6 @@ std::string StateDirectory() {
 
 int CurrentProcessId() {
     return static_cast<int>(::getpid());
-}
-
-bool IsProcessRunning(int pid) {
-    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
 }
 
 }  // namespace platform

@@ -36,8 +36,7 @@ bool RemoveFileIfPresent(const std::string& path);
 /// home is known or it cannot be created.
 std::string StateDirectory();
 
-/// This process's id, and whether a process with id `pid` still runs.
+/// This process's id.
 int CurrentProcessId();
-bool IsProcessRunning(int pid);
 
 }  // namespace platform

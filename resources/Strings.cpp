@@ -30,8 +30,16 @@ const char* Text(uint32_t id) {
         case kSessionSaveFailed:
             return "The session cannot be saved: %s.";
         case kRestoreRecovery:
-            return "Orvane did not close normally last time. Restore the unsaved edits it "
-                   "kept?";
+            return "Orvane did not close normally, and kept unsaved edits of %s from %s: %s.\n\n"
+                   "Restore them now, discard them, or keep them for the next start?";
+        case kRecoveryFailed:
+            return "The kept edits cannot be restored: %s. They stay kept and are offered "
+                   "again at the next start.";
+        case kRecoveryNotKept:
+            return "Unsaved edits cannot be kept for recovery: %s. Orvane tries again at the "
+                   "next edit.";
+        case kRecoveryNotKeptStatus:
+            return "Edits not kept for recovery: %s";
         default:
             return "";
     }

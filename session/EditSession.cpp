@@ -101,7 +101,19 @@ void EditSession::StartAfresh() {
     savedState = workspace.Snapshot();
 }
 
-void EditSession::MarkRecovered() {
-    path.clear();
-    savedState.reset();
+bool EditSession::Recover(const std::string& sessionText, const std::string& sessionPath,
+                          std::string& error) {
+    WorkspaceState recovered;
+    if (sessionText.empty()) {
+        error = "the copy is damaged";
+        return false;
+    }
+    if (!session_file::Read(sessionText, workspace, recovered, error)) {
+        return false;
+    }
+    workspace.Replace(std::move(recovered));
+    history.Clear();
+    path = sessionPath;
+    savedState.reset();  // differs from every state: the edits are not in the session file
+    return true;
 }

@@ -58,11 +58,14 @@ public:
     void New();
 
     /// The current state counts as saved and the history starts afresh: a start-up with
-    /// files from the command line, or a restored recovery file.
+    /// files from the command line.
     void StartAfresh();
 
-    /// Makes the session untitled and modified: a restored recovery file.
-    void MarkRecovered();
+    /// Replaces the workspace with the session text a recovery copy kept, with no history;
+    /// the session is then `sessionPath` ("" for untitled) with unsaved changes. On failure
+    /// nothing changes and `error` says why.
+    bool Recover(const std::string& sessionText, const std::string& sessionPath,
+                 std::string& error);
 
 private:
     EditHistory history;

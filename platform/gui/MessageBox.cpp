@@ -36,6 +36,7 @@ long ButtonsOf(MessageButtons buttons) {
         case MessageButtons::kYesNo:
             return wxYES | wxNO | wxNO_DEFAULT;
         case MessageButtons::kSaveDontSaveCancel:
+        case MessageButtons::kRestoreDiscardLater:
             return wxYES | wxNO | wxCANCEL;
         case MessageButtons::kOkCancel:
         case MessageButtons::kRetryCancel:
@@ -53,6 +54,7 @@ int EscapeIdOf(MessageButtons buttons) {
         case MessageButtons::kOkCancel:
         case MessageButtons::kRetryCancel:
         case MessageButtons::kSaveDontSaveCancel:
+        case MessageButtons::kRestoreDiscardLater:
             break;
     }
     return wxID_CANCEL;
@@ -79,10 +81,17 @@ public:
             ok->SetLabel("&Retry");
         }
         SetEscapeId(EscapeIdOf(request.buttons));
-        if (request.buttons == MessageButtons::kSaveDontSaveCancel) {
+        if (request.buttons == MessageButtons::kSaveDontSaveCancel ||
+            request.buttons == MessageButtons::kRestoreDiscardLater) {
+            const bool restore = request.buttons == MessageButtons::kRestoreDiscardLater;
             SetAffirmativeId(wxID_YES);
-            FindWindow(wxID_YES)->SetLabel("&Save");
-            FindWindow(wxID_NO)->SetLabel("Do&n't Save");
+            FindWindow(wxID_YES)->SetLabel(restore ? "&Restore" : "&Save");
+            FindWindow(wxID_NO)->SetLabel(restore ? "&Discard" : "Do&n't Save");
+            if (restore) {
+                FindWindow(wxID_CANCEL)->SetLabel("&Later");
+                static_cast<wxButton*>(FindWindow(wxID_YES))->SetDefault();
+                FindWindow(wxID_YES)->SetFocus();
+            }
             // Neither the affirmative nor the escape button: it ends the box by itself.
             Bind(
                 wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(wxID_NO); }, wxID_NO);
@@ -112,6 +121,11 @@ MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request) {
     const int answer = dialog.ShowModal();
     if (request.buttons == MessageButtons::kYesNo) {
         return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
+    }
+    if (request.buttons == MessageButtons::kRestoreDiscardLater) {
+        return answer == wxID_YES  ? MessageAnswer::kRestore
+               : answer == wxID_NO ? MessageAnswer::kDiscard
+                                   : MessageAnswer::kLater;
     }
     if (request.buttons == MessageButtons::kSaveDontSaveCancel) {
         return answer == wxID_YES  ? MessageAnswer::kSave

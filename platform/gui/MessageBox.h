@@ -8,9 +8,27 @@ class wxWindow;
 
 namespace platform {
 
-enum class MessageButtons { kOk, kOkCancel, kRetryCancel, kSaveDontSaveCancel, kYesNo };
+enum class MessageButtons {
+    kOk,
+    kOkCancel,
+    kRetryCancel,
+    kSaveDontSaveCancel,
+    kYesNo,
+    kRestoreDiscardLater,  // Restore is the default; Esc and the close box answer Later
+};
 enum class MessageIcon { kError, kQuestion, kInformation, kWarning };
-enum class MessageAnswer { kOk, kCancel, kRetry, kSave, kDontSave, kYes, kNo };
+enum class MessageAnswer {
+    kOk,
+    kCancel,
+    kRetry,
+    kSave,
+    kDontSave,
+    kYes,
+    kNo,
+    kRestore,
+    kDiscard,
+    kLater
+};
 
 /// What a message box shows.
 struct MessageRequest {

@@ -24,9 +24,13 @@ public:
     wxImage icon;
     wxString text;
     std::vector<wxString> buttons;
+    wxString defaultButton;
 
 protected:
     int Enter(wxDialog* dialog) override {
+        if (auto* chosen = dynamic_cast<wxButton*>(dialog->GetDefaultItem())) {
+            defaultButton = wxStripMenuCodes(chosen->GetLabel());
+        }
         for (wxWindow* child : dialog->GetChildren()) {
             if (auto* bitmap = dynamic_cast<wxStaticBitmap*>(child)) {
                 icon = bitmap->GetBitmap().ConvertToImage();
@@ -72,6 +76,16 @@ TEST(RealMessageBox, ShowsTheIconOfItsKindAndReturnsTheAnswer) {
          MessageAnswer::kCancel,
          {"OK", "Cancel"}},
         {MessageIcon::kInformation, MessageButtons::kOk, wxID_OK, MessageAnswer::kOk, {"OK"}},
+        {MessageIcon::kQuestion,
+         MessageButtons::kRestoreDiscardLater,
+         wxID_NO,
+         MessageAnswer::kDiscard,
+         {"Restore", "Discard", "Later"}},
+        {MessageIcon::kQuestion,
+         MessageButtons::kRestoreDiscardLater,
+         wxID_CANCEL,  // Esc and the close box
+         MessageAnswer::kLater,
+         {"Restore", "Discard", "Later"}},
     };
     auto* owner = new GuiTestFrame();
     owner->Show();
@@ -92,6 +106,9 @@ TEST(RealMessageBox, ShowsTheIconOfItsKindAndReturnsTheAnswer) {
         std::vector<wxString> expected = c.labels;
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(labels, expected);
+        if (c.buttons == MessageButtons::kRestoreDiscardLater) {
+            EXPECT_EQ(look.defaultButton, "Restore") << "what Enter does";
+        }
         ASSERT_TRUE(look.icon.IsOk()) << "no icon beside the text";
         EXPECT_GE(look.icon.GetWidth(), 16);
         icons.push_back(look.icon);

@@ -3,11 +3,15 @@
 // and the offer to restore a recovery file.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/textctrl.h>
+
+#include <fstream>
 
 #include "app/FrameFixture.h"
 #include "platform/SessionStorage.h"
@@ -42,18 +46,19 @@ void SendCommand(CMainFrame* frame, int id) {
 // Long enough to be still playing when a test looks.
 constexpr uint32_t kFrames = 100000;
 
+std::vector<Frame> AudioOf(const Workspace& ws) {
+    std::vector<Frame> out(ws.TotalLength());
+    uint32_t got = 0;
+    if (!out.empty()) {
+        EXPECT_TRUE(ws.ReadFrames(out.data(), ws.TotalLength(), got, 0));
+        out.resize(got);
+    }
+    return out;
+}
+
 class SessionCommands : public FrameFixture {
 public:
-    std::vector<Frame> Audio() {
-        Workspace& ws = frame->GetWorkspace();
-        std::vector<Frame> out(ws.TotalLength());
-        uint32_t got = 0;
-        if (!out.empty()) {
-            EXPECT_TRUE(ws.ReadFrames(out.data(), ws.TotalLength(), got, 0));
-            out.resize(got);
-        }
-        return out;
-    }
+    std::vector<Frame> Audio() { return AudioOf(frame->GetWorkspace()); }
     wxString Label(int id) {
         UpdateUi();
         return frame->GetMenuBar()->FindItem(menu::MenuItemId(id))->GetItemLabel();
@@ -323,56 +328,223 @@ TEST_F(SessionCommands, UnsavedChangesAreNeverDroppedWithoutAsking) {
     }
 }
 
-TEST_F(SessionCommands, TheNextStartOffersEditsACrashLeftBehind) {
-    // A recovery file of a process that ran and ended.
-    const pid_t gone = fork();
-    if (gone == 0) {
-        _exit(0);
+// A run that kept a recovery copy of `edited` (for session file `sessionPath`) and was killed
+// before it could remove it. Reaped unless `zombie`: then it stays a zombie, whose id still
+// answers kill(pid, 0).
+pid_t CrashedRun(const std::string& state, const Workspace::State& edited,
+                 const std::string& sessionPath, bool zombie) {
+    const pid_t child = fork();
+    if (child == 0) {
+        RecoveryFile recovery(state);
+        recovery.Keep(edited, sessionPath);
+        recovery.Flush();
+        raise(SIGKILL);
     }
-    ASSERT_GT(gone, 0);
-    waitpid(gone, nullptr, 0);
+    EXPECT_GT(child, 0);
+    siginfo_t info{};
+    EXPECT_EQ(waitid(P_PID, child, &info, WEXITED | (zombie ? WNOWAIT : 0)), 0);
+    EXPECT_EQ(info.si_code, CLD_KILLED);
+    return child;
+}
+
+std::vector<std::string> CopiesIn(const std::string& state) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(state)) {
+        if (entry.path().extension() == ".orvane") {
+            names.push_back(entry.path().string());
+        }
+    }
+    return names;
+}
+
+// Crashed runs' copies at the next start, each offered newest first and removed only once
+// restored or discarded; a restore brings back the audio frame by frame and the session's
+// file name, into which Ctrl+S then saves.
+TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatItRestored) {
+    using platform::MessageAnswer;
+    const struct Case {
+        const char* name;
+        int runs;         // crashed runs, run 1 the newer
+        bool zombie;      // the newest run never reaped
+        bool sourceGone;  // the newest run's source removed before the start
+        std::vector<MessageAnswer> answers;
+        int restored;           // the run whose edits the window holds after (-1: none)
+        std::vector<int> kept;  // the runs whose copies the start after this one offers
+    } cases[] = {
+        {"two crashed runs",
+         2,
+         false,
+         false,
+         {MessageAnswer::kRestore, MessageAnswer::kDiscard},
+         1,
+         {}},
+        {"Later, then the older restored",
+         2,
+         false,
+         false,
+         {MessageAnswer::kLater, MessageAnswer::kRestore},
+         0,
+         {1}},
+        {"a failed restore",
+         1,
+         false,
+         true,
+         {MessageAnswer::kRestore, MessageAnswer::kOk},
+         -1,
+         {0}},
+        {"Discard", 1, false, false, {MessageAnswer::kDiscard}, -1, {}},
+        {"a zombie's copy", 1, true, false, {MessageAnswer::kRestore}, 0, {}},
+    };
+    int caseNumber = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path home = dir.Path() / ("start" + std::to_string(++caseNumber));
+        const std::string state = (home / "orvane").string();
+        std::filesystem::create_directories(state);
+        setenv("XDG_STATE_HOME", home.c_str(), 1);
+
+        std::vector<std::vector<Frame>> audioOf;
+        std::vector<pid_t> zombies;
+        for (int run = 0; run < c.runs; ++run) {
+            const std::string name = "c" + std::to_string(caseNumber) + "run" + std::to_string(run);
+            Workspace ws;
+            ASSERT_TRUE(ws.AddFile(MakeWav(name + ".wav", 3000, 3 + run).c_str()));
+            ws.DeleteRange(100 * (run + 1), 1000);
+            const std::vector<Frame> all = MakeFrames(3 + run, 3000);
+            std::vector<Frame> edited(all.begin(), all.begin() + 100 * (run + 1));
+            edited.insert(edited.end(), all.begin() + 1000, all.end());
+            audioOf.push_back(edited);
+            const pid_t child = CrashedRun(state, ws.Snapshot(), dir.File(name + ".orvane"),
+                                           c.zombie && run == c.runs - 1);
+            if (c.zombie && run == c.runs - 1) {
+                zombies.push_back(child);
+            }
+        }
+        if (c.sourceGone) {
+            std::filesystem::remove(dir.File("c" + std::to_string(caseNumber) + "run0.wav"));
+        }
+
+        DestroyNow(frame);
+        frame = new CMainFrame({audio, files});
+        frame->Show();
+        messages.clear();
+        answers = {c.answers.begin(), c.answers.end()};
+        EXPECT_EQ(frame->OfferRecovery(), c.restored >= 0);
+        ASSERT_GE(messages.size(), size_t(c.runs));
+        for (int offer = 0; offer < c.runs; ++offer) {
+            const int run = c.runs - 1 - offer;  // newest first
+            const std::string name = "c" + std::to_string(caseNumber) + "run" + std::to_string(run);
+            const auto& asked = messages[size_t(offer) + (c.sourceGone && offer > 0 ? 1 : 0)];
+            EXPECT_EQ(asked.buttons, platform::MessageButtons::kRestoreDiscardLater);
+            EXPECT_NE(asked.text.Find(name + ".orvane"), wxNOT_FOUND) << asked.text;
+            EXPECT_NE(asked.text.Find("1 file (" + name + ".wav)"), wxNOT_FOUND) << asked.text;
+            const char* length = run == 0 ? "0:00:00.047" : "0:00:00.049";  // 2100, 2200 frames
+            EXPECT_NE(asked.text.Find(length), wxNOT_FOUND) << asked.text;
+        }
+        if (c.sourceGone) {
+            ASSERT_EQ(messages.size(), 2u);
+            EXPECT_EQ(messages[1].icon, platform::MessageIcon::kError);
+            EXPECT_NE(messages[1].text.Find("run0.wav"), wxNOT_FOUND) << messages[1].text;
+        }
+        if (c.restored >= 0) {
+            const std::string name =
+                "c" + std::to_string(caseNumber) + "run" + std::to_string(c.restored);
+            EXPECT_EQ(Audio(), audioOf[size_t(c.restored)]);
+            EXPECT_EQ(frame->GetTitle(),
+                      wxString::FromUTF8("*" + name + ".orvane \u2014 Workspace \u2014 Orvane"));
+            Command(cmd::kSaveSession);
+            EXPECT_EQ(files.sessionSaveAsked, 0) << "saved into the session's own file";
+        } else {
+            EXPECT_TRUE(frame->GetWorkspace().IsEmpty());
+        }
+        for (const pid_t zombie : zombies) {
+            waitpid(zombie, nullptr, 0);
+        }
+        // The next start: what is left is offered again.
+        DestroyNow(frame);
+        frame = nullptr;
+        if (c.restored >= 0) {
+            EditSession saved;
+            std::string error;
+            ASSERT_TRUE(saved.Open(dir.File("c" + std::to_string(caseNumber) + "run" +
+                                            std::to_string(c.restored) + ".orvane"),
+                                   error))
+                << error;
+            EXPECT_EQ(AudioOf(saved.Edits()), audioOf[size_t(c.restored)]);
+        }
+        EXPECT_EQ(CopiesIn(state).size(), c.kept.size());
+        std::vector<std::string> offeredNext;
+        for (const RecoveryFile::LeftBehindCopy& copy : RecoveryFile::LeftBehind(state)) {
+            offeredNext.push_back(copy.SessionPath());
+        }
+        std::vector<std::string> expectedNext;
+        for (const int run : c.kept) {
+            expectedNext.push_back(dir.File("c" + std::to_string(caseNumber) + "run" +
+                                            std::to_string(run) + ".orvane"));
+        }
+        EXPECT_EQ(offeredNext, expectedNext);
+        frame = new CMainFrame({audio, files});
+    }
+}
+
+// A recovery copy that cannot be written is said once, in a message and the status bar, and
+// tried again at the next edit; a write that succeeds again clears the status.
+TEST_F(SessionCommands, ACopyThatCannotBeWrittenIsReportedOnceAndTriedAgain) {
     const std::string state = (dir.Path() / "state" / "orvane").string();
-    std::filesystem::create_directories(state);
-    const std::string left = state + "/recovery-" + std::to_string(gone) + ".orvane";
-    {
-        Workspace ws;
-        ASSERT_TRUE(ws.AddFile(MakeWav("crashed.wav", 3000, 3).c_str()));
-        ws.DeleteRange(0, 1000);
-        std::string error;
-        ASSERT_TRUE(session_file::Save(left, *ws.Snapshot(), error)) << error;
+    const struct Case {
+        const char* name;
+        std::function<void()> fail;
+        std::function<void()> mend;
+    } cases[] = {
+        {"a full disk",  // files may grow to 8 bytes, as on a disk with no room left
+         [] {
+             signal(SIGXFSZ, SIG_IGN);
+             const rlimit small{8, RLIM_INFINITY};
+             setrlimit(RLIMIT_FSIZE, &small);
+         },
+         [] {
+             const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+             setrlimit(RLIMIT_FSIZE, &unlimited);
+             signal(SIGXFSZ, SIG_DFL);
+         }},
+        {"a folder that cannot hold files",
+         [&] {
+             std::filesystem::remove_all(state);
+             std::ofstream(state) << "in the way";
+         },
+         [&] {
+             std::filesystem::remove(state);
+             std::filesystem::create_directory(state);
+         }},
+    };
+    LoadA();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        c.fail();
+        DragSelect(100, 120);
+        Command(cmd::kDelete);
+        const bool firstWritten = frame->Recovery().Flush();
+        DragSelect(100, 120);
+        Command(cmd::kDelete);
+        const bool secondWritten = frame->Recovery().Flush();
+        ProcessPendingUi(frame);
+        c.mend();
+        EXPECT_FALSE(firstWritten);
+        EXPECT_FALSE(secondWritten);
+        ASSERT_EQ(messages.size(), 1u) << "said once, not at every write";
+        EXPECT_EQ(messages[0].icon, platform::MessageIcon::kWarning);
+        EXPECT_NE(messages[0].text.Find(state), wxNOT_FOUND) << messages[0].text;
+        const wxString status = frame->GetStatusBar()->GetStatusText(0);
+        EXPECT_NE(status.Find(state), wxNOT_FOUND) << status;
+
+        Command(cmd::kUndo);
+        EXPECT_TRUE(frame->Recovery().Flush());
+        ProcessPendingUi(frame);
+        EXPECT_EQ(messages.size(), 1u);
+        EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Ready");
+        EXPECT_EQ(CopiesIn(state), std::vector<std::string>{frame->Recovery().Path()});
     }
-
-    answers = {platform::MessageAnswer::kNo};
-    EXPECT_FALSE(frame->OfferRecovery());
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_FALSE(std::filesystem::exists(left)) << "removed once refused";
-    EXPECT_TRUE(frame->GetWorkspace().IsEmpty());
-
-    {
-        Workspace ws;
-        ASSERT_TRUE(ws.AddFile(dir.File("crashed.wav").c_str()));
-        ws.DeleteRange(0, 1000);
-        std::string error;
-        ASSERT_TRUE(session_file::Save(left, *ws.Snapshot(), error)) << error;
-    }
-    answers = {platform::MessageAnswer::kYes};
-    EXPECT_TRUE(frame->OfferRecovery());
-    const std::vector<Frame> all = MakeFrames(3, 3000);
-    EXPECT_EQ(Audio(), std::vector<Frame>(all.begin() + 1000, all.end()));
-    EXPECT_FALSE(std::filesystem::exists(left));
-    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("*Untitled \u2014 Workspace \u2014 Orvane"))
-        << "restored edits are unsaved";
-
-    // This run keeps its own copy until it closes normally.
-    const std::string own =
-        state + "/recovery-" + std::to_string(platform::CurrentProcessId()) + ".orvane";
-    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(own); }));
-    answers = {platform::MessageAnswer::kDontSave};
-    wxWindow* closing = frame;
-    frame->Close();
-    FinishClosing(closing);
-    frame = nullptr;
-    EXPECT_FALSE(std::filesystem::exists(own)) << "a normal exit leaves no recovery file";
 }
 
 }  // namespace

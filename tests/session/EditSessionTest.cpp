@@ -33,11 +33,6 @@ std::vector<Frame> AudioOf(const Workspace& ws) {
     return out;
 }
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path) << text;
 }
@@ -325,7 +320,8 @@ TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
     EXPECT_TRUE(session.Open(sessionPath, error)) << "the unaltered text opens: " << error;
 }
 
-// The recovery file of a process killed outright is left behind, and restores its audio.
+// The recovery copy of a process killed outright is left behind once its lock is free, is
+// claimed by one start at a time, and restores its audio and its session's name.
 TEST_F(SessionFiles, ARecoveryFileOutlivesAKilledProcessAndRestoresItsEdits) {
     const std::string state = dir.File("state");
     std::filesystem::create_directory(state);
@@ -336,21 +332,22 @@ TEST_F(SessionFiles, ARecoveryFileOutlivesAKilledProcessAndRestoresItsEdits) {
         reference.Edits().DeleteRange(10, 20);
         expected = AudioOf(reference.Edits());
     }
+    const std::string sessionPath = dir.File("mix.orvane");
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         EditSession session;
         Build(session);
         RecoveryFile recovery(state);
-        recovery.Keep(session.Edits().Snapshot());
+        recovery.Keep(session.Edits().Snapshot(), "");
         session.Edits().DeleteRange(10, 20);
-        recovery.Keep(session.Edits().Snapshot());
+        recovery.Keep(session.Edits().Snapshot(), sessionPath);
         recovery.Flush();
-        WriteText(state + "/kept", "");
+        WriteText(dir.File("kept"), "");
         pause();  // killed here
         _exit(0);
     }
-    for (int i = 0; i < 1000 && !std::filesystem::exists(state + "/kept"); ++i) {
+    for (int i = 0; i < 1000 && !std::filesystem::exists(dir.File("kept")); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(RecoveryFile::LeftBehind(state).empty()) << "its process still runs";
@@ -359,24 +356,29 @@ TEST_F(SessionFiles, ARecoveryFileOutlivesAKilledProcessAndRestoresItsEdits) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
 
-    const std::vector<std::string> left = RecoveryFile::LeftBehind(state);
+    std::vector<RecoveryFile::LeftBehindCopy> left = RecoveryFile::LeftBehind(state);
     ASSERT_EQ(left.size(), 1u);
-    EXPECT_NE(left[0].find("recovery-" + std::to_string(child)), std::string::npos);
+    EXPECT_TRUE(RecoveryFile::LeftBehind(state).empty()) << "claimed by the first start";
+    EXPECT_EQ(left[0].SessionPath(), sessionPath);
+    EXPECT_EQ(left[0].Frames(), expected.size());
     EditSession restored;
     std::string error;
-    ASSERT_TRUE(restored.Open(left[0], error)) << error;
+    ASSERT_TRUE(restored.Recover(left[0].SessionText(), left[0].SessionPath(), error)) << error;
     EXPECT_EQ(AudioOf(restored.Edits()), expected);
+    EXPECT_EQ(restored.Path(), sessionPath);
+    EXPECT_TRUE(restored.IsModified());
 
-    // A run that ends normally removes its own copy.
+    // A run that ends normally removes its own copy, and its lock file with it.
     {
         RecoveryFile recovery(state);
-        recovery.Keep(restored.Edits().Snapshot());
-        recovery.Flush();
+        recovery.Keep(restored.Edits().Snapshot(), "");
+        EXPECT_TRUE(recovery.Flush());
         EXPECT_TRUE(std::filesystem::exists(recovery.Path()));
         recovery.Discard();
         EXPECT_FALSE(std::filesystem::exists(recovery.Path()));
     }
-    EXPECT_EQ(ReadText(left[0]).substr(0, 16), "orvane-session 1");
+    EXPECT_TRUE(left[0].Remove());
+    EXPECT_TRUE(std::filesystem::is_empty(state)) << "no copy and no lock file stays";
 }
 
 }  // namespace
