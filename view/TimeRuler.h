@@ -2,6 +2,8 @@
 
 #include <wx/window.h>
 
+class wxDC;
+
 class WaveformView;
 
 /// The strip above the waveform: which source is shown (a coloured tag in the left corner),
@@ -21,6 +23,9 @@ public:
 
     /// The pixel offset of the view's first column in the ruler's client area.
     int ViewOffset() const;
+
+    /// Draws the whole ruler, the size of its client area, as its paint does.
+    void Draw(wxDC& dc) const;
 
 private:
     void OnPaint(wxPaintEvent& event);
