@@ -2,9 +2,8 @@
 
 #include <wx/window.h>
 
-class wxDC;
-
 class WaveformView;
+class wxDC;
 
 /// The strip above the waveform: which source is shown (a coloured tag in the left corner),
 /// the shown range's start and end, time marks at a spacing that suits the zoom, and the

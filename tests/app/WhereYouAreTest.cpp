@@ -1,5 +1,6 @@
 // What the main window says about where the user is: the title, the status bar's readouts
-// and prompt, the ruler beside the view, and the scrollbar of a zoomed view.
+// (at the shown source's rate) and its first pane, the ruler and the band over the view, the
+// scrollbar of a zoomed view, and playback at the rate of what is shown.
 
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
