@@ -36,6 +36,8 @@ constexpr int kLockKeyPanes = 3;
 constexpr int kLockKeysTimerId = 1;
 constexpr int kRecoveryTimerId = 2;
 constexpr int kScanTimerId = 3;
+constexpr int kStatusTimerId = 4;
+constexpr int kStatusTimerMilliseconds = 1000;
 constexpr int kScanStartLatestMilliseconds = 1000;
 constexpr int kMaxListedFiles = cmd::kLastWaveFile - cmd::kFirstWaveFile + 1;
 
@@ -152,6 +154,7 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_TIMER(kLockKeysTimerId, CMainFrame::OnLockKeysTimer)
     EVT_TIMER(kRecoveryTimerId, CMainFrame::OnRecoveryTimer)
     EVT_TIMER(kScanTimerId, CMainFrame::OnScanTimer)
+    EVT_TIMER(kStatusTimerId, CMainFrame::OnStatusTimer)
     EVT_CHAR_HOOK(CMainFrame::OnCharHook)
     EVT_COMMAND(wxID_ANY, EVT_WAVEFORM_VIEW_CHANGED, CMainFrame::OnViewChanged)
 wxEND_EVENT_TABLE()
@@ -188,7 +191,8 @@ CMainFrame::CMainFrame(const Services& frameServices)
                }),
       lockKeysTimer(this, kLockKeysTimerId),
       recoveryTimer(this, kRecoveryTimerId),
-      scanTimer(this, kScanTimerId) {
+      scanTimer(this, kScanTimerId),
+      statusTimer(this, kStatusTimerId) {
     OpenSoundDevice();
     PreparePlugins();
     CreateWindows();
@@ -285,8 +289,69 @@ void CMainFrame::CreateStatusBarPanes() {
         widths[1 + i] = std::max(widths[1 + i], needed);
     }
     SetStatusWidths(kPanes, widths);
-    SetStatusText(str::Text(str::kReady), 0);
+    status.SetPrompt(str::Text(str::kReady));
+    ShowStatusLine();
+    statusBar->Bind(wxEVT_MOTION, &CMainFrame::OnStatusBarMotion, this);
+    view->ReportProgressTo([this](const std::string& text) {
+        SetStatusProgress("waveform", wxString::FromUTF8(text));
+    });
     lockKeysTimer.Start(250);
+}
+
+void CMainFrame::ShowStatusMessage(const std::string& topic, const wxString& text,
+                                   StatusLine::Priority priority) {
+    status.Post(topic, text.utf8_string(), priority, StatusLine::Clock::now());
+    if (status.HasExpiring() && !statusTimer.IsRunning()) {
+        statusTimer.Start(kStatusTimerMilliseconds);
+    }
+    ShowStatusLine();
+}
+
+void CMainFrame::WithdrawStatusMessage(const std::string& topic) {
+    status.Withdraw(topic);
+    ShowStatusLine();
+}
+
+void CMainFrame::SetStatusProgress(const std::string& topic, const wxString& text) {
+    status.SetProgress(topic, text.utf8_string());
+    ShowStatusLine();
+}
+
+void CMainFrame::OnStatusTimer(wxTimerEvent&) {
+    if (status.Expire(StatusLine::Clock::now())) {
+        ShowStatusLine();
+    }
+    if (!status.HasExpiring()) {
+        statusTimer.Stop();
+    }
+}
+
+void CMainFrame::ShowStatusLine() {
+    wxStatusBar* statusBar = GetStatusBar();
+    if (statusBar == nullptr) {
+        return;
+    }
+    const wxString text = !menuHelp.empty() ? menuHelp : wxString::FromUTF8(status.Text());
+    if (statusBar->GetStatusText(0) != text) {
+        SetStatusText(text, 0);
+    }
+}
+
+void CMainFrame::OnStatusBarMotion(wxMouseEvent& event) {
+    wxStatusBar* statusBar = GetStatusBar();
+    wxRect first;
+    const bool overFirst =
+        statusBar->GetFieldRect(0, first) && event.GetPosition().x < first.GetRight();
+    const wxString tip = overFirst ? wxString::FromUTF8(status.FullText()) : readoutsTip;
+    if (statusBar->GetToolTipText() != tip) {
+        statusBar->SetToolTip(tip);
+    }
+    event.Skip();
+}
+
+void CMainFrame::DoGiveHelp(const wxString& help, bool show) {
+    menuHelp = show ? help : wxString();
+    ShowStatusLine();
 }
 
 void CMainFrame::OnLockKeysTimer(wxTimerEvent&) {
@@ -351,16 +416,11 @@ void CMainFrame::ShowWhereYouAre() {
             SetStatusText(text, 1 + i);
         }
     }
-    statusBar->SetToolTip(audio ? wxString::FromUTF8(r.frames) : wxString());
-    // A recovery copy that cannot be written outranks the prompts until one can.
-    wxString prompt = recoveryStatus;
-    if (prompt.empty()) {
-        prompt = view->IsWorkspaceShown() || !audio ? str::Text(str::kReady)
-                                                    : str::Text(str::kFileShownAlone);
-    }
-    if (statusBar->GetStatusText(0) != prompt) {
-        SetStatusText(prompt, 0);
-    }
+    readoutsTip = audio ? wxString::FromUTF8(r.frames) : wxString();
+    const wxString prompt = view->IsWorkspaceShown() || !audio ? str::Text(str::kReady)
+                                                               : str::Text(str::kFileShownAlone);
+    status.SetPrompt(prompt.utf8_string());
+    ShowStatusLine();
 }
 
 bool CMainFrame::TryBefore(wxEvent& event) {
@@ -448,13 +508,18 @@ void CMainFrame::LoadWaves(const std::vector<wxString>& paths) {
 
 bool CMainFrame::AddWave(const wxString& path, const wxString&, OpenRefusals& refused) {
     std::string why;
+    const bool seedsWorkspace = workspace.IsEmpty();
     if (!workspace.AddFile(path.fn_str(), &why)) {
         refused.Add(path, wxString::FromUTF8(why));
         return false;
     }
     AfterWorkspaceChange(true);
+    // The file that seeds an empty workspace is shown as the workspace, ready for editing;
+    // a file opened later is shown alone, beside the workspace it leaves unchanged.
     const int index = static_cast<int>(workspace.FileCount()) - 1;
-    if (index < kMaxListedFiles) {
+    if (seedsWorkspace) {
+        view->ShowSource(-1);
+    } else if (index < kMaxListedFiles) {
         view->ShowSource(index);
     }
     const WaveFile* added = workspace.File(static_cast<uint32_t>(workspace.FileCount() - 1));
@@ -575,8 +640,9 @@ void CMainFrame::OnAbout(wxCommandEvent&) {
 void CMainFrame::OnRenderToFile(wxCommandEvent&) {
     RenderDialog dialog(this, services.fileDialogs);
     dialog.Attach(host.get(), &workspace, session.Path());
-    player->Stop();       // the render reads the workspace and runs the effect on this thread
-    host->SetSource(-1);  // whatever was played last, the render takes the workspace
+    player->Stop();         // the render reads the workspace and runs the effect on this thread
+    host->SetSource(-1);    // whatever was played last, the render takes the workspace
+    FollowWorkspaceRate();  // and its effects run at the workspace's rate
     dialog.ShowModal();
 }
 

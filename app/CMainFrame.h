@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/PlaybackPatience.h"
+#include "app/StatusLine.h"
 #include "audio/Workspace.h"
 #include "plugins/HostSeams.h"
 #include "session/EditSession.h"
@@ -79,8 +80,9 @@ public:
     CMainFrame& operator=(const CMainFrame&) = delete;
 
     /// Opens a WAV file into the workspace exactly as "Load Wave..." does once a file is
-    /// chosen: the "Wave files" menu gains it and the view shows it alone. On failure the
-    /// user is told and nothing changes.
+    /// chosen: the "Wave files" menu gains it, and the view shows it as the workspace when it
+    /// is the first file of an empty workspace, alone otherwise. On failure the user is told
+    /// and nothing changes.
     bool LoadWave(const wxString& path, const wxString& name);
 
     /// Opens several files in order as LoadWave does, and reports every refused one in a
@@ -98,6 +100,17 @@ public:
     /// Offers, newest first, each copy of unsaved edits a finished run left behind (Restore,
     /// Discard or Later); called once at start-up. True when one was restored.
     bool OfferRecovery();
+
+    /// Shows a message of `topic` in the status bar's first pane, in place of that topic's
+    /// earlier one: a note or warning passes after a while, an error stays until withdrawn.
+    /// The most important message wins the pane; its tooltip holds every message whole.
+    ///
+    ///     frame->ShowStatusMessage("recovery", "No recovery copy: disk full", kError);
+    void ShowStatusMessage(const std::string& topic, const wxString& text,
+                           StatusLine::Priority priority);
+    /// Takes `topic`'s message away (what it said is over).
+    void WithdrawStatusMessage(const std::string& topic);
+    const StatusLine& Status() const { return status; }
 
     Workspace& GetWorkspace() { return workspace; }
     EditSession& Session() { return session; }
@@ -126,6 +139,15 @@ private:
     void CreateWindows();
     void CreateToolBars();
     void CreateStatusBarPanes();
+    /// The first pane's text and tooltip brought up to the status line.
+    void ShowStatusLine();
+    void SetStatusProgress(const std::string& topic, const wxString& text);
+    void OnStatusTimer(wxTimerEvent& event);
+    /// The tooltip of the pane under the pointer: the status line whole over the first pane,
+    /// the frames of the selection over the readouts.
+    void OnStatusBarMotion(wxMouseEvent& event);
+    /// A menu item's or tool's help, shown in the first pane while it is pointed at.
+    void DoGiveHelp(const wxString& help, bool show) override;
     void FillPluginMenu();
 
     // Routing
@@ -153,7 +175,11 @@ private:
 
     // Opening files
     bool AddWave(const wxString& path, const wxString& name, class OpenRefusals& refused);
+    /// The device and the effects at the workspace's rate, as a render and a change of files
+    /// need them.
     void FollowWorkspaceRate();
+    /// The device (reopened) and the effects at `rate`; a failed reopen is told.
+    void FollowRate(uint32_t rate);
 
     // Session commands (MainFrameSession.cpp)
     void OnUndo(wxCommandEvent& event);
@@ -226,7 +252,6 @@ private:
     PlaybackPatience playbackPatience;       // while the window waits for a stuck effect
     RecoveryFile recovery;                   // the unsaved edits' copy on disk
     bool recoveryFailing = false;            // its latest write failed (and was reported)
-    wxString recoveryStatus;                 // shown in the first pane while not empty
     std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
     std::unique_ptr<BackgroundScan> scan;    // the plug-in scan while it runs
     bool scanAwaitsWindow = false;           // the start-up scan waits for the first paint
@@ -242,6 +267,10 @@ private:
     wxTimer lockKeysTimer;
     wxTimer recoveryTimer;
     wxTimer scanTimer;
+    wxTimer statusTimer;   // expires passing status messages
+    StatusLine status;     // the first pane's entries
+    wxString menuHelp;     // the help of the menu item pointed at, if any
+    wxString readoutsTip;  // the readout panes' tooltip: the selection in frames
     bool routing = false;  // an event is being offered to the view
 
     wxDECLARE_EVENT_TABLE();

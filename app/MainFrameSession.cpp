@@ -290,8 +290,12 @@ void CMainFrame::OnRecoveryWritten(const std::string& failure) {
 }
 
 void CMainFrame::ShowRecoveryStatus(const wxString& text) {
-    recoveryStatus = text;
-    ShowWhereYouAre();  // the first pane shows it, or its prompt again
+    // An error stays in the first pane until a copy is written again.
+    if (text.empty()) {
+        WithdrawStatusMessage("recovery");
+    } else {
+        ShowStatusMessage("recovery", text, StatusLine::Priority::kError);
+    }
 }
 
 void CMainFrame::OnClose(wxCloseEvent& event) {

@@ -63,11 +63,15 @@ void CMainFrame::OpenSoundDevice() {
     soundEnabled = true;
 }
 
-// The device, the effects and the render follow the workspace's rate, so a file plays at its
-// own speed and pitch.
 void CMainFrame::FollowWorkspaceRate() {
-    const uint32_t rate = workspace.SampleRate();
-    if (rate == 0 || rate == host->ConfiguredRate()) {
+    FollowRate(workspace.SampleRate());
+}
+
+// The device and the effects run at the rate of what is played (the workspace, or a file
+// shown alone), so every source plays at its own speed and pitch.
+void CMainFrame::FollowRate(uint32_t rate) {
+    const bool deviceFollows = !soundEnabled || player->IsOpen();
+    if (rate == 0 || (rate == host->ConfiguredRate() && deviceFollows)) {
         return;
     }
     player->Stop();
@@ -99,7 +103,7 @@ void CMainFrame::StartPluginScan(bool rescan) {
     // Found and examined on a thread of its own: the window is usable meanwhile, and the menu
     // fills when the scan ends.
     scan = std::make_unique<BackgroundScan>(ScanSettings(rescan), plugin_paths::SearchFolders());
-    SetStatusText("Looking for plug-ins...", 0);
+    SetStatusProgress("plug-ins", "Looking for plug-ins...");
     scanTimer.Start(kScanPollMilliseconds);
 }
 
@@ -123,8 +127,8 @@ void CMainFrame::OnScanTimer(wxTimerEvent&) {
     }
     if (!scan->Finished()) {
         if (scan->Total() > 0) {
-            SetStatusText(
-                wxString::Format("Examining plug-ins: %zu of %zu", scan->Done(), scan->Total()), 0);
+            SetStatusProgress("plug-ins", wxString::Format("Examining plug-ins: %zu of %zu",
+                                                           scan->Done(), scan->Total()));
         }
         return;
     }
@@ -157,14 +161,16 @@ void CMainFrame::FinishPluginScan() {
     }
     host->SetCatalog(std::move(catalogue));
     FillPluginMenu();
-    wxString status = str::Text(str::kReady);
+    SetStatusProgress("plug-ins", wxString());
     if (failed > 0) {
-        status += wxString::Format(
-            ". %zu plug-in(s) failed their examination: see VST Plugins > "
-            "Choose Plug-in...",
-            failed);
+        ShowStatusMessage("plug-ins",
+                          wxString::Format("%zu plug-in(s) failed their examination: see VST "
+                                           "Plugins > Choose Plug-in...",
+                                           failed),
+                          StatusLine::Priority::kWarning);
+    } else {
+        WithdrawStatusMessage("plug-ins");
     }
-    SetStatusText(status, 0);
 }
 
 void CMainFrame::FillPluginMenu() {
@@ -288,6 +294,7 @@ void CMainFrame::OnPlayOrStop(wxCommandEvent&) {
 
 void CMainFrame::PlayShown(uint32_t start, uint32_t end) {
     player->Stop();
+    FollowRate(view->SampleRate());
     // Effects forget the audio of the last play or render, so every play starts alike.
     host->ResetChain();
     // A file shown alone plays by itself: playing it only reads it.

@@ -121,7 +121,7 @@ void RenderDialog::OnStart(wxCommandEvent&) {
         case RenderOutcome::kDone:
             Report(wxString::Format(
                 "Rendered %s (%u frames) into \"%s\" in %.1f s.",
-                wxString::FromUTF8(time_scale::FormatTime(result.frames, PluginHost::SampleRate())),
+                wxString::FromUTF8(time_scale::FormatTime(result.frames, workspace->SampleRate())),
                 result.frames, outputPath, tookMs / 1000.0));
             break;
         case RenderOutcome::kCancelled:

@@ -41,6 +41,10 @@ int TimeRuler::ViewOffset() const {
 
 void TimeRuler::OnPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
+    Draw(dc);
+}
+
+void TimeRuler::Draw(wxDC& dc) const {
     const wxSize size = GetClientSize();
     dc.SetBackground(wxBrush(kBackground));
     dc.Clear();
@@ -53,23 +57,18 @@ void TimeRuler::OnPaint(wxPaintEvent&) {
     const uint32_t length = view->ViewLength();
     const uint32_t rate = view->SampleRate();
     const bool hasAudio = length != 0 && width > 0;
-    const auto column = [&](uint32_t frame) {
-        return offset + view_math::ToPixels((double(frame) - start) * width / length);
-    };
 
-    // The selection first, so that the texts and marks stay readable over it.
+    // The selection first, so that the texts and marks stay readable over it: over the same
+    // columns as the view's band, and the insertion point two columns wide from its column.
     if (hasAudio) {
-        const uint32_t selStart = view->SelectionStart();
-        const uint32_t selEnd = view_math::RangeEnd(selStart, view->SelectionLength());
-        const int left = std::max(column(selStart), offset - 1);
-        const int right = std::min(column(selEnd), offset + width + 1);
-        if (view->SelectionLength() != 0 && left < right) {
+        const view_math::Columns columns = view_math::SelectionColumns(
+            view->SelectionStart(), view->SelectionLength(), start, length, width);
+        if (view->SelectionLength() != 0 && columns.left < columns.right) {
             dc.SetBrush(wxBrush(kSelection));
-            dc.DrawRectangle(left, 0, right - left, size.y);
-        } else if (view->SelectionLength() == 0 && selStart >= start &&
-                   selStart - start <= length) {
+            dc.DrawRectangle(offset + columns.left, 0, columns.right - columns.left, size.y);
+        } else if (view->SelectionLength() == 0 && columns.left < columns.right) {
             dc.SetBrush(wxBrush(kInsertion));
-            dc.DrawRectangle(std::min(left, offset + width - 2), 0, 2, size.y);
+            dc.DrawRectangle(offset + std::min(columns.left, width - 2), 0, 2, size.y);
         }
     }
 

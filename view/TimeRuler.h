@@ -3,6 +3,7 @@
 #include <wx/window.h>
 
 class WaveformView;
+class wxDC;
 
 /// The strip above the waveform: which source is shown (a coloured tag in the left corner),
 /// the shown range's start and end, time marks at a spacing that suits the zoom, and the
@@ -21,6 +22,9 @@ public:
 
     /// The pixel offset of the view's first column in the ruler's client area.
     int ViewOffset() const;
+
+    /// Draws the whole ruler, the size of its client area, as its paint does.
+    void Draw(wxDC& dc) const;
 
 private:
     void OnPaint(wxPaintEvent& event);

@@ -60,6 +60,7 @@ void WaveformView::ShowWorkspaceSelection(uint32_t start, uint32_t length) {
     const uint32_t source = SourceLength();
     selectionStart = std::min(start, source);
     selectionLength = std::min(length, source - selectionStart);
+    InvalidateAll(false);  // the readouts and the ruler show the selection too
     Update();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -35,6 +36,47 @@ inline uint32_t RangeEnd(uint32_t start, uint32_t length) {
     const uint64_t end = uint64_t{start} + length;
     return end > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
                                                       : uint32_t(end);
+}
+
+/// A run of pixel columns [left, right) of the view; empty when left == right.
+struct Columns {
+    int left = 0;
+    int right = 0;
+    bool operator==(const Columns&) const = default;
+};
+
+/// The column that `frame` falls into in a view `width` columns wide showing
+/// [viewStart, viewStart + viewLength): negative left of the view, `width` or more right of
+/// it. The difference is signed 64-bit, so frames on either side keep their side.
+inline int64_t FrameColumn(uint32_t frame, uint32_t viewStart, uint32_t viewLength, int width) {
+    if (viewLength == 0 || width <= 0) {
+        return 0;
+    }
+    const int64_t offset = int64_t{frame} - int64_t{viewStart};
+    const int64_t scaled = offset * width;  // at most 2^32 * 2^31: well inside 64 bits
+    // Rounded toward minus infinity, so a frame just left of the view lands left of column 0.
+    return scaled >= 0 ? scaled / viewLength : -((-scaled + viewLength - 1) / viewLength);
+}
+
+/// The columns over the selection [start, start + length), clamped to the view: a selection
+/// that begins left of it, ends right of it, or encloses it is cut at the view's edges. An
+/// empty selection (the insertion point) is one column where it lies in the shown range,
+/// the last one when it stands at the range's end; none outside it.
+inline Columns SelectionColumns(uint32_t start, uint32_t length, uint32_t viewStart,
+                                uint32_t viewLength, int width) {
+    if (viewLength == 0 || width <= 0) {
+        return {};
+    }
+    const int64_t left = FrameColumn(start, viewStart, viewLength, width);
+    if (length == 0) {
+        if (left < 0 || start > uint64_t{viewStart} + viewLength) {
+            return {};
+        }
+        const int x = int(std::min<int64_t>(left, width - 1));
+        return {x, x + 1};
+    }
+    const int64_t right = FrameColumn(RangeEnd(start, length), viewStart, viewLength, width);
+    return {int(std::clamp<int64_t>(left, 0, width)), int(std::clamp<int64_t>(right, 0, width))};
 }
 
 /// A drag moves the selection only with the left button alone down: no other button, no

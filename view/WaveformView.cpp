@@ -3,17 +3,16 @@
 #include <wx/bitmap.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
-#include <wx/frame.h>
 #include <wx/settings.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "audio/Workspace.h"
 #include "playback/WavePlayer.h"
 #include "resources/CommandIds.h"
-#include "resources/Strings.h"
 #include "view/ViewMath.h"
 
 using view_math::ToFrames;
@@ -111,7 +110,10 @@ uint32_t WaveformView::SourceLength() const {
 }
 
 uint32_t WaveformView::SampleRate() const {
-    return 44100;  // every opened file plays at this rate
+    if (workspace == nullptr) {
+        return 0;
+    }
+    return showWorkspace ? workspace->SampleRate() : workspace->FileSampleRate(fileIndex);
 }
 
 wxString WaveformView::ShownSourceName() const {
@@ -208,12 +210,8 @@ void WaveformView::PaintBuffer() {
         raster.InvertRect(band.left, 0, band.right, height);  // takes the old band away
     }
 
-    if (selectionLength == 0 || suppressDrag) {
-        band = Band{};
-    } else {
-        band = SelectionBand(width);
-        raster.InvertRect(band.left, 0, band.right, height);
-    }
+    band = SelectionBand(width);
+    raster.InvertRect(band.left, 0, band.right, height);
 }
 
 void WaveformView::DrawWaveform(int width, int height) {
@@ -336,16 +334,16 @@ void WaveformView::OnPeakTimer(wxTimerEvent&) {
 }
 
 void WaveformView::ShowPeakProgress(double progress) {
-    auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(this));
-    if (frame == nullptr || frame->GetStatusBar() == nullptr) {
+    if (!reportProgress) {
         return;
     }
     if (progress < 1.0) {
-        frame->SetStatusText(wxString::Format("Reading the waveform: %d%%", int(progress * 100)),
-                             0);
+        char text[48];
+        std::snprintf(text, sizeof text, "Reading the waveform: %d%%", int(progress * 100));
+        reportProgress(text);
         progressShown = true;
     } else if (progressShown) {
-        frame->SetStatusText(str::Text(str::kReady), 0);
+        reportProgress("");
         progressShown = false;
     }
 }
@@ -373,14 +371,13 @@ void WaveformView::DrawNoWaveData(int width, int height) {
 }
 
 WaveformView::Band WaveformView::SelectionBand(int width) const {
-    if (selectionLength == 0 || suppressDrag) {
+    if (!IsSourceDrawable()) {
         return {};
     }
-    // Differences wrap as 32-bit frame counts: a selection left of the view lands far right.
-    const double pixelsPerFrame = double(width) / viewLength;
-    const uint32_t left = selectionStart - viewStart;
-    const uint32_t right = selectionStart + selectionLength - viewStart;
-    return Band{ToPixels(left * pixelsPerFrame), ToPixels(right * pixelsPerFrame)};
+    // The insertion point is a band one column wide: the same inversion marks it.
+    const view_math::Columns columns =
+        view_math::SelectionColumns(selectionStart, selectionLength, viewStart, viewLength, width);
+    return Band{columns.left, columns.right};
 }
 
 // ---- Mouse ----

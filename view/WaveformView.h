@@ -5,6 +5,8 @@
 #include <wx/window.h>
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "view/ColumnPeaks.h"
@@ -22,7 +24,8 @@ wxDECLARE_EVENT(EVT_WAVEFORM_VIEW_CHANGED, wxCommandEvent);
 /// the left channel in the upper half, the right channel in the lower half. It holds the
 /// visible range and the selection in frames, turns left-button drags into a selection,
 /// marks the selection by inverting a band of the full height, and carries the edit, zoom and
-/// source commands with their enabling rules.
+/// source commands with their enabling rules. The insertion point (an empty selection) is a
+/// line: one inverted column.
 ///
 /// The picture is drawn into the view's own pixel buffer and then copied to the window, so
 /// that the band can be inverted pixel by pixel: a drag only inverts the old band and the new
@@ -31,8 +34,8 @@ wxDECLARE_EVENT(EVT_WAVEFORM_VIEW_CHANGED, wxCommandEvent);
 ///
 /// Columns come from the files' peak tables, built in the background. While they are being
 /// built, columns the tables do not reach yet are drawn as pending (unless reading them
-/// directly is cheap), a timer fills them in as the tables grow, and the frame's status bar
-/// shows how far the tables are.
+/// directly is cheap), a timer fills them in as the tables grow, and how far the tables are
+/// goes to whoever asked for it (the frame's status bar).
 ///
 ///     view->Create(frame, wxID_ANY);
 ///     view->Attach(&workspace, player);
@@ -55,6 +58,12 @@ public:
     /// The workspace to show and the player whose state the update rules read; not owned.
     void Attach(Workspace* workspace, WavePlayer* player);
 
+    /// Where the progress of the peak tables goes, as a text for the user ("Reading the
+    /// waveform: 40%"), and an empty text once they are complete.
+    void ReportProgressTo(std::function<void(const std::string&)> report) {
+        reportProgress = std::move(report);
+    }
+
     /// The next mouse move, of any kind, leaves the selection alone; the frame calls this
     /// before a file dialog whose closing click would otherwise reach the view as a drag.
     void SuppressNextDrag() { suppressDrag = true; }
@@ -73,7 +82,8 @@ public:
     /// The length of the shown source: the workspace's, or the shown file's.
     uint32_t SourceLength() const;
 
-    /// The workspace's sample rate, which every time shown for it is read at.
+    /// The shown source's sample rate (the workspace's, or the shown file's own), which every
+    /// time shown for it is read at and which it plays at; 0 with no file open.
     uint32_t SampleRate() const;
 
     /// What is shown, for titles and labels: "Workspace", or the shown file's name.
@@ -204,7 +214,8 @@ private:
     /// Whether frames that the tables do not cover yet are few enough to read directly.
     bool ReadsPendingFrames() const;
     void DrawNoWaveData(int width, int height);
-    /// The columns the band over the selection covers at this width; none without selection.
+    /// The columns the band covers at this width: the selection's, clamped to the view, or
+    /// the insertion point's one column.
     Band SelectionBand(int width) const;
 
     bool showWorkspace = true;
@@ -221,6 +232,7 @@ private:
     bool pendingDrawn = false;
     std::vector<uint8_t> pendingColumns;  // 1 for each column of the kept picture left pending
     bool progressShown = false;
+    std::function<void(const std::string&)> reportProgress;
     wxTimer peakTimer;
     bool suppressDrag = false;
     Band band;                   // the band the last paint left in the buffer; 0, 0 for none

@@ -26,19 +26,21 @@ using Items_t = std::vector<std::pair<int, std::string>>;
 
 class FileCommands : public FrameFixture {};
 
-TEST_F(FileCommands, LoadWaveListsEachFileAndShowsItAlone) {
+// The first file seeds the workspace and is shown as it; later files are shown alone.
+TEST_F(FileCommands, LoadWaveListsEachFileAndShowsTheFirstAsTheWorkspace) {
     const std::string a = MakeWav("first.wav", 3000, 1);
     const std::string b = MakeWav("second.wav", 500, 2);
     LoadThroughDialog(a);
     EXPECT_EQ(Items(frame->WaveFilesMenu()), (Items_t{{cmd::kFirstWaveFile, "first.wav"}}));
-    EXPECT_FALSE(frame->View()->IsWorkspaceShown());
+    EXPECT_TRUE(frame->View()->IsWorkspaceShown());
     EXPECT_EQ(frame->View()->ViewLength(), 3000u);
     EXPECT_EQ(frame->GetWorkspace().TotalLength(), 3000u);
 
     LoadThroughDialog(b);
     EXPECT_EQ(Items(frame->WaveFilesMenu()), (Items_t{{cmd::kFirstWaveFile, "first.wav"},
                                                       {cmd::kFirstWaveFile + 1, "second.wav"}}));
-    EXPECT_EQ(frame->View()->ViewLength(), 500u) << "the second file is shown alone";
+    EXPECT_EQ(frame->View()->ShownFile(), 1) << "the second file is shown alone";
+    EXPECT_EQ(frame->View()->ViewLength(), 500u);
     EXPECT_EQ(frame->GetWorkspace().TotalLength(), 3000u) << "the workspace is unchanged";
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(Checked(cmd::kFirstWaveFile + 1));

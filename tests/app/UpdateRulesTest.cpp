@@ -37,20 +37,22 @@ const int kCommands[] = {
 
 TEST_F(UpdateRules, EachSituationEnablesExactlyItsCommands) {
     const std::string wav = MakeWav("a.wav", 100000);
-    const auto loadAndShowWorkspace = [&](UpdateRules& t) {
+    // The first file loaded is shown as the workspace; its menu item shows it alone.
+    const auto loadAndShowWorkspace = [&](UpdateRules& t) { t.LoadThroughDialog(wav); };
+    const auto loadAndShowAlone = [&](UpdateRules& t) {
         t.LoadThroughDialog(wav);
-        t.Command(cmd::kShowWorkspace);
+        t.Command(cmd::kFirstWaveFile);
     };
     const Situation situations[] = {
         {"start-up without files",
          [](UpdateRules&) {},
          {1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}},
         {"one file loaded, shown alone",
-         [&](UpdateRules& t) { t.LoadThroughDialog(wav); },
+         loadAndShowAlone,
          {1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0}},
         {"a selection in the file shown alone",
          [&](UpdateRules& t) {
-             t.LoadThroughDialog(wav);
+             loadAndShowAlone(t);
              t.Select(10, 60);
          },
          {1, 1, 1, 1, 0, 1, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0}},
