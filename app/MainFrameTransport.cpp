@@ -56,7 +56,7 @@ void CMainFrame::OpenSoundDevice() {
         const platform::MessageRequest failed{text, str::Text(str::kAppTitle),
                                               platform::MessageButtons::kRetryCancel,
                                               platform::MessageIcon::kError};
-        if (platform::ShowMessageBox(nullptr, failed) != platform::MessageAnswer::kRetry) {
+        if (platform::ShowMessageBox(this, failed) != platform::MessageAnswer::kRetry) {
             return;  // Orvane runs on without sound
         }
     }
@@ -341,6 +341,5 @@ void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OpenPluginEditor(int catalogueIndex) {
-    // The catalogue index travels as 8 bits, as the menu's choice always has.
-    editors->OpenEditor(0, static_cast<uint8_t>(catalogueIndex));
+    editors->OpenEditor(0, catalogueIndex);
 }

@@ -6,6 +6,36 @@
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
 
+namespace {
+
+// One field of a listing line: a backslash, a tab, a line feed and the other control
+// characters a plug-in may put in its name are written as escapes (\\, \t, \n, \r, \xHH),
+// so that every plug-in stays on one line of four tab-separated fields.
+std::string ListField(const std::string& text) {
+    std::string field;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            field += "\\\\";
+        } else if (c == '\t') {
+            field += "\\t";
+        } else if (c == '\n') {
+            field += "\\n";
+        } else if (c == '\r') {
+            field += "\\r";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+            field += escape;
+        } else {
+            field += c;
+        }
+    }
+    return field;
+}
+
+}  // namespace
+
 int RunPluginCatalogCommand(bool rescan, bool list, std::FILE* out, std::FILE* errors) {
     PluginScanner::Settings settings;
     settings.scanner = plugin_paths::ScannerProgram();
@@ -24,8 +54,9 @@ int RunPluginCatalogCommand(bool rescan, bool list, std::FILE* out, std::FILE* e
         failed += info.ok ? 0 : 1;
         if (list) {
             const std::string status = info.ok ? "ok" : "failed: " + info.failure;
-            std::fprintf(out, "%s\t%s\t%s\t%s\n", info.DisplayName().c_str(),
-                         info.VendorGroup().c_str(), info.path.c_str(), status.c_str());
+            std::fprintf(out, "%s\t%s\t%s\t%s\n", ListField(info.DisplayName()).c_str(),
+                         ListField(info.VendorGroup()).c_str(), ListField(info.path).c_str(),
+                         ListField(status).c_str());
         }
     }
     if (!list) {

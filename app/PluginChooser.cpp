@@ -41,8 +41,11 @@ PluginChooser::PluginChooser(wxWindow* parent, const std::vector<PluginInfo>& en
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       catalogue(entries),
       retry(std::move(retryFunction)) {
-    filter = new wxTextCtrl(this, wxID_ANY);
-    filter->SetHint("Filter by name, vendor, category or folder");
+    // Enter in the filter chooses the highlighted match, so typing a few letters and Enter
+    // is all it takes.
+    filter = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                            wxTE_PROCESS_ENTER);
+    filter->SetHint("Type to filter");
     list = new List(this);
     const char* headings[kColumns] = {"Name", "Vendor", "Category", "Channels", "Folder", "Status"};
     const int widths[kColumns] = {260, 160, 90, 70, 200, 200};
@@ -74,6 +77,7 @@ PluginChooser::PluginChooser(wxWindow* parent, const std::vector<PluginInfo>& en
     CentreOnParent();
 
     filter->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { Refill(); });
+    filter->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { Accept(); });
     list->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) { UpdateButtons(); });
     list->Bind(wxEVT_LIST_ITEM_DESELECTED, [this](wxListEvent&) { UpdateButtons(); });
     list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { Accept(); });

@@ -71,6 +71,5 @@ public:
 };
 
 /// String ids of the host's messages.
-constexpr uint32_t kMessagePluginInitFailed = 61204;  // "Failed to initialize plugin!"
-constexpr uint32_t kMessageLibraryNotFreed =
-    61207;  // "Failed to free library! This may cause memory leaks."
+constexpr uint32_t kMessagePluginInitFailed = 61204;  // a plug-in could not be loaded
+constexpr uint32_t kMessageLibraryNotFreed = 61207;   // a plug-in library could not be unloaded

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 
 #include "platform/Directory.h"
 #include "plugins/IdleRequests.h"
@@ -30,6 +31,21 @@ private:
 
 bool IsHostable(int32_t channels) {
     return channels >= 1 && channels <= PluginHost::kMaxChannels;
+}
+
+// What no working effect reports once opened: a latency of more than ten seconds (a render
+// would wait it out and write silence) or a negative number of parameters. Empty when sound.
+std::string ImplausibleReport(const vst::AEffect& effect, uint32_t rate) {
+    if (effect.numParams < 0) {
+        return "it reports " + std::to_string(effect.numParams) + " parameters";
+    }
+    constexpr int64_t kLatencyLimitSeconds = 10;
+    if (effect.initialDelay > kLatencyLimitSeconds * int64_t{rate}) {
+        return "it reports a latency of " + std::to_string(effect.initialDelay) +
+               " frames, more than " + std::to_string(kLatencyLimitSeconds) + " seconds at " +
+               std::to_string(rate) + " Hz";
+    }
+    return {};
 }
 
 // Real Linux plug-ins export one entry name or the other.
@@ -179,6 +195,14 @@ vst::AEffect* PluginHost::LoadPlugin(const std::string& fileName, uint8_t positi
     Dispatch(effect, vst::effSetProgram, 0, 0);
     Dispatch(effect, vst::effSetSampleRate, 0, 0, nullptr, static_cast<float>(configuredRate));
     Dispatch(effect, vst::effSetBlockSize, 0, configuredBlockBytes);
+    const std::string implausible = ImplausibleReport(*effect, configuredRate);
+    if (!implausible.empty()) {
+        // A render would wait out the latency (silence) or a dialog would list no parameters.
+        lastLoadError = implausible;
+        Dispatch(effect, vst::effClose);
+        FreeLibrary(entry->library);
+        return nullptr;
+    }
     if (!insert) {
         *libraryOut = std::move(entry->library);
         return effect;

@@ -10,13 +10,13 @@ const char* Text(uint32_t id) {
         case kReady:
             return "Ready";
         case kPluginInitFailed:
-            return "Failed to initialize plugin!";
+            return "The plug-in could not be loaded.";
         case kAudioInitFailed:
             return "Failed to initialize audio device. Sound is disabled.";
         case kFlushWorkspace:
-            return "All data will be flushed! Sure?";
+            return "Clear the workspace? Its files and edits are closed.";
         case kLibraryNotFreed:
-            return "Failed to free library! This may cause memory leaks.";
+            return "A plug-in library could not be unloaded; it stays in memory until Orvane ends.";
         case kOpenFileFailed:
             return "Orvane could not open this file:";
         case kOpenFilesFailed:

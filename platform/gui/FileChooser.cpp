@@ -2,6 +2,8 @@
 
 #include <wx/filedlg.h>
 
+#include "platform/gui/DialogOwner.h"
+
 namespace platform {
 namespace {
 // Pairs of description and pattern, separated by '|', with no '|' after the last pattern.
@@ -10,8 +12,8 @@ constexpr const char* kSessionFilter = "Orvane sessions (*.orvane)|*.orvane|All 
 }  // namespace
 
 bool SystemFileChooser::ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) {
-    wxFileDialog dialog(parent, wxFileSelectorPromptStr, lastDirectory_, wxEmptyString, kWaveFilter,
-                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dialog(DialogOwner(parent), wxFileSelectorPromptStr, lastDirectory_, wxEmptyString,
+                        kWaveFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }
@@ -23,8 +25,8 @@ bool SystemFileChooser::ChooseWaveToOpen(wxWindow* parent, wxString& path, wxStr
 
 bool SystemFileChooser::ChooseWaveToSave(wxWindow* parent, const wxString& initialName,
                                          wxString& path) {
-    wxFileDialog dialog(parent, wxFileSelectorPromptStr, wxEmptyString, initialName, kWaveFilter,
-                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    wxFileDialog dialog(DialogOwner(parent), wxFileSelectorPromptStr, wxEmptyString, initialName,
+                        kWaveFilter, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }
@@ -33,8 +35,8 @@ bool SystemFileChooser::ChooseWaveToSave(wxWindow* parent, const wxString& initi
 }
 
 bool SystemFileChooser::ChooseSessionToOpen(wxWindow* parent, wxString& path) {
-    wxFileDialog dialog(parent, "Open Session", lastDirectory_, wxEmptyString, kSessionFilter,
-                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dialog(DialogOwner(parent), "Open Session", lastDirectory_, wxEmptyString,
+                        kSessionFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }
@@ -45,8 +47,8 @@ bool SystemFileChooser::ChooseSessionToOpen(wxWindow* parent, wxString& path) {
 
 bool SystemFileChooser::ChooseSessionToSave(wxWindow* parent, const wxString& initialName,
                                             wxString& path) {
-    wxFileDialog dialog(parent, "Save Session", lastDirectory_, initialName, kSessionFilter,
-                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    wxFileDialog dialog(DialogOwner(parent), "Save Session", lastDirectory_, initialName,
+                        kSessionFilter, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }

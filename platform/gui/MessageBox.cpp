@@ -3,9 +3,15 @@
 #include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
+#include <wx/display.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+#include "platform/gui/DialogOwner.h"
 
 namespace platform {
 namespace {
@@ -60,7 +66,8 @@ int EscapeIdOf(MessageButtons buttons) {
     return wxID_CANCEL;
 }
 
-constexpr int kTextWidth = 440;  // pixels before a line wraps
+constexpr int kTextWidth = 440;       // pixels before a line wraps
+constexpr int kRoomAroundText = 200;  // title bar, buttons and margins, with room to spare
 
 // GTK's own message dialogs no longer show an icon, so the box is built here: the
 // toolkit's icon for the kind of message beside the text, the buttons below.
@@ -71,9 +78,7 @@ public:
         auto* body = new wxBoxSizer(wxHORIZONTAL);
         const wxBitmap icon = wxArtProvider::GetBitmap(ArtOf(request.icon), wxART_MESSAGE_BOX);
         body->Add(new wxStaticBitmap(this, wxID_ANY, icon), 0, wxALL | wxALIGN_TOP, 12);
-        auto* text = new wxStaticText(this, wxID_ANY, request.text);
-        text->Wrap(kTextWidth);
-        body->Add(text, 1, wxTOP | wxRIGHT | wxBOTTOM | wxALIGN_CENTER_VERTICAL, 12);
+        body->Add(MakeText(request.text), 1, wxTOP | wxRIGHT | wxBOTTOM | wxEXPAND, 12);
 
         wxStdDialogButtonSizer* buttons = CreateStdDialogButtonSizer(ButtonsOf(request.buttons));
         if (request.buttons == MessageButtons::kRetryCancel) {
@@ -109,6 +114,30 @@ public:
         SetSizerAndFit(all);
         CentreOnParent();
     }
+
+private:
+    // The screen area the box must fit in: the one its owner is on.
+    wxRect ScreenArea() const {
+        const int shown = wxDisplay::GetFromWindow(GetParent() != nullptr ? GetParent() : this);
+        return wxDisplay(shown == wxNOT_FOUND ? 0u : static_cast<unsigned>(shown)).GetClientArea();
+    }
+
+    // The text as a label, or, when it would make the box taller than the screen (a list of
+    // a hundred refused files), in a read-only field that scrolls, so the buttons stay
+    // reachable.
+    wxWindow* MakeText(const wxString& message) {
+        auto* label = new wxStaticText(this, wxID_ANY, message);
+        label->Wrap(FromDIP(kTextWidth));
+        const int tallest = ScreenArea().height - FromDIP(kRoomAroundText);
+        if (label->GetBestSize().y <= tallest) {
+            return label;
+        }
+        label->Destroy();
+        auto* field = new wxTextCtrl(this, wxID_ANY, message, wxDefaultPosition, wxDefaultSize,
+                                     wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP);
+        field->SetMinSize(wxSize(FromDIP(kTextWidth), std::max(tallest, FromDIP(100))));
+        return field;
+    }
 };
 
 }  // namespace
@@ -117,7 +146,7 @@ MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request) {
     if (Hook()) {
         return Hook()(request);
     }
-    MessageDialog dialog(parent, request);
+    MessageDialog dialog(DialogOwner(parent), request);
     const int answer = dialog.ShowModal();
     if (request.buttons == MessageButtons::kYesNo) {
         return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;

@@ -49,8 +49,8 @@ void PluginEditors::OpenEditor(uint8_t position, int catalogIndex) {
     const wxString title = name != nullptr ? PluginText(name) : wxString();
     if (host.IsChainEmpty()) {
         platform::ShowMessageBox(owner,
-                                 {"No plugins loaded.", "Info...", platform::MessageButtons::kOk,
-                                  platform::MessageIcon::kError});
+                                 {"No plug-in is loaded.", "Orvane", platform::MessageButtons::kOk,
+                                  platform::MessageIcon::kInformation});
         return;
     }
     vst::AEffect* effect = host.EffectAt(position);

@@ -8,6 +8,7 @@
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginScanner.h"
+#include "plugins/editor/PluginEditors.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "resources/Strings.h"
@@ -89,6 +90,25 @@ TEST_F(PluginCommands, ChoosingTheActivePluginAgainKeepsItsSettings) {
     ASSERT_EQ(frame->Host().EffectAt(0), gain) << "reloaded";
     EXPECT_FLOAT_EQ(gain->getParameter(gain, 0), 0.8f);
     EXPECT_TRUE(Checked(cmd::kFirstPlugin));
+}
+
+TEST_F(PluginCommands, AnEffectPastThe256thTitlesItsEditorWithItsOwnName) {
+    // 300 catalogue entries of the one library, each named by its place.
+    const PluginInfo passthrough = frame->Host().Catalog()[1];
+    std::vector<PluginInfo> catalogue(300, passthrough);
+    for (size_t i = 0; i < catalogue.size(); ++i) {
+        catalogue[i].name = "Effect number " + std::to_string(i);
+    }
+    frame->Host().SetCatalog(catalogue);
+    for (const int index : {3, 255, 256, 258, 299}) {
+        SCOPED_TRACE(index);
+        frame->ChoosePlugin(index);
+        ASSERT_EQ(frame->SelectedPlugin(), index);
+        ASSERT_NE(frame->Editors().Window(), nullptr);
+        EXPECT_TRUE(frame->Editors().Window()->GetTitle().EndsWith("Effect number " +
+                                                                   std::to_string(index)))
+            << frame->Editors().Window()->GetTitle();
+    }
 }
 
 class EchoPlugin : public FrameFixture {

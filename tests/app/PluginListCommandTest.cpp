@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -69,6 +70,29 @@ TEST_F(PluginListCommand, PrintsNameVendorPathAndStatusOfEveryPlugin) {
                                  "\tfailed: no entry point (VSTPluginMain or main)\n";
     EXPECT_EQ(run.output, expected);
     EXPECT_TRUE(fs::exists(dir.Path() / "cache/orvane/plugins.cache"));
+}
+
+TEST_F(PluginListCommand, ControlCharactersInANameAreEscapedSoEachPluginKeepsOneLine) {
+    // A plug-in without a name is listed by its file name, which may hold anything but '/'.
+    fs::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/noname.so",
+                  dir.Path() / "vst/tab\there\nnext\abell\\.so");
+    for (int run = 0; run < 2; ++run) {  // examined, then from the cache
+        SCOPED_TRACE(run == 0 ? "examined" : "from the cache");
+        const platform::ChildResult result = Run({"--list-plugins"});
+        ASSERT_EQ(result.exitCode, 0);
+        std::istringstream lines(result.output);
+        std::string line;
+        int count = 0;
+        while (std::getline(lines, line)) {
+            ++count;
+            EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 3) << line;
+        }
+        EXPECT_EQ(count, 4);
+        EXPECT_NE(result.output.find("\ntab\\there\\nnext\\x07bell\\\\\tOther\t" + Real("vst") +
+                                     "/tab\\there\\nnext\\x07bell\\\\.so\tok\n"),
+                  std::string::npos)
+            << result.output;
+    }
 }
 
 TEST_F(PluginListCommand, RescanExaminesEverythingAgainWhileAListUsesTheCache) {

@@ -1,5 +1,6 @@
-// Declares whatever channel counts the test sets through SetCountsForNextLoad before the host
-// loads it (the test holds its own reference to the library, so the setting survives).
+// Declares whatever channel counts, latency and parameter count the test sets through
+// SetCountsForNextLoad and SetReportsForNextLoad before the host loads it (the test holds its
+// own reference to the library, so the settings survive).
 
 #include "TestEffect.h"
 
@@ -7,6 +8,8 @@ namespace {
 
 int32_t nextInputs = 2;
 int32_t nextOutputs = 2;
+int32_t nextDelay = 0;
+int32_t nextParams = 0;
 
 }  // namespace
 
@@ -15,6 +18,13 @@ ORVANE_PLUGIN_EXPORT void SetCountsForNextLoad(int32_t inputs, int32_t outputs) 
     nextOutputs = outputs;
 }
 
+ORVANE_PLUGIN_EXPORT void SetReportsForNextLoad(int32_t initialDelay, int32_t params) {
+    nextDelay = initialDelay;
+    nextParams = params;
+}
+
 ORVANE_PLUGIN_EXPORT vst::AEffect* VSTPluginMain(vst::HostCallbackProc host) {
-    return (new TestEffect(host, "Counts", nextInputs, nextOutputs))->Effect();
+    auto* effect = new TestEffect(host, "Counts", nextInputs, nextOutputs, nextParams);
+    effect->Effect()->initialDelay = nextDelay;
+    return effect->Effect();
 }

@@ -77,9 +77,9 @@ TEST_F(OpenEditorFixture, AnEmptyChainShowsNoPluginsLoadedAndOpensNothing) {
     editors->OpenEditor(0, 0);
     platform::SetMessageBoxHook({});
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "No plugins loaded.");
-    EXPECT_EQ(shown[0].caption, "Info...");
-    EXPECT_EQ(shown[0].icon, platform::MessageIcon::kError);
+    EXPECT_EQ(shown[0].text, "No plug-in is loaded.");
+    EXPECT_EQ(shown[0].caption, "Orvane");
+    EXPECT_EQ(shown[0].icon, platform::MessageIcon::kInformation);
     EXPECT_EQ(editors->Window(), nullptr);
     EXPECT_EQ(host.EditorWindow(), 0u);
     EXPECT_EQ(LiveEditorWindows(), 0);

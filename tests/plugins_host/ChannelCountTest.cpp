@@ -1,11 +1,13 @@
-// Effects whose channel counts cannot be hosted are refused when loaded, with the counts in
-// the reason, instead of being passed over while the user hears the dry signal.
+// Effects whose channel counts cannot be hosted, or that report an absurd latency or a negative
+// parameter count, are refused when loaded, with the number in the reason, instead of being
+// passed over while the user hears the dry signal (or a render of pure silence).
 
 #include "HostFixture.h"
 
 namespace {
 
 using SetCountsProc = void (*)(int32_t inputs, int32_t outputs);
+using SetReportsProc = void (*)(int32_t initialDelay, int32_t params);
 
 class ChannelCounts : public HostFixture {};
 
@@ -43,6 +45,48 @@ TEST_F(ChannelCounts, RefusedOutsideOneToSixtyFour) {
                   std::string::npos)
             << reason;
     }
+}
+
+TEST_F(ChannelCounts, AbsurdLatencyOrNegativeParameterCountRefused) {
+    const struct {
+        int32_t delay;
+        int32_t params;
+        const char* reason;  // empty: accepted
+    } cases[] = {
+        {0, 0, ""},
+        {441000, 3, ""},  // ten seconds at 44.1 kHz, the most a look-ahead may ask for
+        {-5, 600, ""},
+        {441001, 0, "latency of 441001 frames, more than 10 seconds at 44100 Hz"},
+        {0x7fffffff, 2, "latency of 2147483647 frames"},
+        {0, -7, "reports -7 parameters"},
+        {0, INT32_MIN, "reports -2147483648 parameters"},
+    };
+    Configure();
+    Install({"counts"});
+    platform::SharedLibrary library;
+    ASSERT_TRUE(library.Open(Installed("counts.so"))) << library.ErrorText();
+    auto setReports = reinterpret_cast<SetReportsProc>(library.Symbol("SetReportsForNextLoad"));
+    ASSERT_NE(setReports, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.delay) + " frames late, " + std::to_string(c.params) +
+                     " parameters");
+        const bool accepted = *c.reason == '\0';
+        setReports(c.delay, c.params);
+        vst::AEffect* effect = host.LoadPlugin("counts.so", 0, true, nullptr);
+        EXPECT_EQ(effect != nullptr, accepted);
+        EXPECT_EQ(host.ChainSize(), accepted ? 1u : 0u);
+        if (accepted) {
+            host.UnloadPlugin(0, nullptr);
+        } else {
+            EXPECT_NE(host.LastLoadError().find(c.reason), std::string::npos)
+                << host.LastLoadError();
+        }
+        // The examination refuses it alike, so the catalogue lists it as failed with the reason.
+        const PluginInfo info = host.Examine(Installed("counts.so"));
+        EXPECT_EQ(info.ok, accepted) << info.failure;
+        EXPECT_NE(info.failure.find(c.reason), std::string::npos) << info.failure;
+    }
+    setReports(0, 0);
 }
 
 }  // namespace
