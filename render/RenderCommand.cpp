@@ -138,17 +138,22 @@ int RunRenderCommand(const std::string& output, const std::string& input,
     }
     PluginHost host(&workspace);
     host.Configure(workspace.SampleRate(), PluginHost::kBlockBytes, "");
-    if (!effect.nameOrPath.empty() && !PrepareEffect(host, effect, error)) {
-        return 1;
-    }
+    const WorkspaceRenderer renderer(host, workspace);
     RenderOptions options;
     options.includeTail = effect.tail;
     if (IsSessionPath(input)) {
         options.sessionFile = input;  // the render never writes over the session it renders
     }
-    const RenderResult result = WorkspaceRenderer(host, workspace)
-                                    .Render(
-                                        output, [](uint32_t) { return true; }, options);
+    // Told before an effect is looked for, which may examine every plug-in first.
+    if (const std::string why = renderer.WhyOwnFile(output, options.sessionFile); !why.empty()) {
+        error = output + ": " + why;
+        return 1;
+    }
+    if (!effect.nameOrPath.empty() && !PrepareEffect(host, effect, error)) {
+        return 1;
+    }
+    const RenderResult result = renderer.Render(
+        output, [](uint32_t) { return true; }, options);
     switch (result.outcome) {
         case RenderOutcome::kDone:
             return 0;

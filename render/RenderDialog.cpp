@@ -81,7 +81,18 @@ void RenderDialog::OnStart(wxCommandEvent&) {
         Tell(wxString::Format("Please enter no more than %d characters.", kMaxPathChars));
         return;
     }
-    if (host == nullptr || workspace == nullptr || !MayReplace(outputPath)) {
+    if (host == nullptr || workspace == nullptr) {
+        return;
+    }
+    // Refused before the question whether to replace it: the answer could not matter.
+    const std::string ownFile = WorkspaceRenderer(*host, *workspace)
+                                    .WhyOwnFile(std::string(outputPath.fn_str()), sessionFile);
+    if (!ownFile.empty()) {
+        Tell(wxString::Format("Cannot render into \"%s\": %s. Nothing was written.", outputPath,
+                              wxString(ownFile.c_str(), wxConvFile)));
+        return;
+    }
+    if (!MayReplace(outputPath)) {
         return;
     }
     // Only Cancel stays usable while the render runs.

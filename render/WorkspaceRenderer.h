@@ -78,6 +78,10 @@ public:
     RenderResult Render(const std::string& path, const Progress& progress,
                         const RenderOptions& options = {}) const;
 
+    /// Why `path` may not be a render's output: a phrase for the user when it is, by device
+    /// and inode, `sessionFile` or a file of the workspace; "" otherwise (a new file too).
+    std::string WhyOwnFile(const std::string& path, const std::string& sessionFile) const;
+
 private:
     /// Decides, frame by frame past the workspace's end, how much of the effects' output
     /// belongs to the tail.
@@ -103,7 +107,6 @@ private:
     RenderResult CopyFrames(class WaveFile& output, uint32_t length,
                             const Progress& progress) const;
     std::string FileComingUpShort(uint32_t position) const;
-    std::string WhyOwnFile(const std::string& path, const std::string& sessionFile) const;
 
     PluginHost& host;
     Workspace& workspace;

@@ -112,11 +112,10 @@ TEST_F(RenderDialogTest, UncreatableOutputIsNamedAndLeavesBothButtons) {
     const std::string source = dir.File("source.wav");
     const uint64_t sum = Checksum(source);
     dialog->PathField()->ChangeValue(source);
-    answers = {platform::MessageAnswer::kYes};  // replace it: asked, then refused all the same
     Click(dialog->StartButton());
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[1].buttons, platform::MessageButtons::kYesNo);
-    EXPECT_TRUE(messages[2].text.Contains("it is the source file")) << messages[2].text;
+    ASSERT_EQ(messages.size(), 2u) << "refused without asking whether to replace it";
+    EXPECT_EQ(messages[1].icon, platform::MessageIcon::kError);
+    EXPECT_TRUE(messages[1].text.Contains("it is the source file")) << messages[1].text;
     EXPECT_EQ(Checksum(source), sum);
 }
 
@@ -259,15 +258,14 @@ TEST_F(RenderCommand, TheSessionBeingEditedIsNeverTheOutput) {
     const std::vector<uint8_t> saved = ReadBytes(session);
     ASSERT_FALSE(saved.empty());
     std::filesystem::create_symlink(session, dir.File("alias.orvane"));
-    answers = {platform::MessageAnswer::kYes};  // replace it: asked, then refused all the same
     wxTEST_DIALOG(Command(cmd::kRenderToFile), ExpectRenderDialog([&](RenderDialog& dialog) {
                       dialog.PathField()->ChangeValue(dir.File("alias.orvane"));
                       wxCommandEvent start(wxEVT_BUTTON, dialog.StartButton()->GetId());
                       start.SetEventObject(dialog.StartButton());
                       dialog.StartButton()->ProcessWindowEvent(start);
                   }));
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_TRUE(messages[1].text.Contains("session being rendered")) << messages[1].text;
+    ASSERT_EQ(messages.size(), 1u) << "refused without asking whether to replace it";
+    EXPECT_TRUE(messages[0].text.Contains("session being rendered")) << messages[0].text;
     EXPECT_EQ(ReadBytes(session), saved);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.File("alias.orvane")));
 }

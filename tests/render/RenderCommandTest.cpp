@@ -107,6 +107,7 @@ TEST(RenderCommand, FailuresNameTheFileLeaveNoOutputAndTheInputAlone) {
          dir.File("pipe.orvane"), "named pipe", false},
         {"session is a directory", dir.File("out.wav"), dir.File("folder.orvane"),
          dir.File("folder.orvane"), "directory", false},
+        {"input is a device", dir.File("out.wav"), "/dev/zero", "/dev/zero", "device", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -128,8 +129,8 @@ TEST(RenderCommand, NeverWritesOverItsOwnFilesByAnyName) {
     TempDir dir;
     std::filesystem::create_directory(dir.File("x"));
     const std::string wav = dir.File("x/in.wav");
-    const std::string source = dir.File("x/source.wav");
     const std::string session = dir.File("x/mix.orvane");
+    const std::string source = dir.File("x/source.wav");
     WriteBytes(wav, CanonicalWav(Ramp(600)));
     WriteBytes(source, CanonicalWav(Ramp(900)));
     {
@@ -139,53 +140,37 @@ TEST(RenderCommand, NeverWritesOverItsOwnFilesByAnyName) {
         std::string error;
         ASSERT_TRUE(session_file::Save(session, *ws.Snapshot(), error)) << error;
     }
-    const auto respelt = [&](const std::string& name) { return dir.File("x/../x/./" + name); };
-    const auto hardLink = [&](const std::string& target, const std::string& name) {
-        std::filesystem::create_hard_link(target, dir.File(name));
-        return dir.File(name);
-    };
-    const auto symLink = [&](const std::string& target, const std::string& name) {
-        std::filesystem::create_symlink(target, dir.File(name));
-        return dir.File(name);
-    };
+    const std::vector<uint8_t> before[] = {ReadBytes(wav), ReadBytes(session), ReadBytes(source)};
+    // Each own file under every name: as the render is given it, respelt, linked both ways.
     const struct {
-        const char* name;
-        std::string output;
-        std::string input;
+        std::string file;
+        std::string input;  // the render's input when the output is that file
         const char* reason;
-    } cases[] = {
-        {"the input", wav, wav, "source file"},
-        {"the input, spelt otherwise", respelt("in.wav"), wav, "source file"},
-        {"the input, hard link", hardLink(wav, "in-hard.wav"), wav, "source file"},
-        {"the input, symbolic link", symLink(wav, "in-sym.wav"), wav, "source file"},
-        {"the session", session, session, "session"},
-        {"the session, spelt otherwise", respelt("mix.orvane"), session, "session"},
-        {"the session, hard link", hardLink(session, "mix-hard.orvane"), session, "session"},
-        {"the session, symbolic link", symLink(session, "mix-sym.orvane"), session, "session"},
-        {"the session, given by another spelling", session, respelt("mix.orvane"), "session"},
-        {"a session's source", source, session, "source file"},
-        {"a session's source, spelt otherwise", respelt("source.wav"), session, "source file"},
-        {"a session's source, hard link", hardLink(source, "source-hard.wav"), session,
-         "source file"},
-        {"a session's source, symbolic link", symLink(source, "source-sym.wav"), session,
-         "source file"},
-    };
-    const std::vector<uint8_t> files[] = {ReadBytes(wav), ReadBytes(source), ReadBytes(session)};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string error;
-        EXPECT_EQ(RunRenderCommand(c.output, c.input, {}, error), 1);
-        EXPECT_EQ(error.rfind(c.output + ": it is the " + c.reason, 0), 0u) << error;
-        EXPECT_EQ(ReadBytes(wav), files[0]);
-        EXPECT_EQ(ReadBytes(source), files[1]);
-        EXPECT_EQ(ReadBytes(session), files[2]);
+    } owns[] = {{wav, wav, "it is the source file"},
+                {session, session, "it is the session being rendered"},
+                {source, session, "it is the source file"}};
+    int link = 0;
+    for (const auto& own : owns) {
+        const std::string name = std::filesystem::path(own.file).filename().string();
+        const std::string hard = dir.File("hard" + std::to_string(++link));
+        const std::string soft = dir.File("soft" + std::to_string(link));
+        std::filesystem::create_hard_link(own.file, hard);
+        std::filesystem::create_symlink(own.file, soft);
+        for (const std::string& output : {own.file, dir.File("x/../x/./" + name), hard, soft}) {
+            SCOPED_TRACE(output);
+            std::string error;
+            EXPECT_EQ(RunRenderCommand(output, own.input, {}, error), 1);
+            EXPECT_EQ(error.rfind(output + ": " + own.reason, 0), 0u) << error;
+            EXPECT_TRUE(std::filesystem::is_symlink(soft)) << "the link itself stays";
+        }
     }
-    for (const char* link : {"in-sym.wav", "mix-sym.orvane", "source-sym.wav"}) {
-        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(link))) << link << " was replaced";
-    }
-    // Refused before anything was started: no temporary file beside them.
+    std::string error;  // the session given by another spelling is still itself
+    EXPECT_EQ(RunRenderCommand(session, dir.File("x/../x/./mix.orvane"), {}, error), 1) << error;
+    EXPECT_EQ(ReadBytes(wav), before[0]);
+    EXPECT_EQ(ReadBytes(session), before[1]);
+    EXPECT_EQ(ReadBytes(source), before[2]);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
-        EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+        EXPECT_NE(entry.path().extension(), ".part") << "nothing was started: " << entry.path();
     }
 }
 

@@ -170,16 +170,17 @@ TEST_F(RendererFixture, OutputsThatCannotBeCreatedWriteNothing) {
     const struct {
         const char* name;
         std::string path;
+        RenderOutcome outcome;
     } cases[] = {
-        {"missing directory", dir.File("missing/out.wav")},
-        {"empty path", ""},
-        {"a directory", dir.File("dir.wav")},
-        {"a source of the workspace", source},
+        {"missing directory", dir.File("missing/out.wav"), RenderOutcome::kCannotCreate},
+        {"empty path", "", RenderOutcome::kCannotCreate},
+        {"a directory", dir.File("dir.wav"), RenderOutcome::kCannotCreate},
+        {"a source of the workspace", source, RenderOutcome::kOwnFile},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const RenderResult result = Render(c.path);
-        EXPECT_EQ(result.outcome, RenderOutcome::kCannotCreate);
+        EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_FALSE(result.reason.empty());
         EXPECT_TRUE(progress.empty());
     }
