@@ -106,7 +106,9 @@ WaveChunks ChunkWalk::Run() {
     std::string damageAfterAudio;  // why the walk stopped after the audio, if it did
     uint64_t at = 12;
     bool afterPad = false;
-    for (int chunks = 0; at < fileSize; ++chunks) {
+    // Once the format and the audio are both found, nothing after the audio can change how it
+    // reads: the walk ends there.
+    for (int chunks = 0; at < fileSize && !(haveFormat && haveData); ++chunks) {
         uint8_t header[8];
         std::string damage = chunks == kMaxChunks
                                  ? "it holds more than " + std::to_string(kMaxChunks) + " chunks"

@@ -16,7 +16,9 @@ using ReadAtFunction = std::function<size_t(void* buffer, size_t size, uint64_t 
 ///     if (chunks.found) use(chunks.format, chunks.dataOffset, chunks.dataBytes);
 ///
 /// Chunks may come in any order: the `fmt ` chunk before or after the `data` chunk, and
-/// repeated, as long as every copy is identical. The audio is the first `data` chunk, of its
+/// repeated before the audio as long as every copy is identical (a differing one leaves the
+/// format of the audio in doubt). The walk ends once the format and the audio are both found,
+/// so nothing after them is read. The audio is the first `data` chunk, of its
 /// declared length; a declared length of 0 or 0xFFFFFFFF, or one that runs past the end of
 /// the file (a writer that was cut off), runs to the end of the file instead. RF64 files take
 /// the length from their ds64 chunk.
@@ -24,6 +26,7 @@ using ReadAtFunction = std::function<size_t(void* buffer, size_t size, uint64_t 
 /// Damage before the audio (a chunk running past the end of the file, a header cut off, bytes
 /// that name no chunk) refuses the file, since the audio cannot be located with any trust.
 /// Once the first `data` chunk is whole, whatever follows it that cannot be walked is ignored.
+/// A `fmt ` chunk found only after the audio is looked for past it until damage stops the walk.
 struct WaveChunks {
     bool found = false;
     std::string refusal;          // in words for the user when not found
