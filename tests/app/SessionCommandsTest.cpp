@@ -402,11 +402,14 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
         const std::string state = (home / "orvane").string();
         std::filesystem::create_directories(state);
         setenv("XDG_STATE_HOME", home.c_str(), 1);
+        const auto nameOf = [&](int run) {
+            return "c" + std::to_string(caseNumber) + "run" + std::to_string(run);
+        };
 
         std::vector<std::vector<Frame>> audioOf;
         std::vector<pid_t> zombies;
         for (int run = 0; run < c.runs; ++run) {
-            const std::string name = "c" + std::to_string(caseNumber) + "run" + std::to_string(run);
+            const std::string name = nameOf(run);
             Workspace ws;
             ASSERT_TRUE(ws.AddFile(MakeWav(name + ".wav", 3000, 3 + run).c_str()));
             ws.DeleteRange(100 * (run + 1), 1000);
@@ -421,7 +424,7 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
             }
         }
         if (c.sourceGone) {
-            std::filesystem::remove(dir.File("c" + std::to_string(caseNumber) + "run0.wav"));
+            std::filesystem::remove(dir.File(nameOf(0) + ".wav"));
         }
 
         DestroyNow(frame);
@@ -433,7 +436,7 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
         ASSERT_GE(messages.size(), size_t(c.runs));
         for (int offer = 0; offer < c.runs; ++offer) {
             const int run = c.runs - 1 - offer;  // newest first
-            const std::string name = "c" + std::to_string(caseNumber) + "run" + std::to_string(run);
+            const std::string name = nameOf(run);
             const auto& asked = messages[size_t(offer) + (c.sourceGone && offer > 0 ? 1 : 0)];
             EXPECT_EQ(asked.buttons, platform::MessageButtons::kRestoreDiscardLater);
             EXPECT_NE(asked.text.Find(name + ".orvane"), wxNOT_FOUND) << asked.text;
@@ -447,8 +450,7 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
             EXPECT_NE(messages[1].text.Find("run0.wav"), wxNOT_FOUND) << messages[1].text;
         }
         if (c.restored >= 0) {
-            const std::string name =
-                "c" + std::to_string(caseNumber) + "run" + std::to_string(c.restored);
+            const std::string name = nameOf(c.restored);
             EXPECT_EQ(Audio(), audioOf[size_t(c.restored)]);
             EXPECT_EQ(frame->GetTitle(),
                       wxString::FromUTF8("*" + name + ".orvane \u2014 Workspace \u2014 Orvane"));
@@ -466,10 +468,7 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
         if (c.restored >= 0) {
             EditSession saved;
             std::string error;
-            ASSERT_TRUE(saved.Open(dir.File("c" + std::to_string(caseNumber) + "run" +
-                                            std::to_string(c.restored) + ".orvane"),
-                                   error))
-                << error;
+            ASSERT_TRUE(saved.Open(dir.File(nameOf(c.restored) + ".orvane"), error)) << error;
             EXPECT_EQ(AudioOf(saved.Edits()), audioOf[size_t(c.restored)]);
         }
         EXPECT_EQ(CopiesIn(state).size(), c.kept.size());
@@ -479,8 +478,7 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
         }
         std::vector<std::string> expectedNext;
         for (const int run : c.kept) {
-            expectedNext.push_back(dir.File("c" + std::to_string(caseNumber) + "run" +
-                                            std::to_string(run) + ".orvane"));
+            expectedNext.push_back(dir.File(nameOf(run) + ".orvane"));
         }
         EXPECT_EQ(offeredNext, expectedNext);
         frame = new CMainFrame({audio, files});
@@ -491,20 +489,21 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
 // tried again at the next edit; a write that succeeds again clears the status.
 TEST_F(SessionCommands, ACopyThatCannotBeWrittenIsReportedOnceAndTriedAgain) {
     const std::string state = (dir.Path() / "state" / "orvane").string();
+    rlimit sizeLimit{};
+    getrlimit(RLIMIT_FSIZE, &sizeLimit);
     const struct Case {
         const char* name;
         std::function<void()> fail;
         std::function<void()> mend;
     } cases[] = {
         {"a full disk",  // files may grow to 8 bytes, as on a disk with no room left
-         [] {
+         [&] {
              signal(SIGXFSZ, SIG_IGN);
-             const rlimit small{8, RLIM_INFINITY};
+             const rlimit small{8, sizeLimit.rlim_max};
              setrlimit(RLIMIT_FSIZE, &small);
          },
-         [] {
-             const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
-             setrlimit(RLIMIT_FSIZE, &unlimited);
+         [&] {
+             setrlimit(RLIMIT_FSIZE, &sizeLimit);
              signal(SIGXFSZ, SIG_DFL);
          }},
         {"a folder that cannot hold files",
