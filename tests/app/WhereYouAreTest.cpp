@@ -3,9 +3,11 @@
 // scrollbar of a zoomed view, and playback at the rate of what is shown.
 
 #include <gtest/gtest.h>
+#include <wx/button.h>
 #include <wx/dcmemory.h>
 #include <wx/scrolbar.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 
 #include <functional>
 #include <tuple>
@@ -13,6 +15,7 @@
 #include "app/FrameFixture.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
+#include "render/RenderDialog.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 #include "support/WavBytes.h"
@@ -296,6 +299,29 @@ TEST_F(WhereYouAre, PlayPlaysAFileShownAloneAtItsRateAndItsCursorFollows) {
     EXPECT_EQ(audio.LastFormat().sampleRate, 44100u);
     EXPECT_EQ(frame->Host().ConfiguredRate(), 44100u);
     Command(cmd::kStop);
+}
+
+// The render dialog reads its time at the workspace's rate, whatever was played before it.
+TEST_F(WhereYouAre, TheRenderDialogTellsTheTimeAtTheWorkspacesRate) {
+    LoadThroughDialog(MakeWavAt("ws.wav", 48000, 48000));   // 1.000 s, the workspace
+    LoadThroughDialog(MakeWavAt("low.wav", 22050, 22050));  // 1.000 s, shown alone
+    Command(cmd::kPlay);
+    Command(cmd::kStop);
+    ASSERT_EQ(frame->Host().ConfiguredRate(), 22050u) << "the last play was at the file's rate";
+    frame->Host().SetSource(-1);  // as the frame does before its dialog: it renders the workspace
+    auto* dialog = new RenderDialog(frame, files);
+    dialog->Attach(&frame->Host(), &frame->GetWorkspace());
+    dialog->Show();
+    const std::string out = dir.File("out.wav");
+    dialog->PathField()->ChangeValue(out);
+    wxCommandEvent start(wxEVT_BUTTON, dialog->StartButton()->GetId());
+    start.SetEventObject(dialog->StartButton());
+    dialog->StartButton()->ProcessWindowEvent(start);
+    ProcessPendingUi(dialog);
+    dialog->Destroy();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.StartsWith("Rendered 0:00:01.000 (48000 frames)"))
+        << messages[0].text;
 }
 
 }  // namespace
