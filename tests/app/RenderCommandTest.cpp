@@ -1,4 +1,4 @@
-// "Render to file...": the dialog's layout and buttons, the render it runs, and the main
+// "Render to file...": the dialog's buttons, the render it runs, and the main
 // window's command that opens it.
 
 #include <gtest/gtest.h>
@@ -42,35 +42,6 @@ public:
 
     RenderDialog* dialog = nullptr;
 };
-
-TEST_F(RenderDialogTest, LaidOutInDialogUnitsInTabOrder) {
-    EXPECT_EQ(dialog->GetTitle(), "Render to File");
-    EXPECT_EQ(dialog->GetClientSize(), dialog->ConvertDialogToPixels(wxSize(266, 111)));
-    const struct {
-        int id;
-        const char* label;
-        wxRect units;
-    } controls[] = {
-        {1003, "", {65, 30, 190, 15}},     {1002, "Select", {5, 30, 50, 15}},
-        {1006, "Start", {10, 90, 50, 15}}, {wxID_CANCEL, "Close", {209, 90, 50, 14}},
-        {1004, "", {5, 65, 250, 15}},
-    };
-    const wxWindowList& children = dialog->GetChildren();
-    size_t order = 0;
-    for (const auto& c : controls) {
-        wxWindow* control = dialog->FindWindow(c.id);
-        ASSERT_NE(control, nullptr) << c.id;
-        EXPECT_EQ(control, children[order++]) << "tab order, control " << c.id;
-        EXPECT_EQ(control->GetPosition(), dialog->ConvertDialogToPixels(c.units.GetPosition()));
-        EXPECT_EQ(control->GetSize(), dialog->ConvertDialogToPixels(c.units.GetSize()));
-        if (*c.label != '\0') {
-            EXPECT_EQ(control->GetLabel(), c.label);
-        }
-    }
-    EXPECT_EQ(children[5]->GetLabel(), "Select file:");
-    EXPECT_EQ(children[6]->GetLabel(), "Progress:");
-    EXPECT_EQ(dialog->GetDefaultItem(), dialog->StartButton());
-}
 
 TEST_F(RenderDialogTest, SelectOffersDumpWavAndFillsTheField) {
     Click(SelectButton());  // cancelled
