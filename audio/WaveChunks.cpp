@@ -111,7 +111,7 @@ WaveChunks ChunkWalk::Run() {
     for (int chunks = 0; at < fileSize && !(haveFormat && haveData); ++chunks) {
         uint8_t header[8];
         std::string damage = chunks == kMaxChunks
-                                 ? "it holds more than " + std::to_string(kMaxChunks) + " chunks"
+                                 ? "there are more than " + std::to_string(kMaxChunks) + " chunks"
                                  : ReadHeader(at, header, afterPad);
         const uint64_t body = at + 8;
         const uint32_t size = damage.empty() ? Le32(header + 4) : 0;
