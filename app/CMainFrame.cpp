@@ -335,17 +335,22 @@ void CMainFrame::ShowStatusLine() {
     if (statusBar->GetStatusText(0) != text) {
         SetStatusText(text, 0);
     }
+    ShowStatusTip();
+}
+
+void CMainFrame::ShowStatusTip() {
+    wxStatusBar* statusBar = GetStatusBar();
+    const wxString tip = tipOverFirstPane ? wxString::FromUTF8(status.FullText()) : readoutsTip;
+    if (statusBar != nullptr && statusBar->GetToolTipText() != tip) {
+        statusBar->SetToolTip(tip);
+    }
 }
 
 void CMainFrame::OnStatusBarMotion(wxMouseEvent& event) {
-    wxStatusBar* statusBar = GetStatusBar();
     wxRect first;
-    const bool overFirst =
-        statusBar->GetFieldRect(0, first) && event.GetPosition().x < first.GetRight();
-    const wxString tip = overFirst ? wxString::FromUTF8(status.FullText()) : readoutsTip;
-    if (statusBar->GetToolTipText() != tip) {
-        statusBar->SetToolTip(tip);
-    }
+    tipOverFirstPane =
+        GetStatusBar()->GetFieldRect(0, first) && event.GetPosition().x < first.GetRight();
+    ShowStatusTip();
     event.Skip();
 }
 

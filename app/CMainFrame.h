@@ -141,6 +141,8 @@ private:
     void CreateStatusBarPanes();
     /// The first pane's text and tooltip brought up to the status line.
     void ShowStatusLine();
+    /// The status bar's tooltip for the pane the pointer was last over, kept up to date.
+    void ShowStatusTip();
     void SetStatusProgress(const std::string& topic, const wxString& text);
     void OnStatusTimer(wxTimerEvent& event);
     /// The tooltip of the pane under the pointer: the status line whole over the first pane,
@@ -267,11 +269,12 @@ private:
     wxTimer lockKeysTimer;
     wxTimer recoveryTimer;
     wxTimer scanTimer;
-    wxTimer statusTimer;   // expires passing status messages
-    StatusLine status;     // the first pane's entries
-    wxString menuHelp;     // the help of the menu item pointed at, if any
-    wxString readoutsTip;  // the readout panes' tooltip: the selection in frames
-    bool routing = false;  // an event is being offered to the view
+    wxTimer statusTimer;            // expires passing status messages
+    StatusLine status;              // the first pane's entries
+    wxString menuHelp;              // the help of the menu item pointed at, if any
+    wxString readoutsTip;           // the readout panes' tooltip: the selection in frames
+    bool tipOverFirstPane = false;  // the pointer was last over the first pane
+    bool routing = false;           // an event is being offered to the view
 
     wxDECLARE_EVENT_TABLE();
 };
