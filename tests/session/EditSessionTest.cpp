@@ -16,6 +16,7 @@
 #include "session/RecoveryFile.h"
 #include "session/SessionFile.h"
 #include "support/TestWav.h"
+#include "support/WavBytes.h"
 
 using namespace testing_support;
 
@@ -226,42 +227,157 @@ TEST_F(SessionFiles, SaveThenOpenGivesTheSameAudioFilesAndName) {
     EXPECT_EQ(second.Name(), "work.orvane");
 }
 
-TEST_F(SessionFiles, AMissingOrChangedSourceIsNamedAndNothingOpens) {
-    {
-        EditSession saved;
-        Build(saved);
-        std::string error;
-        ASSERT_TRUE(saved.Save(sessionPath, error)) << error;
-    }
-    const auto opening = [&](std::string& error) {
-        EditSession session;
-        Workspace& ws = session.Edits();
-        const std::string c = dir.File("c.wav");
-        WriteWav(c, MakeFrames(3, 10));
-        EXPECT_TRUE(ws.AddFile(c.c_str()));
-        const bool opened = session.Open(sessionPath, error);
-        EXPECT_EQ(ws.FileCount(), opened ? 2u : 1u);
-        EXPECT_EQ(ws.TotalLength(), opened ? 3000u : 10u) << "nothing opened half-way";
-        return opened;
+// A session over a and b reopened after b was touched, copied, moved or replaced: the frames
+// hash vouches for a file whose time changed, and a locator (the window's Locate...) may
+// point at a moved file, which must hold the same audio. Nothing opens half-way.
+TEST_F(SessionFiles, ASourceIsKnownByItsAudioNotItsTime) {
+    const std::string moved = dir.File("elsewhere.wav");
+    const std::string impostor = dir.File("impostor.wav");  // b's size, other audio
+    const auto later = [](const std::string& path) {
+        std::filesystem::last_write_time(
+            path, std::filesystem::last_write_time(path) + std::chrono::seconds(5));
     };
-    std::string error;
+    const auto bAt48k = [&] {
+        std::vector<int16_t> samples;
+        for (const Frame f : MakeFrames(2, 3000)) {
+            samples.push_back(int16_t(f & 0xFFFF));
+            samples.push_back(int16_t(f >> 16));
+        }
+        WriteBytes(b, CanonicalWav(samples, 48000));
+    };
+    // The first session format: no hash on the source lines.
+    const auto toVersion1 = [&] {
+        std::string text = ReadText(sessionPath);
+        text.replace(0, text.find('\n'), "orvane-session 1");
+        for (size_t at = text.find("\nsource "); at != std::string::npos;
+             at = text.find("\nsource ", at + 1)) {
+            size_t field = at;
+            for (int i = 0; i < 4; ++i) {
+                field = text.find(' ', field + 1);
+            }
+            text.erase(field, text.find(' ', field + 1) - field);
+        }
+        WriteText(sessionPath, text);
+    };
+    const struct Case {
+        const char* name;
+        std::function<void()> change;
+        std::vector<std::string> answers;  // the locator's, in order; past them it gives up
+        bool withLocator;                  // false: the command line's render
+        const char* openedFrom;            // b's path once opened; nullptr: refused
+        std::vector<const char*> asked;    // a word of each problem the locator was asked about
+        const char* refusal;               // a word of the error when refused
+    } cases[] = {
+        {"unchanged", [] {}, {}, true, "b", {}, nullptr},
+        {"touched", [&] { later(b); }, {}, false, "b", {}, nullptr},
+        {"copied without -p",
+         [&] {
+             std::filesystem::copy_file(b, moved);
+             std::filesystem::remove(b);
+             later(moved);
+             std::filesystem::copy_file(moved, b);
+             std::filesystem::remove(moved);
+         },
+         {},
+         true,
+         "b",
+         {},
+         nullptr},
+        {"moved, located",
+         [&] { std::filesystem::rename(b, moved); },
+         {moved},
+         true,
+         "moved",
+         {"missing"},
+         nullptr},
+        {"moved, an impostor chosen first",
+         [&] { std::filesystem::rename(b, moved); },
+         {impostor, moved},
+         true,
+         "moved",
+         {"missing", "same audio"},
+         nullptr},
+        {"moved, no locator",
+         [&] { std::filesystem::rename(b, moved); },
+         {},
+         false,
+         nullptr,
+         {},
+         "missing"},
+        {"replaced by other audio of its size",
+         [&] {
+             std::filesystem::copy_file(impostor, b,
+                                        std::filesystem::copy_options::overwrite_existing);
+         },
+         {},
+         true,
+         nullptr,
+         {"changed"},
+         "changed"},
+        {"same frames at another rate", bAt48k, {}, true, nullptr, {"changed"}, "changed"},
+        {"version 1, unchanged", toVersion1, {}, true, "b", {}, nullptr},
+        {"version 1, touched",
+         [&] {
+             toVersion1();
+             later(b);
+         },
+         {moved},
+         true,
+         nullptr,
+         {},
+         "changed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(moved);
+        WriteWav(b, MakeFrames(2, 3000));
+        WriteWav(impostor, MakeFrames(4, 3000));
+        std::vector<Frame> audio;
+        {
+            EditSession saved;
+            Build(saved);
+            audio = AudioOf(saved.Edits());
+            std::string error;
+            ASSERT_TRUE(saved.Save(sessionPath, error)) << error;
+        }
+        c.change();
 
-    // Same size, other time.
-    std::filesystem::last_write_time(b,
-                                     std::filesystem::last_write_time(b) + std::chrono::seconds(5));
-    EXPECT_FALSE(opening(error));
-    EXPECT_NE(error.find(b), std::string::npos) << error;
-    EXPECT_NE(error.find("changed"), std::string::npos) << error;
-
-    // Other size.
-    WriteWav(b, MakeFrames(2, 3001));
-    EXPECT_FALSE(opening(error));
-    EXPECT_NE(error.find(b), std::string::npos) << error;
-
-    std::filesystem::remove(a);
-    EXPECT_FALSE(opening(error));
-    EXPECT_NE(error.find(a), std::string::npos) << error;
-    EXPECT_NE(error.find("missing"), std::string::npos) << error;
+        EditSession session;
+        std::vector<std::string> answers = c.answers;
+        std::vector<std::string> problems;
+        const session_file::Locator locate = [&](const std::string& savedPath,
+                                                 const std::string& problem) {
+            EXPECT_EQ(savedPath, b);
+            problems.push_back(problem);
+            std::optional<std::string> chosen;
+            if (!answers.empty()) {
+                chosen = answers.front();
+                answers.erase(answers.begin());
+            }
+            return chosen;
+        };
+        std::string error;
+        const bool opened =
+            session.Open(sessionPath, error, c.withLocator ? locate : session_file::Locator());
+        ASSERT_EQ(problems.size(), c.asked.size());
+        for (size_t i = 0; i < problems.size(); ++i) {
+            EXPECT_NE(problems[i].find(c.asked[i]), std::string::npos) << problems[i];
+            EXPECT_NE(problems[i].find(i == 0 ? b : c.answers[i - 1]), std::string::npos)
+                << problems[i];
+        }
+        if (c.openedFrom == nullptr) {
+            EXPECT_FALSE(opened);
+            EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+            EXPECT_NE(error.find(b), std::string::npos) << error;
+            EXPECT_TRUE(session.Edits().IsEmpty()) << "nothing opened half-way";
+            continue;
+        }
+        ASSERT_TRUE(opened) << error;
+        EXPECT_EQ(AudioOf(session.Edits()), audio);
+        const bool located = c.openedFrom == std::string("moved");
+        EXPECT_EQ(session.Edits().File(1)->Path(), located ? moved : b);
+        EXPECT_EQ(session.IsModified(), located) << "a new place is a change to save";
+    }
 }
 
 TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
@@ -279,7 +395,7 @@ TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
     } cases[] = {
         {"empty file", "", "not an Orvane session"},
         {"another kind of file", "RIFF....WAVEfmt ", "not an Orvane session"},
-        {"a future version", "orvane-session 2\nwhatever comes then\n", "newer version"},
+        {"a future version", "orvane-session 3\nwhatever comes then\n", "newer version"},
         {"cut short", good.substr(0, good.size() - 4), "damaged"},
         {"no end line", sources, "damaged"},
         {"a segment past its file", sources + "segment 1 0 3001\nend\n", "outside"},
@@ -289,6 +405,8 @@ TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
         {"text after the end", good + "segment 0 0 1\n", "damaged"},
         {"an unknown line", sources + "colour red\nend\n", "damaged"},
         {"a bad escape", "orvane-session 1\nsource 1 1 44100 /x\\q\nend\n", "damaged"},
+        {"a bad hash", "orvane-session 2\nsource 1 1 44100 12345 /x\nend\n", "damaged"},
+        {"no hash", "orvane-session 2\nsource 1 1 44100 /x\nend\n", "damaged"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -357,7 +475,7 @@ TEST_F(SessionFiles, ARecoveryFileOutlivesAKilledProcessAndRestoresItsEdits) {
         recovery.Discard();
         EXPECT_FALSE(std::filesystem::exists(recovery.Path()));
     }
-    EXPECT_EQ(ReadText(left[0]).substr(0, 16), "orvane-session 1");
+    EXPECT_EQ(ReadText(left[0]).substr(0, 16), "orvane-session 2");
 }
 
 }  // namespace
