@@ -17,6 +17,7 @@ inline constexpr uint32_t kSaveChanges = 61210;        // "%s": the session's na
 inline constexpr uint32_t kSessionFailed = 61211;      // "%s": why, naming the file
 inline constexpr uint32_t kSessionSaveFailed = 61212;  // "%s": why, naming the file
 inline constexpr uint32_t kRestoreRecovery = 61213;    // offered at start after a crash
+inline constexpr uint32_t kLocateSource = 61214;       // "%s": why a source is not as saved
 inline constexpr uint32_t kFileShownAlone = 61240;     // the status bar while a file is shown
 
 /// The text of string `id`, or "" for an id the table does not hold.

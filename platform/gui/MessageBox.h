@@ -8,9 +8,16 @@ class wxWindow;
 
 namespace platform {
 
-enum class MessageButtons { kOk, kOkCancel, kRetryCancel, kSaveDontSaveCancel, kYesNo };
+enum class MessageButtons {
+    kOk,
+    kOkCancel,
+    kRetryCancel,
+    kSaveDontSaveCancel,
+    kYesNo,
+    kLocateCancel
+};
 enum class MessageIcon { kError, kQuestion, kInformation, kWarning };
-enum class MessageAnswer { kOk, kCancel, kRetry, kSave, kDontSave, kYes, kNo };
+enum class MessageAnswer { kOk, kCancel, kRetry, kSave, kDontSave, kYes, kNo, kLocate };
 
 /// What a message box shows.
 struct MessageRequest {

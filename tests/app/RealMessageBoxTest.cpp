@@ -72,6 +72,11 @@ TEST(RealMessageBox, ShowsTheIconOfItsKindAndReturnsTheAnswer) {
          MessageAnswer::kCancel,
          {"OK", "Cancel"}},
         {MessageIcon::kInformation, MessageButtons::kOk, wxID_OK, MessageAnswer::kOk, {"OK"}},
+        {MessageIcon::kWarning,
+         MessageButtons::kLocateCancel,
+         wxID_OK,
+         MessageAnswer::kLocate,
+         {wxString::FromUTF8("Locate\u2026"), "Cancel"}},
     };
     auto* owner = new GuiTestFrame();
     owner->Show();
