@@ -82,7 +82,8 @@ std::shared_ptr<const WaveFile> OpenAs(const Source& saved, const std::string& p
     }
     const bool unchanged =
         !located && stamp.size == saved.size && stamp.modifiedNs == saved.modifiedNs;
-    // Only the hash can vouch for a file whose size and time are not the saved ones.
+    // A saved file of another size holds other audio; one whose time alone changed, or a
+    // chosen file, is vouched for by the hash alone.
     if (!unchanged && (!saved.hash || (!located && stamp.size != saved.size))) {
         problem = differs;
         return nullptr;
