@@ -211,9 +211,28 @@ void CMainFrame::OnOpenSession(wxCommandEvent&) {
 
 bool CMainFrame::OpenSession(const wxString& path) {
     player->Stop();
+    // A source that is missing or not as saved: the user may point at it (Locate...) or give
+    // up (Cancel), which says all there is to say.
+    bool gaveUp = false;
+    const auto locate = [&](const std::string& savedPath,
+                            const std::string& problem) -> std::optional<std::string> {
+        const platform::MessageRequest ask{
+            Format(str::kLocateSource, problem), str::Text(str::kAppTitle),
+            platform::MessageButtons::kLocateCancel, platform::MessageIcon::kWarning};
+        wxString chosen;
+        if (platform::ShowMessageBox(this, ask) == platform::MessageAnswer::kLocate &&
+            services.fileDialogs.LocateSource(this, wxString(savedPath.c_str(), wxConvFile),
+                                              chosen)) {
+            return std::string(chosen.fn_str());
+        }
+        gaveUp = true;
+        return std::nullopt;
+    };
     std::string error;
-    if (!session.Open(std::string(path.fn_str()), error)) {
-        ShowSessionError(str::kSessionFailed, error);
+    if (!session.Open(std::string(path.fn_str()), error, locate)) {
+        if (!gaveUp) {
+            ShowSessionError(str::kSessionFailed, error);
+        }
         return false;
     }
     view->ShowSource(-1);

@@ -1,5 +1,6 @@
 #include "audio/PeakPyramid.h"
 
+#include "audio/FramesHash.h"
 #include "audio/WaveFile.h"
 
 #if defined(__SSE2__)
@@ -104,6 +105,7 @@ void PeakPyramid::Build() {
         tables[level].resize(EntryCount(level));
     }
     std::vector<int16_t> piece(size_t{kReadFrames} * 2);
+    FramesHasher hasher;  // the session's content hash, from the same reads
     uint64_t at = 0;
     while (at < frames) {
         if (cancelled.load(std::memory_order_acquire)) {
@@ -116,7 +118,11 @@ void PeakPyramid::Build() {
             return;
         }
         AddFrames(piece.data(), at, count);
+        hasher.Add(piece.data(), count);
         at += count;
+        if (at == frames) {
+            file.NoteFramesHash(hasher.Value());  // before the tables say they are complete
+        }
         ready.store(uint32_t(at), std::memory_order_release);
         if (hook && (at % kChunkFrames == 0 || at == frames)) {
             hook(uint32_t(at), cancelled);

@@ -30,7 +30,9 @@ struct PeakEntry {
 /// Min/max tables of one opened file at three resolutions (per 256, 4,096 and 65,536 frames),
 /// built on a thread of their own that reads the file front to back in 256 KB pieces (small
 /// enough to stay in the processor's cache between the read and the folding). The builder
-/// also allocates the tables, so that opening a file costs the caller nothing.
+/// also allocates the tables, so that opening a file costs the caller nothing. From the same
+/// reads it notes the file's frames hash with the file (WaveFile::NoteFramesHash) once it has
+/// read every frame.
 ///
 /// The tables fill from the start of the file; ReadyFrames says how far. Any range below it
 /// can be folded from whole table entries plus raw frames at its ragged ends, and the result

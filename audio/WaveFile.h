@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -78,6 +79,12 @@ public:
     bool IsOpen() const { return isOpen; }
     uint32_t LastWrittenBytes() const { return lastWrittenBytes; }
     const std::string& Path() const { return path; }
+    /// Where the open file is now (it may have been moved since it was opened); Path() when
+    /// that cannot be told.
+    std::string CurrentPath() const {
+        std::string now = handle.CurrentPath();
+        return now.empty() ? path : now;
+    }
     /// Why the latest Open, WriteHeader or WriteFrames failed, in words for the user.
     const std::string& FailureReason() const { return failureReason; }
     /// True when the latest Open failed because another program holds the file's lock.
@@ -87,6 +94,20 @@ public:
     bool RemoveFile();
     /// The open file's identity, to tell whether two paths name one file.
     platform::FileIdentity Identity() const { return handle.Identity(); }
+
+    /// The hash of every frame FrameCount covers (see FramesHasher), once a reader that went
+    /// through them all noted it; false until then. Safe from any thread.
+    bool KnownFramesHash(uint64_t& hash) const {
+        if (!framesHashKnown.load(std::memory_order_acquire)) {
+            return false;
+        }
+        hash = framesHash.load(std::memory_order_relaxed);
+        return true;
+    }
+    void NoteFramesHash(uint64_t hash) const {
+        framesHash.store(hash, std::memory_order_relaxed);
+        framesHashKnown.store(true, std::memory_order_release);
+    }
 
     /// The 44 header bytes WriteHeader writes for n frames at `sampleRate`.
     static std::array<uint8_t, kHeaderBytes> MakeHeader(uint32_t n,
@@ -106,4 +127,7 @@ private:
     platform::ExclusiveFile handle;
     std::string path;
     std::string failureReason;
+    // Noted by whoever read every frame (the peak tables); the session writer reads it.
+    mutable std::atomic<uint64_t> framesHash{0};
+    mutable std::atomic<bool> framesHashKnown{false};
 };

@@ -52,6 +52,22 @@ FileIdentity ExclusiveFile::Identity() const {
     return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
 }
 
+std::string ExclusiveFile::CurrentPath() const {
+    if (fd_ < 0) {
+        return {};
+    }
+    // The kernel keeps the name of an open file up to date across renames.
+    const std::string link = "/proc/self/fd/" + std::to_string(fd_);
+    char target[4096];
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
+    if (length <= 0 || size_t(length) >= sizeof target) {
+        return {};
+    }
+    std::string path(target, size_t(length));
+    // A removed file reads "<old path> (deleted)": only a path that leads back here counts.
+    return IdentityOf(path.c_str()) == Identity() ? path : std::string();
+}
+
 void ExclusiveFile::NoteFailure(int error) {
     failureError_ = error;
     switch (error) {

@@ -78,6 +78,9 @@ public:
 
     /// The open file's identity; unknown when not open.
     FileIdentity Identity() const;
+    /// The absolute path that leads to the open file now, following a rename since it was
+    /// opened; "" when not open, or when no path leads to it any more.
+    std::string CurrentPath() const;
 
     /// Removes the file at path from its directory; false with FailureReason set on failure.
     /// An open ExclusiveFile on it stays usable and keeps its lock until closed.

@@ -29,6 +29,9 @@ const char* Text(uint32_t id) {
             return "The session cannot be opened: %s.";
         case kSessionSaveFailed:
             return "The session cannot be saved: %s.";
+        case kLocateSource:
+            return "The session cannot be opened as it was saved: %s.\n\nLocate the file that "
+                   "holds the same audio, or cancel opening the session.";
         case kRestoreRecovery:
             return "Orvane did not close normally, and kept unsaved edits of %s from %s: %s.\n\n"
                    "Restore them now, discard them, or keep them for the next start?";

@@ -17,6 +17,7 @@ inline constexpr uint32_t kSaveChanges = 61210;            // "%s": the session'
 inline constexpr uint32_t kSessionFailed = 61211;          // "%s": why, naming the file
 inline constexpr uint32_t kSessionSaveFailed = 61212;      // "%s": why, naming the file
 inline constexpr uint32_t kRestoreRecovery = 61213;        // "%s" session, "%s" time, "%s" what
+inline constexpr uint32_t kLocateSource = 61214;           // "%s": why a source is not as saved
 inline constexpr uint32_t kRecoveryFailed = 61220;         // "%s": why a kept copy did not restore
 inline constexpr uint32_t kRecoveryNotKept = 61221;        // "%s": why no copy could be written
 inline constexpr uint32_t kRecoveryNotKeptStatus = 61222;  // the same, in the status bar

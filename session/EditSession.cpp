@@ -4,7 +4,6 @@
 
 #include "platform/RegularFile.h"
 #include "platform/SessionStorage.h"
-#include "session/SessionFile.h"
 
 void EditSession::BeginEdit(std::string action, EditSelection selection) {
     pendingAction = std::move(action);
@@ -59,7 +58,7 @@ bool EditSession::Save(const std::string& sessionPath, std::string& error) {
             return false;
         }
     }
-    if (!session_file::Save(sessionPath, *state, error)) {
+    if (!session_file::Save(sessionPath, *state, error, session_file::Hashes::kCompute)) {
         error = sessionPath + ": " + error;
         return false;
     }
@@ -68,21 +67,31 @@ bool EditSession::Save(const std::string& sessionPath, std::string& error) {
     return true;
 }
 
-bool EditSession::Open(const std::string& sessionPath, std::string& error) {
+bool EditSession::Open(const std::string& sessionPath, std::string& error,
+                       const session_file::Locator& locate) {
     // A named pipe or a device would make the read wait for ever.
     if (const std::string why = platform::WhyNotARegularFile(sessionPath); !why.empty()) {
         error = sessionPath + ": " + why;
         return false;
     }
     WorkspaceState opened;
-    if (!session_file::Load(sessionPath, workspace, opened, error)) {
+    bool located = false;  // Load succeeds only if every chosen file proved to be its source
+    session_file::Locator noting;
+    if (locate) {
+        noting = [&](const std::string& savedPath, const std::string& problem) {
+            std::optional<std::string> chosen = locate(savedPath, problem);
+            located = located || chosen.has_value();
+            return chosen;
+        };
+    }
+    if (!session_file::Load(sessionPath, workspace, opened, error, noting)) {
         return false;
     }
     BeginEdit("Open Session", {});
     workspace.Replace(std::move(opened));
     EndEdit({});
     path = platform::AbsolutePath(sessionPath);
-    savedState = workspace.Snapshot();
+    savedState = located ? nullptr : workspace.Snapshot();
     return true;
 }
 

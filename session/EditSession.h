@@ -4,6 +4,7 @@
 
 #include "audio/Workspace.h"
 #include "session/EditHistory.h"
+#include "session/SessionFile.h"
 
 /// One editing session: the workspace (its opened files and edit list, the clipboard), the
 /// edit history, the session file it was last saved to or opened from, and whether it changed
@@ -45,14 +46,17 @@ public:
     const std::string& Path() const { return path; }
     std::string Name() const;
 
-    /// Writes the session file; from then on the session is that file, unmodified. Refused
-    /// when sessionPath is, by any name, one of the workspace's files.
+    /// Writes the session file, with the frames hash of every source (a source whose peak
+    /// tables are not complete yet is read for it here); from then on the session is that
+    /// file, unmodified. Refused when sessionPath is, by any name, one of the workspace's files.
     bool Save(const std::string& sessionPath, std::string& error);
 
     /// Replaces the workspace with a saved session, as one undoable step; the session is
-    /// then that file, unmodified. On failure nothing changes; a path that is not a regular
-    /// file (a named pipe, a device, a folder) is refused without being read.
-    bool Open(const std::string& sessionPath, std::string& error);
+    /// then that file, unmodified, or modified when `locate` found a source elsewhere (saving
+    /// records the new place). On failure nothing changes; a path that is not a regular file
+    /// (a named pipe, a device, a folder) is refused without being read.
+    bool Open(const std::string& sessionPath, std::string& error,
+              const session_file::Locator& locate = {});
 
     /// Empties the workspace as one undoable step ("New"); the session becomes untitled.
     void New();

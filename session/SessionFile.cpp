@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "audio/FramesHash.h"
 #include "platform/LineEscape.h"
 #include "platform/SessionStorage.h"
 
@@ -38,16 +39,75 @@ bool TakeWord(std::string_view& line, std::string_view word) {
     return true;
 }
 
+// A `-`, or a frames hash, and the single space after it.
+bool TakeHash(std::string_view& line, std::optional<uint64_t>& hash) {
+    const size_t space = line.find(' ');
+    if (space == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view word = line.substr(0, space);
+    line.remove_prefix(space + 1);
+    uint64_t value = 0;
+    if (word == "-") {
+        hash.reset();
+    } else if (ParseFramesHash(word, value)) {
+        hash = value;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 struct Source {
     uint64_t size = 0;
     int64_t modifiedNs = 0;
     uint32_t rate = 0;
+    std::optional<uint64_t> hash;  // none in version 1, or when it was not known
     std::string path;
 };
 
+// Opens the file at `path` to stand for source `saved`: the saved file itself (not yet
+// `located`) or one the user chose in its place. Returns the file, or nothing with `problem`
+// set in words for the user.
+std::shared_ptr<const WaveFile> OpenAs(const Source& saved, const std::string& path, bool located,
+                                       Workspace& workspace, std::string& problem) {
+    const std::string named = located ? "the chosen file " + path + " (for " + saved.path + ")"
+                                      : "the source file " + path;
+    const std::string differs = located ? named + " does not hold the same audio"
+                                        : named + " has changed since the session was saved";
+    const platform::FileStamp stamp = platform::StampOf(path);
+    if (!stamp.exists) {
+        problem = named + " is missing";
+        return nullptr;
+    }
+    const bool unchanged =
+        !located && stamp.size == saved.size && stamp.modifiedNs == saved.modifiedNs;
+    // A saved file of another size holds other audio; one whose time alone changed, or a
+    // chosen file, is vouched for by the hash alone.
+    if (!unchanged && (!saved.hash || (!located && stamp.size != saved.size))) {
+        problem = differs;
+        return nullptr;
+    }
+    std::string why;
+    std::shared_ptr<const WaveFile> file = workspace.OpenSource(path.c_str(), &why);
+    if (!file) {
+        problem = named + " cannot be opened: " + why;
+        return nullptr;
+    }
+    if (file->SampleRate() != saved.rate) {
+        problem = differs;
+        return nullptr;
+    }
+    if (!unchanged && FramesHashOf(*file) != saved.hash) {
+        problem = differs;
+        return nullptr;
+    }
+    return file;
+}
+
 }  // namespace
 
-std::string Write(const WorkspaceState& state) {
+std::string Write(const WorkspaceState& state, Hashes hashes) {
     // The listed files in their order, then any file only a pasted piece still names.
     std::vector<const WaveFile*> sources;
     std::map<const WaveFile*, size_t> indexOf;
@@ -64,9 +124,19 @@ std::string Write(const WorkspaceState& state) {
     std::ostringstream out;
     out << kMagic << ' ' << kVersion << '\n';
     for (const WaveFile* file : sources) {
-        const platform::FileStamp stamp = platform::StampOf(file->Path());
+        // Where the file is now: one moved while open (and located there) is recorded there.
+        const std::string path = file->CurrentPath();
+        const platform::FileStamp stamp = platform::StampOf(path);
+        uint64_t hash = 0;
+        bool known = file->KnownFramesHash(hash);
+        if (!known && hashes == Hashes::kCompute) {
+            const std::optional<uint64_t> computed = FramesHashOf(*file);
+            known = computed.has_value();
+            hash = computed.value_or(0);
+        }
         out << "source " << stamp.size << ' ' << stamp.modifiedNs << ' ' << file->SampleRate()
-            << ' ' << platform::EscapeLine(platform::AbsolutePath(file->Path())) << '\n';
+            << ' ' << (known ? FramesHashText(hash) : std::string("-")) << ' '
+            << platform::EscapeLine(platform::AbsolutePath(path)) << '\n';
     }
     state.segments.ForEach([&](const Piece& piece) {
         out << "segment " << indexOf[piece.file.get()] << ' ' << piece.start << ' ' << piece.end
@@ -76,8 +146,8 @@ std::string Write(const WorkspaceState& state) {
     return out.str();
 }
 
-bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state,
-          std::string& error) {
+bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state, std::string& error,
+          const Locator& locate) {
     std::istringstream in(text);
     std::string lineText;
     int version = 0;
@@ -114,8 +184,8 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state,
         if (TakeWord(line, "source")) {
             Source s;
             if (!Take(line, s.size) || !Take(line, s.modifiedNs) || !Take(line, s.rate) ||
-                line.empty() || !platform::UnescapeLine(std::string(line), s.path) ||
-                !pieces.empty()) {
+                (version >= 2 && !TakeHash(line, s.hash)) || line.empty() ||
+                !platform::UnescapeLine(std::string(line), s.path) || !pieces.empty()) {
                 error = where;
                 return false;
             }
@@ -142,29 +212,19 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state,
         return false;
     }
 
-    // Every source must be there as it was saved; only then is anything opened.
-    for (const Source& s : sources) {
-        const platform::FileStamp stamp = platform::StampOf(s.path);
-        if (!stamp.exists) {
-            error = "the source file " + s.path + " is missing";
-            return false;
-        }
-        if (stamp.size != s.size || stamp.modifiedNs != s.modifiedNs) {
-            error = "the source file " + s.path + " has changed since the session was saved";
-            return false;
-        }
-    }
+    // Every source must be there as it was saved (or be found); only then is anything shown.
     auto files = std::make_shared<WorkspaceState::Files>();
     for (const Source& s : sources) {
-        std::string why;
-        std::shared_ptr<const WaveFile> file = workspace.OpenSource(s.path.c_str(), &why);
-        if (!file) {
-            error = "the source file " + s.path + " cannot be opened: " + why;
-            return false;
-        }
-        if (file->SampleRate() != s.rate) {
-            error = "the source file " + s.path + " has changed since the session was saved";
-            return false;
+        std::string problem;
+        std::shared_ptr<const WaveFile> file = OpenAs(s, s.path, false, workspace, problem);
+        while (!file) {
+            // Without the saved hash no other file can be told to hold the same audio.
+            std::optional<std::string> chosen;
+            if (!s.hash || !locate || !(chosen = locate(s.path, problem))) {
+                error = problem;
+                return false;
+            }
+            file = OpenAs(s, *chosen, true, workspace, problem);
         }
         files->push_back(std::move(file));
     }
@@ -182,18 +242,18 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state,
     return true;
 }
 
-bool Save(const std::string& path, const WorkspaceState& state, std::string& error) {
-    return platform::ReplaceFileAtomically(path, Write(state), error);
+bool Save(const std::string& path, const WorkspaceState& state, std::string& error, Hashes hashes) {
+    return platform::ReplaceFileAtomically(path, Write(state, hashes), error);
 }
 
-bool Load(const std::string& path, Workspace& workspace, WorkspaceState& state,
-          std::string& error) {
+bool Load(const std::string& path, Workspace& workspace, WorkspaceState& state, std::string& error,
+          const Locator& locate) {
     std::string text;
     if (!platform::ReadWholeFile(path, text, error)) {
         error = path + ": " + error;
         return false;
     }
-    if (!Read(text, workspace, state, error)) {
+    if (!Read(text, workspace, state, error, locate)) {
         error = path + ": " + error;
         return false;
     }

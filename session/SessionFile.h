@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "audio/Workspace.h"
@@ -7,36 +9,57 @@
 /// The session file (.orvane): a workspace's opened files and its edit list as text, so that
 /// the edits can be kept without rendering them.
 ///
-///     orvane-session 1
-///     source 40044 1733580000123456789 44100 /home/me/take one.wav
-///     source 16044 1733580000987654321 44100 /home/me/b.wav
+///     orvane-session 2
+///     source 40044 1733580000123456789 44100 8d3f0c1e5a7b2946 /home/me/take one.wav
+///     source 16044 1733580000987654321 44100 - /home/me/b.wav
 ///     segment 0 0 10000
 ///     segment 1 2000 3000
 ///     end
 ///
 /// Line 1 names the format and its version. Each `source` line lists one opened file in
 /// opening order: its size in bytes and modification time (nanoseconds since the epoch) when
-/// the session was saved, its sample rate, and its absolute path (the rest of the line, with
-/// `\` written as `\\` and a line break as `\n`). Each `segment` line is one piece of the
+/// the session was saved, its sample rate, the hash of its frames (see FramesHasher; `-` when
+/// it was not known), and its absolute path (the rest of the line, escaped as
+/// platform::EscapeLine does). Version 1 had no hash. Each `segment` line is one piece of the
 /// edit list in order: the source's index (from 0) and the frames [start, end) of it. `end`
 /// closes the file, so a file cut short is seen as damaged. Nothing else may appear.
+///
+/// A source is taken as saved when its size and time are unchanged, or when only its time
+/// changed and its frames hash is the saved one. Otherwise (or when it is missing) a Locator
+/// may name another file, which must hold the same frames.
 namespace session_file {
 
-inline constexpr int kVersion = 1;
+inline constexpr int kVersion = 2;
+
+/// Which frames hashes Write writes.
+enum class Hashes {
+    kKnown,    // those noted with the files already (by their peak tables): reads nothing
+    kCompute,  // every one, reading the frames of a file whose hash is not known yet
+};
+
+/// Asked for a source that is missing or whose audio is not the saved one: its saved path and
+/// the problem in words for the user, naming the file. Returns the file to take in its place,
+/// or nothing to give up.
+using Locator = std::function<std::optional<std::string>(const std::string& savedPath,
+                                                         const std::string& problem)>;
 
 /// The text of `state`, with each source's size and time as they are on disk now.
-std::string Write(const WorkspaceState& state);
+std::string Write(const WorkspaceState& state, Hashes hashes = Hashes::kKnown);
 
 /// Reads a session's text into a state whose files `workspace` opens (taking up files it or
-/// its history already holds). On failure `error` says why in words for the user, naming the
-/// file at fault, and nothing is opened.
-bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state, std::string& error);
+/// its history already holds). A source that is not as saved goes to `locate` when the
+/// session holds its hash and a locator is given. On failure `error` says why in words for
+/// the user, naming the file at fault, and nothing is opened.
+bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state, std::string& error,
+          const Locator& locate = {});
 
 /// Write, then stored atomically at path.
-bool Save(const std::string& path, const WorkspaceState& state, std::string& error);
+bool Save(const std::string& path, const WorkspaceState& state, std::string& error,
+          Hashes hashes = Hashes::kKnown);
 
 /// Reads the session at path into `state` (see Read); the error names the session file when
 /// it is the one at fault.
-bool Load(const std::string& path, Workspace& workspace, WorkspaceState& state, std::string& error);
+bool Load(const std::string& path, Workspace& workspace, WorkspaceState& state, std::string& error,
+          const Locator& locate = {});
 
 }  // namespace session_file

@@ -1,6 +1,7 @@
 #include "platform/gui/FileChooser.h"
 
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 
 #include "platform/gui/DialogOwner.h"
 
@@ -37,6 +38,20 @@ bool SystemFileChooser::ChooseWaveToSave(wxWindow* parent, const wxString& initi
 bool SystemFileChooser::ChooseSessionToOpen(wxWindow* parent, wxString& path) {
     wxFileDialog dialog(DialogOwner(parent), "Open Session", lastDirectory_, wxEmptyString,
                         kSessionFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK) {
+        return false;
+    }
+    path = dialog.GetPath();
+    lastDirectory_ = dialog.GetDirectory();
+    return true;
+}
+
+bool SystemFileChooser::LocateSource(wxWindow* parent, const wxString& savedPath, wxString& path) {
+    // Starts where the file was, when that folder is still there, with its name filled in.
+    const wxFileName saved(savedPath);
+    const wxString folder = saved.DirExists() ? saved.GetPath() : lastDirectory_;
+    wxFileDialog dialog(parent, "Locate " + saved.GetFullName(), folder, saved.GetFullName(),
+                        kWaveFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }

@@ -23,6 +23,10 @@ public:
     /// Asks for a session file (.orvane) to open; true with `path` set when one was chosen.
     virtual bool ChooseSessionToOpen(wxWindow* parent, wxString& path) = 0;
 
+    /// Asks for the file that now stands for a session's source saved at `savedPath` (moved or
+    /// replaced); true with `path` set when the user chose one.
+    virtual bool LocateSource(wxWindow* parent, const wxString& savedPath, wxString& path) = 0;
+
     /// Asks where to save a session file, starting at `initialName`; true with `path` set
     /// (ending in .orvane) when the user chose one. GTK's dialog asks before replacing.
     virtual bool ChooseSessionToSave(wxWindow* parent, const wxString& initialName,
@@ -35,6 +39,7 @@ public:
     bool ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) override;
     bool ChooseWaveToSave(wxWindow* parent, const wxString& initialName, wxString& path) override;
     bool ChooseSessionToOpen(wxWindow* parent, wxString& path) override;
+    bool LocateSource(wxWindow* parent, const wxString& savedPath, wxString& path) override;
     bool ChooseSessionToSave(wxWindow* parent, const wxString& initialName,
                              wxString& path) override;
 

@@ -46,6 +46,7 @@ long ButtonsOf(MessageButtons buttons) {
             return wxYES | wxNO | wxCANCEL;
         case MessageButtons::kOkCancel:
         case MessageButtons::kRetryCancel:
+        case MessageButtons::kLocateCancel:
             break;
     }
     return wxOK | wxCANCEL;
@@ -59,6 +60,7 @@ int EscapeIdOf(MessageButtons buttons) {
             return wxID_NO;
         case MessageButtons::kOkCancel:
         case MessageButtons::kRetryCancel:
+        case MessageButtons::kLocateCancel:
         case MessageButtons::kSaveDontSaveCancel:
         case MessageButtons::kRestoreDiscardLater:
             break;
@@ -84,6 +86,9 @@ public:
         if (request.buttons == MessageButtons::kRetryCancel) {
             wxWindow* ok = FindWindow(wxID_OK);
             ok->SetLabel("&Retry");
+        }
+        if (request.buttons == MessageButtons::kLocateCancel) {
+            FindWindow(wxID_OK)->SetLabel(wxString::FromUTF8("&Locate\u2026"));
         }
         SetEscapeId(EscapeIdOf(request.buttons));
         if (request.buttons == MessageButtons::kSaveDontSaveCancel ||
@@ -164,8 +169,14 @@ MessageAnswer ShowMessageBox(wxWindow* parent, const MessageRequest& request) {
     if (answer != wxID_OK) {
         return MessageAnswer::kCancel;
     }
-    return request.buttons == MessageButtons::kRetryCancel ? MessageAnswer::kRetry
-                                                           : MessageAnswer::kOk;
+    switch (request.buttons) {
+        case MessageButtons::kRetryCancel:
+            return MessageAnswer::kRetry;
+        case MessageButtons::kLocateCancel:
+            return MessageAnswer::kLocate;
+        default:
+            return MessageAnswer::kOk;
+    }
 }
 
 void SetMessageBoxHook(MessageBoxHook hook) {

@@ -15,6 +15,7 @@ enum class MessageButtons {
     kSaveDontSaveCancel,
     kYesNo,
     kRestoreDiscardLater,  // Restore is the default; Esc and the close box answer Later
+    kLocateCancel,
 };
 enum class MessageIcon { kError, kQuestion, kInformation, kWarning };
 enum class MessageAnswer {
@@ -27,7 +28,8 @@ enum class MessageAnswer {
     kNo,
     kRestore,
     kDiscard,
-    kLater
+    kLater,
+    kLocate
 };
 
 /// What a message box shows.

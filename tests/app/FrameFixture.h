@@ -42,6 +42,11 @@ public:
     bool ChooseSessionToOpen(wxWindow*, wxString& path) override {
         return Take(sessionsToOpen, path);
     }
+    bool LocateSource(wxWindow* parent, const wxString& savedPath, wxString& path) override {
+        locateParent = parent;
+        locateAsked.push_back(savedPath);
+        return Take(toLocate, path);
+    }
     bool ChooseSessionToSave(wxWindow*, const wxString& initialName, wxString& path) override {
         lastSaveName = initialName;
         ++sessionSaveAsked;
@@ -60,6 +65,9 @@ public:
     std::deque<wxString> toSave;
     std::deque<wxString> sessionsToOpen;
     std::deque<wxString> sessionsToSave;
+    std::deque<wxString> toLocate;
+    std::vector<wxString> locateAsked;  // the saved path of each source asked for
+    wxWindow* locateParent = nullptr;
     int sessionSaveAsked = 0;
     wxString lastSaveName;
     int openAsked = 0;

@@ -86,6 +86,11 @@ TEST(RealMessageBox, ShowsTheIconOfItsKindAndReturnsTheAnswer) {
          wxID_CANCEL,  // Esc and the close box
          MessageAnswer::kLater,
          {"Restore", "Discard", "Later"}},
+        {MessageIcon::kWarning,
+         MessageButtons::kLocateCancel,
+         wxID_OK,
+         MessageAnswer::kLocate,
+         {wxString::FromUTF8("Locate\u2026"), "Cancel"}},
     };
     auto* owner = new GuiTestFrame();
     owner->Show();

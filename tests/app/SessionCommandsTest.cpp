@@ -196,16 +196,43 @@ TEST_F(SessionCommands, SaveAndOpenSessionRoundTripAndNameTheTitle) {
     Command(cmd::kUndo);
     EXPECT_EQ(Audio(), audio) << "opening a session is a step too";
 
-    // A session whose source changed: named, and nothing opens.
-    WriteWav(dir.File("b.wav"), MakeFrames(2, 999));
-    files.sessionsToOpen.push_back(dir.File("mix.orvane"));
-    answers = {platform::MessageAnswer::kDontSave};
+    // A source moved away and other audio in its place: Locate... is offered over the window.
+    const std::string b = dir.File("b.wav");
+    const std::string moved = dir.File("moved.wav");
+    std::filesystem::rename(b, moved);
+    WriteWav(b, MakeFrames(2, 999));
+    files.sessionsToOpen = {dir.File("mix.orvane"), dir.File("mix.orvane")};
+
+    // Cancel: that question was the whole answer, and nothing opens.
+    answers = {platform::MessageAnswer::kDontSave, platform::MessageAnswer::kCancel};
     messages.clear();
     Command(cmd::kOpenSession);
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_NE(messages[1].text.Find(dir.File("b.wav")), wxNOT_FOUND) << messages[1].text;
-    EXPECT_EQ(messages[1].icon, platform::MessageIcon::kError);
+    EXPECT_EQ(messages[1].buttons, platform::MessageButtons::kLocateCancel);
+    EXPECT_NE(messages[1].text.Find(b + " has changed"), wxNOT_FOUND) << messages[1].text;
     EXPECT_EQ(Audio(), audio);
+
+    // A chosen file with other audio is refused, and the question comes again; the moved file
+    // is taken, and saving records its new place.
+    files.toLocate = {b, moved};
+    answers = {platform::MessageAnswer::kDontSave, platform::MessageAnswer::kLocate,
+               platform::MessageAnswer::kLocate};
+    messages.clear();
+    Command(cmd::kOpenSession);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_NE(messages[2].text.Find(b + " (for " + b + ") does not hold the same audio"),
+              wxNOT_FOUND)
+        << messages[2].text;
+    EXPECT_EQ(files.locateAsked, (std::vector<wxString>{b, b}));
+    EXPECT_EQ(files.locateParent, frame);
+    ASSERT_EQ(frame->GetWorkspace().FileCount(), 2u);
+    EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("*mix.orvane \u2014 Workspace \u2014 Orvane"))
+        << "the new place is a change to save";
+    Command(cmd::kSaveSession);
+    const std::vector<uint8_t> bytes = ReadBytes(dir.File("mix.orvane"));
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find(" " + moved + "\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find(" " + b + "\n"), std::string::npos) << text;
 }
 
 // `orvane --render OUT SESSION` writes the very file "Render to file..." writes from the

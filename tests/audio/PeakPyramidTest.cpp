@@ -1,13 +1,16 @@
 // Peak tables against the frames themselves: folds over random ranges and through random edit
-// lists, and the builder held back, released and cancelled.
+// lists, the builder held back, released and cancelled, and the frames hash it notes.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <random>
 
+#include <xxhash.h>
+
 #include "audio/PeakPyramid.h"
 #include "audio/Workspace.h"
+#include "session/SessionFile.h"
 #include "support/PeakTestSupport.h"
 #include "support/TestWav.h"
 
@@ -190,12 +193,29 @@ TEST_F(PeakTables, HeldBackTablesCoverTheirFirstChunkAndCompleteWhenReleased) {
     ExpectSame(whole, Expected(frames.data(), kFrames), "held back");
     EXPECT_EQ(raw, kFrames - PeakPyramid::kChunkFrames);
 
+    // The frames hash comes with the complete tables. A session written before then has none,
+    // unless it reads the file for it (as the same frames in a file with no tables show).
+    char hash[17];
+    snprintf(hash, sizeof hash, "%016llx",
+             static_cast<unsigned long long>(XXH3_64bits(frames.data(), frames.size() * 4)));
+    const Workspace::State held = workspace.Snapshot();
+    EXPECT_NE(session_file::Write(*held).find(" - /"), std::string::npos);
+    WriteWav(dir.File("copy.wav"), frames);
+    auto copy = std::make_shared<WaveFile>();
+    ASSERT_TRUE(copy->Open(dir.File("copy.wav").c_str(), WaveFile::kRead));
+    WorkspaceState untabled;
+    untabled.files = std::make_shared<WorkspaceState::Files>(WorkspaceState::Files{copy});
+    EXPECT_NE(session_file::Write(untabled).find(" - /"), std::string::npos);
+    EXPECT_NE(session_file::Write(untabled, session_file::Hashes::kCompute).find(hash),
+              std::string::npos);
+
     gate.Open();
     ASSERT_TRUE(WaitForTables(Peaks()));
     raw = 0;
     ExpectSame(FoldWithRawReads(Peaks(), 0, kFrames, &raw), Expected(frames.data(), kFrames),
                "complete");
     EXPECT_EQ(raw, 0u);
+    EXPECT_NE(session_file::Write(*held).find(hash), std::string::npos) << "from the tables' reads";
 }
 
 TEST_F(PeakTables, ClosingCancelsAHeldBuilderAndLeavesNoThreadBehind) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -142,8 +143,13 @@ TEST(RenderCli, RendersASessionsEditsAndNamesAMissingSource) {
         ws.PasteAt(500);
         ws.DeleteRange(0, 50);
         std::string error;
-        ASSERT_TRUE(session_file::Save(dir.File("mix.orvane"), *ws.Snapshot(), error)) << error;
+        ASSERT_TRUE(session_file::Save(dir.File("mix.orvane"), *ws.Snapshot(), error,
+                                       session_file::Hashes::kCompute))
+            << error;
     }
+    // Copied without keeping its time: the same audio, so still the session's source.
+    std::filesystem::last_write_time(
+        dir.File("a.wav"), std::filesystem::file_time_type::clock::now() + std::chrono::seconds(5));
     std::vector<int16_t> expected(a.begin() + 2 * 50, a.begin() + 2 * 500);
     expected.insert(expected.end(), b.begin() + 2 * 100, b.begin() + 2 * 400);
     expected.insert(expected.end(), a.begin() + 2 * 500, a.begin() + 2 * 1500);

@@ -10,14 +10,17 @@
 #include <chrono>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <thread>
 
 #include "platform/SessionStorage.h"
 #include "session/RecoveryFile.h"
 #include "session/SessionFile.h"
 #include "support/TestWav.h"
+#include "support/WavBytes.h"
 
 using namespace testing_support;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -31,6 +34,11 @@ std::vector<Frame> AudioOf(const Workspace& ws) {
         }
     }
     return out;
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -221,42 +229,113 @@ TEST_F(SessionFiles, SaveThenOpenGivesTheSameAudioFilesAndName) {
     EXPECT_EQ(second.Name(), "work.orvane");
 }
 
-TEST_F(SessionFiles, AMissingOrChangedSourceIsNamedAndNothingOpens) {
-    {
-        EditSession saved;
-        Build(saved);
-        std::string error;
-        ASSERT_TRUE(saved.Save(sessionPath, error)) << error;
-    }
-    const auto opening = [&](std::string& error) {
-        EditSession session;
-        Workspace& ws = session.Edits();
-        const std::string c = dir.File("c.wav");
-        WriteWav(c, MakeFrames(3, 10));
-        EXPECT_TRUE(ws.AddFile(c.c_str()));
-        const bool opened = session.Open(sessionPath, error);
-        EXPECT_EQ(ws.FileCount(), opened ? 2u : 1u);
-        EXPECT_EQ(ws.TotalLength(), opened ? 3000u : 10u) << "nothing opened half-way";
-        return opened;
+// A session over a and b reopened after b was touched, copied, moved or replaced: the frames
+// hash vouches for a file whose time changed, and a locator (the window's Locate...) may
+// point at a moved file, which must hold the same audio. Nothing opens half-way.
+TEST_F(SessionFiles, ASourceIsKnownByItsAudioNotItsTime) {
+    namespace fs = std::filesystem;
+    const std::string moved = dir.File("elsewhere.wav");
+    const std::string impostor = dir.File("impostor.wav");  // b's size, other audio
+    const auto touch = [&] { fs::last_write_time(b, fs::last_write_time(b) + 5s); };
+    const auto copy = [&] {
+        fs::rename(b, moved);
+        fs::copy_file(moved, b);  // a new file: its time is now
+        fs::remove(moved);
     };
-    std::string error;
+    const auto move = [&] { fs::rename(b, moved); };
+    const auto replace = [&] { fs::copy_file(impostor, b, fs::copy_options::overwrite_existing); };
+    const auto at48k = [&] {
+        std::vector<int16_t> samples;
+        for (const Frame f : MakeFrames(2, 3000)) {
+            samples.insert(samples.end(), {int16_t(f & 0xFFFF), int16_t(f >> 16)});
+        }
+        WriteBytes(b, CanonicalWav(samples, 48000));
+    };
+    const auto version1 = [&] {  // the first format: no hash on the source lines
+        const std::regex hash("\n(source \\S+ \\S+ \\S+) \\S+");
+        WriteText(sessionPath,
+                  "orvane-session 1" +
+                      std::regex_replace(ReadText(sessionPath).substr(16), hash, "\n$1"));
+    };
+    const auto version1AndTouch = [&] {
+        version1();
+        touch();
+    };
+    const struct Case {
+        const char* name;
+        std::function<void()> change;
+        bool withLocator;                  // false: the command line's render
+        std::vector<std::string> answers;  // the locator's, in order; past them it gives up
+        std::vector<const char*> asked;    // a word of each problem the locator was asked about
+        const char* result;                // "b" or "moved": opened from there; else the refusal
+    } cases[] = {
+        {"unchanged", [] {}, true, {}, {}, "b"},
+        {"touched", touch, false, {}, {}, "b"},
+        {"copied without -p", copy, true, {}, {}, "b"},
+        {"moved, located", move, true, {moved}, {"missing"}, "moved"},
+        {"moved, an impostor chosen first",
+         move,
+         true,
+         {impostor, moved},
+         {"missing", "same audio"},
+         "moved"},
+        {"moved, no locator", move, false, {}, {}, "missing"},
+        {"replaced by other audio of its size", replace, true, {}, {"changed"}, "changed"},
+        {"the same frames at another rate", at48k, true, {}, {"changed"}, "changed"},
+        {"version 1, unchanged", version1, true, {}, {}, "b"},
+        {"version 1, touched", version1AndTouch, true, {moved}, {}, "changed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(moved);
+        WriteWav(b, MakeFrames(2, 3000));
+        WriteWav(impostor, MakeFrames(4, 3000));
+        std::vector<Frame> audio;
+        {
+            EditSession saved;
+            Build(saved);
+            audio = AudioOf(saved.Edits());
+            std::string error;
+            ASSERT_TRUE(saved.Save(sessionPath, error)) << error;
+        }
+        c.change();
 
-    // Same size, other time.
-    std::filesystem::last_write_time(b,
-                                     std::filesystem::last_write_time(b) + std::chrono::seconds(5));
-    EXPECT_FALSE(opening(error));
-    EXPECT_NE(error.find(b), std::string::npos) << error;
-    EXPECT_NE(error.find("changed"), std::string::npos) << error;
-
-    // Other size.
-    WriteWav(b, MakeFrames(2, 3001));
-    EXPECT_FALSE(opening(error));
-    EXPECT_NE(error.find(b), std::string::npos) << error;
-
-    std::filesystem::remove(a);
-    EXPECT_FALSE(opening(error));
-    EXPECT_NE(error.find(a), std::string::npos) << error;
-    EXPECT_NE(error.find("missing"), std::string::npos) << error;
+        EditSession session;
+        std::vector<std::string> answers = c.answers;
+        std::vector<std::string> problems;
+        const session_file::Locator locate = [&](const std::string& savedPath,
+                                                 const std::string& problem) {
+            EXPECT_EQ(savedPath, b);
+            problems.push_back(problem);
+            std::optional<std::string> chosen;
+            if (!answers.empty()) {
+                chosen = answers.front();
+                answers.erase(answers.begin());
+            }
+            return chosen;
+        };
+        std::string error;
+        const bool opened =
+            session.Open(sessionPath, error, c.withLocator ? locate : session_file::Locator());
+        ASSERT_EQ(problems.size(), c.asked.size());
+        for (size_t i = 0; i < problems.size(); ++i) {
+            EXPECT_NE(problems[i].find(c.asked[i]), std::string::npos) << problems[i];
+            EXPECT_NE(problems[i].find(i == 0 ? b : c.answers[i - 1]), std::string::npos)
+                << problems[i];
+        }
+        const bool located = c.result == std::string("moved");
+        if (!located && c.result != std::string("b")) {
+            EXPECT_FALSE(opened);
+            EXPECT_NE(error.find(c.result), std::string::npos) << error;
+            EXPECT_NE(error.find(b), std::string::npos) << error;
+            EXPECT_TRUE(session.Edits().IsEmpty()) << "nothing opened half-way";
+            continue;
+        }
+        ASSERT_TRUE(opened) << error;
+        EXPECT_EQ(AudioOf(session.Edits()), audio);
+        EXPECT_EQ(session.Edits().File(1)->Path(), located ? moved : b);
+        EXPECT_EQ(session.IsModified(), located) << "a new place is a change to save";
+    }
 }
 
 TEST_F(SessionFiles, ASourceThatCannotBeOpenedIsNamedWithTheReason) {
@@ -293,7 +372,7 @@ TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
     } cases[] = {
         {"empty file", "", "not an Orvane session"},
         {"another kind of file", "RIFF....WAVEfmt ", "not an Orvane session"},
-        {"a future version", "orvane-session 2\nwhatever comes then\n", "newer version"},
+        {"a future version", "orvane-session 3\nwhatever comes then\n", "newer version"},
         {"cut short", good.substr(0, good.size() - 4), "damaged"},
         {"no end line", sources, "damaged"},
         {"a segment past its file", sources + "segment 1 0 3001\nend\n", "outside"},
@@ -303,6 +382,8 @@ TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
         {"text after the end", good + "segment 0 0 1\n", "damaged"},
         {"an unknown line", sources + "colour red\nend\n", "damaged"},
         {"a bad escape", "orvane-session 1\nsource 1 1 44100 /x\\q\nend\n", "damaged"},
+        {"a bad hash", "orvane-session 2\nsource 1 1 44100 12345 /x\nend\n", "damaged"},
+        {"no hash", "orvane-session 2\nsource 1 1 44100 /x\nend\n", "damaged"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -377,6 +458,7 @@ TEST_F(SessionFiles, ARecoveryFileOutlivesAKilledProcessAndRestoresItsEdits) {
         recovery.Discard();
         EXPECT_FALSE(std::filesystem::exists(recovery.Path()));
     }
+    EXPECT_EQ(left[0].SessionText().substr(0, 16), "orvane-session 2");
     EXPECT_TRUE(left[0].Remove());
     EXPECT_TRUE(std::filesystem::is_empty(state)) << "no copy and no lock file stays";
 }
