@@ -3,6 +3,8 @@
 #include <xxhash.h>
 
 #include <charconv>
+#include <cinttypes>
+#include <cstdio>
 #include <vector>
 
 #include "audio/WaveFile.h"
@@ -58,13 +60,9 @@ std::optional<uint64_t> FramesHashOf(const WaveFile& file) {
 }
 
 std::string FramesHashText(uint64_t hash) {
-    char digits[kHashDigits];
-    std::fill(std::begin(digits), std::end(digits), '0');
-    char buffer[kHashDigits];
-    const auto end = std::to_chars(buffer, buffer + kHashDigits, hash, 16).ptr;
-    const size_t length = size_t(end - buffer);
-    std::copy(buffer, end, digits + kHashDigits - length);
-    return std::string(digits, kHashDigits);
+    char digits[kHashDigits + 1];
+    std::snprintf(digits, sizeof digits, "%016" PRIx64, hash);
+    return digits;
 }
 
 bool ParseFramesHash(std::string_view text, uint64_t& hash) {

@@ -216,6 +216,19 @@ const WaveFile* Workspace::File(uint32_t fileIndex) const {
     return (*state->files)[fileIndex].get();
 }
 
+const WaveFile* Workspace::ListedFileNamed(const std::string& path) const {
+    const platform::FileIdentity target = platform::IdentityOf(path.c_str());
+    if (!target.IsKnown()) {
+        return nullptr;
+    }
+    for (const auto& file : *state->files) {
+        if (file->Identity() == target) {
+            return file.get();
+        }
+    }
+    return nullptr;
+}
+
 const WaveFile* Workspace::ChooseFile(uint32_t fileIndex) const {
     if (state->files->empty()) {
         return nullptr;

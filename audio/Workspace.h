@@ -145,6 +145,9 @@ public:
     size_t FileCount() const { return state->files->size(); }
     /// File i in opening order, or nullptr when out of range.
     const WaveFile* File(uint32_t fileIndex) const;
+    /// The listed file that `path` names by device and inode (another spelling, a hard or a
+    /// symbolic link), or nullptr: what a write to `path` would destroy.
+    const WaveFile* ListedFileNamed(const std::string& path) const;
 
     /// The current state, to read from any thread for as long as the caller holds it.
     State Snapshot() const;

@@ -84,12 +84,15 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     if (host == nullptr || workspace == nullptr) {
         return;
     }
+    const auto tellOwnFile = [this](const wxString& output, const std::string& why) {
+        Tell(wxString::Format("Cannot render into \"%s\": %s. Nothing was written.", output,
+                              wxString(why.c_str(), wxConvFile)));
+    };
     // Refused before the question whether to replace it: the answer could not matter.
     const std::string ownFile = WorkspaceRenderer(*host, *workspace)
                                     .WhyOwnFile(std::string(outputPath.fn_str()), sessionFile);
     if (!ownFile.empty()) {
-        Tell(wxString::Format("Cannot render into \"%s\": %s. Nothing was written.", outputPath,
-                              wxString(ownFile.c_str(), wxConvFile)));
+        tellOwnFile(outputPath, ownFile);
         return;
     }
     if (!MayReplace(outputPath)) {
@@ -144,8 +147,7 @@ void RenderDialog::OnStart(wxCommandEvent&) {
             Tell("Cannot render: " + reason + ".");
             break;
         case RenderOutcome::kOwnFile:
-            Tell(wxString::Format("Cannot render into \"%s\": %s. Nothing was written.", outputPath,
-                                  wxString(result.reason.c_str(), wxConvFile)));
+            tellOwnFile(outputPath, result.reason);
             break;
         case RenderOutcome::kCannotCreate:
             Tell(wxString::Format("Cannot create \"%s\": %s.", outputPath, reason));

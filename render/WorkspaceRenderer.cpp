@@ -189,12 +189,9 @@ std::string WorkspaceRenderer::WhyOwnFile(const std::string& path,
         return "it is the session being rendered (" + sessionFile +
                "); Orvane never writes over the files it renders from";
     }
-    for (uint32_t i = 0; i < workspace.FileCount(); ++i) {
-        const WaveFile* file = workspace.File(i);
-        if (file->Identity() == target) {
-            return "it is the source file " + file->Path() +
-                   "; Orvane never writes over the files it renders from";
-        }
+    if (const WaveFile* source = workspace.ListedFileNamed(path)) {
+        return "it is the source file " + source->Path() +
+               "; Orvane never writes over the files it renders from";
     }
     return {};
 }

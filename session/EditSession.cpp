@@ -50,13 +50,10 @@ std::string EditSession::Name() const {
 bool EditSession::Save(const std::string& sessionPath, std::string& error) {
     Workspace::State state = workspace.Snapshot();
     // Saved over one of its own sources, the session would lose the audio it describes.
-    const platform::FileIdentity target = platform::IdentityOf(sessionPath.c_str());
-    for (const auto& file : *state->files) {
-        if (target.IsKnown() && file->Identity() == target) {
-            error = sessionPath + ": it is the source file " + file->Path() +
-                    " of this session; a session is never saved over its own sources";
-            return false;
-        }
+    if (const WaveFile* source = workspace.ListedFileNamed(sessionPath)) {
+        error = sessionPath + ": it is the source file " + source->Path() +
+                " of this session; a session is never saved over its own sources";
+        return false;
     }
     if (!session_file::Save(sessionPath, *state, error, session_file::Hashes::kCompute)) {
         error = sessionPath + ": " + error;

@@ -23,10 +23,6 @@ std::string LockPathOf(const std::string& copyPath) {
     return copyPath.substr(0, copyPath.size() - std::strlen(kSuffix)) + kLockSuffix;
 }
 
-bool StartsWith(const std::string& text, const std::string& start) {
-    return text.compare(0, start.size(), start) == 0;
-}
-
 // Takes the lock file's flock and checks that its name still leads to the locked file: a run
 // removes its lock file while holding the lock, so a lock taken on a file already unlinked
 // guards nothing.
@@ -170,7 +166,7 @@ void RecoveryFile::Run() {
 std::vector<RecoveryFile::LeftBehindCopy> RecoveryFile::LeftBehind(const std::string& directory) {
     std::vector<LeftBehindCopy> found;
     for (const std::string& name : platform::ListFiles(directory, kSuffix)) {
-        if (!StartsWith(name, kPrefix)) {
+        if (!name.starts_with(kPrefix)) {
             continue;
         }
         LeftBehindCopy copy;
@@ -195,7 +191,7 @@ std::vector<RecoveryFile::LeftBehindCopy> RecoveryFile::LeftBehind(const std::st
         const std::string copyPath =
             lockPath.substr(0, lockPath.size() - std::strlen(kLockSuffix)) + kSuffix;
         platform::ExclusiveFile lock;
-        if (StartsWith(name, kPrefix) && !platform::StampOf(copyPath).exists &&
+        if (name.starts_with(kPrefix) && !platform::StampOf(copyPath).exists &&
             ClaimLock(lockPath, lock) && !platform::StampOf(copyPath).exists) {
             lock.Remove(lockPath.c_str());
         }
@@ -207,7 +203,7 @@ std::vector<RecoveryFile::LeftBehindCopy> RecoveryFile::LeftBehind(const std::st
 }
 
 void RecoveryFile::LeftBehindCopy::Describe(const std::string& text) {
-    if (StartsWith(text, kSessionMagic)) {
+    if (text.starts_with(kSessionMagic)) {
         sessionText = text;  // a copy from before the header: the session alone
         return;
     }
@@ -218,15 +214,15 @@ void RecoveryFile::LeftBehindCopy::Describe(const std::string& text) {
     }
     for (std::streampos start = in.tellg(); std::getline(in, line); start = in.tellg()) {
         std::string value;
-        if (StartsWith(line, kSessionMagic)) {
+        if (line.starts_with(kSessionMagic)) {
             sessionText = text.substr(static_cast<size_t>(start));
             return;
         }
-        if (StartsWith(line, "session ") && platform::UnescapeLine(line.substr(8), value)) {
+        if (line.starts_with("session ") && platform::UnescapeLine(line.substr(8), value)) {
             sessionPath = value;
-        } else if (StartsWith(line, "file ") && platform::UnescapeLine(line.substr(5), value)) {
+        } else if (line.starts_with("file ") && platform::UnescapeLine(line.substr(5), value)) {
             files.push_back(value);
-        } else if (StartsWith(line, "length ")) {
+        } else if (line.starts_with("length ")) {
             std::istringstream(line.substr(7)) >> frames >> sampleRate;
         }
     }

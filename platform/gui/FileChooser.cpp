@@ -50,8 +50,8 @@ bool SystemFileChooser::LocateSource(wxWindow* parent, const wxString& savedPath
     // Starts where the file was, when that folder is still there, with its name filled in.
     const wxFileName saved(savedPath);
     const wxString folder = saved.DirExists() ? saved.GetPath() : lastDirectory_;
-    wxFileDialog dialog(parent, "Locate " + saved.GetFullName(), folder, saved.GetFullName(),
-                        kWaveFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dialog(DialogOwner(parent), "Locate " + saved.GetFullName(), folder,
+                        saved.GetFullName(), kWaveFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }
