@@ -470,7 +470,6 @@ void CMainFrame::OnNew(wxCommandEvent&) {
         return;
     }
     player->Stop();
-    player->SetLoop(false);
     session.New();
     view->ShowSource(-1);
     AfterWorkspaceChange(true);

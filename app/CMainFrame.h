@@ -239,7 +239,10 @@ private:
     void OnCharHook(wxKeyEvent& event);
     void OnViewChanged(wxCommandEvent& event);
 
-    void OpenPluginEditor(int catalogueIndex);
+    /// Shows the editor of the chain's effect at `position`.
+    void OpenPluginEditor(int position);
+    /// The chain position the Edit and Remove commands act on.
+    int SelectedSlot() const;
     wxAuiToolBar* ToolBarOf(int toggleCommand) const;
     void ArrangeToolBars();
     /// The title and the status bar's readouts, from what the view shows now.

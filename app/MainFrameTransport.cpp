@@ -240,23 +240,24 @@ bool CMainFrame::RoutePluginRange(wxEvent& event) {
     } else {
         auto& update = static_cast<wxUpdateUIEvent&>(event);
         update.Enable(true);
-        update.Check(index == selectedPlugin);
+        const char* path = host->PluginPath(index);
+        update.Check(path != nullptr && host->Chain().IndexOfPath(path) >= 0);
     }
     return true;
 }
 
 void CMainFrame::ChoosePlugin(int index) {
-    // The active one again: its editor, with the settings the user made.
-    if (index == selectedPlugin && !host->IsChainEmpty()) {
-        OpenPluginEditor(index);
+    // One in the chain already: its editor, with the settings the user made.
+    const char* fileName = host->PluginPath(index);
+    const int inChain = fileName != nullptr ? host->Chain().IndexOfPath(fileName) : -1;
+    if (inChain >= 0) {
+        selectedPlugin = index;
+        OpenPluginEditor(inChain);
         return;
     }
-    // The host holds the player's lock around each chain change, so playback goes on and
-    // takes its next block through the new chain.
-    host->UnloadPlugin(0, nullptr);
-    selectedPlugin = -1;  // no check mark on an effect that is not loaded
-    const char* fileName = host->PluginPath(index);
-    if (fileName == nullptr || host->LoadPlugin(fileName, 0, true, nullptr) == nullptr) {
+    // Appended to the chain under the player's lock, so playback goes on and takes its next
+    // block through the longer chain.
+    if (fileName == nullptr || host->AddEffect(fileName, host->PluginName(index)) == nullptr) {
         const wxString reason = fileName == nullptr ? wxString("it is not in the catalogue")
                                                     : wxString::FromUTF8(host->LastLoadError());
         platform::ShowMessageBox(
@@ -270,7 +271,7 @@ void CMainFrame::ChoosePlugin(int index) {
         return;
     }
     selectedPlugin = index;
-    OpenPluginEditor(index);
+    OpenPluginEditor(static_cast<int>(host->ChainSize()) - 1);
 }
 
 void CMainFrame::OnPlay(wxCommandEvent&) {
@@ -316,12 +317,19 @@ void CMainFrame::OnPause(wxCommandEvent&) {
 }
 
 void CMainFrame::OnEditPlugin(wxCommandEvent&) {
-    OpenPluginEditor(selectedPlugin);
+    OpenPluginEditor(SelectedSlot());
 }
 
 void CMainFrame::OnRemovePlugin(wxCommandEvent&) {
-    host->UnloadPlugin(0, nullptr);
+    host->RemoveEffect(static_cast<size_t>(SelectedSlot()));
     selectedPlugin = -1;
+}
+
+int CMainFrame::SelectedSlot() const {
+    // The effect chosen last while it is in the chain, else the last one.
+    const char* path = host->PluginPath(selectedPlugin);
+    const int chosen = path != nullptr ? host->Chain().IndexOfPath(path) : -1;
+    return chosen >= 0 ? chosen : static_cast<int>(host->ChainSize()) - 1;
 }
 
 void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
@@ -340,6 +348,6 @@ void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {
     event.Enable(!host->IsChainEmpty());
 }
 
-void CMainFrame::OpenPluginEditor(int catalogueIndex) {
-    editors->OpenEditor(0, catalogueIndex);
+void CMainFrame::OpenPluginEditor(int position) {
+    editors->OpenEditor(static_cast<size_t>(std::max(position, 0)));
 }

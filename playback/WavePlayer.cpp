@@ -45,7 +45,7 @@ bool WavePlayer::Open(uint32_t newBufferBytes, uint8_t newBufferCount, uint8_t c
     if (newBufferCount != 0) {
         bufferCount = newBufferCount;
     }
-    stagingBuffer.assign(std::max(bufferBytes, PluginHost::BlockSize()), 0);
+    stagingBuffer.assign(std::max(bufferBytes, HostBlockBytes()), 0);
     lastError = output.Open(
         format, [this](AudioBuffer* played) { DeviceCallback(played); }, device);
     if (lastError != platform::kAudioOk) {
@@ -99,8 +99,8 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
     cursor = start;
     rangeStart = start;
     rangeEnd = end;
-    if (stagingBuffer.size() < PluginHost::BlockSize()) {
-        stagingBuffer.assign(PluginHost::BlockSize(), 0);  // the host's block grew since Open
+    if (stagingBuffer.size() < HostBlockBytes()) {
+        stagingBuffer.assign(HostBlockBytes(), 0);  // the host's block grew since Open
     }
     for (const auto& buffer : bufferRing) {
         buffer->needsRefill.store(false, std::memory_order_relaxed);
@@ -216,19 +216,16 @@ void WavePlayer::AwaitCompletions() {
     });
 }
 
+uint32_t WavePlayer::HostBlockBytes() const {
+    return host != nullptr ? host->BlockBytes() : 0;
+}
+
 bool WavePlayer::AdvanceCursor() {
     const uint32_t next = cursor + bufferBytes / 4;
     // A cursor that wraps past 0xFFFFFFFF has passed every possible end.
-    if (next >= rangeEnd || next < cursor) {
-        if (!loop.load(std::memory_order_relaxed)) {
-            cursor = next;
-            return false;
-        }
-        cursor = rangeStart;
-        return true;
-    }
+    const bool wrapped = next < cursor;
     cursor = next;
-    return true;
+    return !wrapped && next < rangeEnd;
 }
 
 int64_t WavePlayer::PlayingFrame() const {
@@ -237,9 +234,6 @@ int64_t WavePlayer::PlayingFrame() const {
     }
     const uint64_t played = (device->PlayedBytes() - playedAtStart) / kBytesPerFrame;
     const uint64_t length = rangeEnd - rangeStart;
-    if (loop.load(std::memory_order_relaxed)) {
-        return rangeStart + int64_t(played % length);
-    }
     return played < length ? rangeStart + int64_t(played) : -1;
 }
 

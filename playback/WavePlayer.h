@@ -57,7 +57,6 @@ public:
     int64_t PlayingFrame() const;
     bool IsPaused() const { return paused; }
     bool IsOpen() const { return open; }
-    void SetLoop(bool enabled) { loop.store(enabled, std::memory_order_relaxed); }
 
     /// Told while the user-interface thread waits for a refill that takes long (an effect
     /// that does not return). Not owned; nullptr: the wait is silent.
@@ -85,6 +84,8 @@ private:
     bool QueueNextBlock(RingBuffer& buffer, bool duringPriming);
     platform::AudioResult Write(RingBuffer& buffer);
     void AwaitCompletions();
+    /// The bytes of the host's block (0 without a host).
+    uint32_t HostBlockBytes() const;
     bool AdvanceCursor();
     void LockPatiently();
 
@@ -110,7 +111,6 @@ private:
     uint32_t rangeEnd = 0;
     std::atomic<bool> streaming{false};
     std::atomic<bool> priming{false};
-    std::atomic<bool> loop{false};
     std::atomic<bool> interfaceWaiting{false};  // the interface thread wants the lock
     bool sounding = false;                      // a playback was started and not stopped
     uint64_t playedAtStart = 0;                 // the device's played bytes when it started

@@ -9,8 +9,9 @@
 
 namespace {
 
-constexpr float kToFloat = 1.0f / 65536.0f;  // full scale is +-0.5, and every sample is exact
-constexpr double kToInt = 65536.0;
+// Full scale is +-1.0, as every VST 2 effect expects; every 16-bit sample is exact in a float.
+constexpr float kToFloat = 1.0f / 32768.0f;
+constexpr double kToInt = 32768.0;
 
 int16_t ReadSample(const uint8_t* bytes) {
     return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
@@ -28,10 +29,10 @@ int16_t ToSample(float value) {
     if (std::isnan(scaled)) {
         return 0;
     }
-    // The limits are whole numbers, so clamping first and truncating after equals truncating
-    // first and clamping after.
-    const double limited = std::fmin(std::fmax(scaled, -32768.0), 32767.0);
-    return static_cast<int16_t>(static_cast<int32_t>(limited));
+    // Rounded to the nearest step, so a sample that went through unchanged comes back
+    // exactly, and an effect's small gains are not biased toward zero.
+    const double limited = std::fmin(std::fmax(std::round(scaled), -32768.0), 32767.0);
+    return static_cast<int16_t>(limited);
 }
 
 }  // namespace
@@ -54,7 +55,7 @@ void PluginHost::FloatToInt16(const float* left, const float* right, uint8_t* fr
 }
 
 bool PluginHost::Process(void* buffer, uint32_t& framesOut, uint32_t position) {
-    if (chain.empty()) {
+    if (chain.Empty()) {
         uint32_t delivered = 0;
         if (!ReadSource(buffer, blockFrames, delivered, position)) {
             delivered = 0;  // a failed read counts as no frames
@@ -93,7 +94,7 @@ bool PluginHost::ReadSource(void* buffer, uint32_t n, uint32_t& delivered,
 
 uint32_t PluginHost::ProcessPadded(void* buffer, uint32_t frames, uint64_t position) {
     auto* bytes = static_cast<uint8_t*>(buffer);
-    if (chain.empty()) {
+    if (chain.Empty()) {
         // Nothing is processed, so any number of frames reads as well as one block.
         uint32_t delivered = 0;
         if (position >= UINT32_MAX ||
@@ -128,11 +129,7 @@ uint32_t PluginHost::RunChain(uint64_t position, uint32_t padTo) {
         std::fill(inputRight.begin() + framesRead, inputRight.begin() + padTo, 0.0f);
         framesRead = padTo;
     }
-    for (const auto& entry : chain) {
-        processing.store(entry.get(), std::memory_order_release);
-        entry->channels.Run(entry->effect, inputLeft.data(), inputRight.data(), outputLeft.data(),
-                            outputRight.data(), framesRead, blockFrames);
-    }
-    processing.store(nullptr, std::memory_order_release);
+    chain.Run(inputLeft.data(), inputRight.data(), outputLeft.data(), outputRight.data(),
+              framesRead, blockFrames);
     return delivered;
 }

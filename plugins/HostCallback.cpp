@@ -10,13 +10,6 @@
 
 namespace {
 
-// Plug-ins call back without a host object, so the values their requests need live once per
-// process. Atomic because the callback may run on the playback thread.
-std::atomic<uint32_t> sampleRate{0};
-std::atomic<uint32_t> blockSize{0};
-// The editor windows that take audioMasterSizeWindow requests; nullptr while there are none.
-std::atomic<EditorWindows*> editorWindowsForSizing{nullptr};
-
 // The identity reported to plug-ins, UTF-8 ("ł" is C5 82), copied with the terminator.
 constexpr char kVendor[] =
     "Kalvoro \xC5\x82"
@@ -36,29 +29,19 @@ intptr_t CopyText(void* destination, const char* text, size_t bytes) {
     return 0;
 }
 
+// Plug-ins call back without a host object; what they ask about is found through the
+// effect's slot (or, inside its entry point, the setup being opened on this thread).
+uint32_t RateFor(const vst::AEffect* effect) {
+    const EffectSetup* setup = OpenedEffect::SetupForHostCallback(effect);
+    return setup != nullptr ? setup->sampleRate.load(std::memory_order_relaxed) : 0;
+}
+
+uint32_t BlockFramesFor(const vst::AEffect* effect) {
+    const EffectSetup* setup = OpenedEffect::SetupForHostCallback(effect);
+    return setup != nullptr ? setup->blockFrames.load(std::memory_order_relaxed) : 0;
+}
+
 }  // namespace
-
-void PluginHost::PublishConfiguration(uint32_t rate, uint32_t blockBytes) {
-    sampleRate.store(rate, std::memory_order_relaxed);
-    blockSize.store(blockBytes, std::memory_order_relaxed);
-}
-
-void PluginHost::PublishEditorWindows(EditorWindows* previous, EditorWindows* windows) {
-    if (windows != nullptr) {
-        editorWindowsForSizing.store(windows);
-    } else {
-        // Only the host that published the current windows withdraws them.
-        editorWindowsForSizing.compare_exchange_strong(previous, nullptr);
-    }
-}
-
-uint32_t PluginHost::SampleRate() {
-    return sampleRate.load(std::memory_order_relaxed);
-}
-
-uint32_t PluginHost::BlockSize() {
-    return blockSize.load(std::memory_order_relaxed);
-}
 
 intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t index,
                                   intptr_t value, void* ptr, float /*opt*/) {
@@ -76,13 +59,17 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
         case vst::audioMasterWantMidi:
             return 0;  // this host sends no MIDI; never confuse it with a size request
         case vst::audioMasterSizeWindow: {
-            // index = width, value = height, in pixels.
-            EditorWindows* windows = editorWindowsForSizing.load();
-            const bool sized = windows != nullptr && effect != nullptr && value >= INT32_MIN &&
-                               value <= INT32_MAX &&
-                               windows->ResizeEditor(effect, index, static_cast<int32_t>(value));
+            // index = width, value = height, in pixels. The slot's open editor takes it.
+            const EffectSlot* slot = EffectSlot::Of(effect);
+            EffectEditor* editor = slot != nullptr ? slot->Editor() : nullptr;
+            const bool sized = editor != nullptr && value >= INT32_MIN && value <= INT32_MAX &&
+                               editor->Resize(index, static_cast<int32_t>(value));
             return sized ? 1 : 0;
         }
+        case vst::audioMasterIOChanged:
+            // Latency (initialDelay) is read afresh wherever it is used, so the change is
+            // taken as soon as it is announced.
+            return 1;
         case vst::audioMasterNeedIdle:
             if (effect == nullptr) {
                 return 0;
@@ -90,9 +77,9 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
             IdleRequests::Request(effect, vst::effIdle);
             return 1;
         case vst::audioMasterGetSampleRate:
-            return SampleRate();
+            return RateFor(effect);
         case vst::audioMasterGetBlockSize:
-            return BlockSize();
+            return BlockFramesFor(effect);
         case vst::audioMasterGetVendorString:
             return CopyText(ptr, kVendor, sizeof kVendor);
         case vst::audioMasterGetProductString:

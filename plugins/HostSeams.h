@@ -8,24 +8,19 @@ namespace vst {
 struct AEffect;
 }
 
-/// The one editor window, seen from the host. The core cannot create windows; the editor code
-/// implements this and the host calls it whenever an effect is unloaded while an editor is
-/// recorded as open.
-class EditorWindows {
+/// An open editor window of one effect, owned by the effect's slot. Destroying it closes the
+/// window: a plug-in's own editor receives effEditClose while the effect is still open, since
+/// the slot destroys its editor before it suspends and closes the effect.
+class EffectEditor {
 public:
-    virtual ~EditorWindows() = default;
+    virtual ~EffectEditor() = default;
 
-    /// Closes `window`, the editor showing `effect`. Called before the unloaded effect receives
-    /// effMainsChanged 0 and effClose, so both effects are still open and the implementation
-    /// may send effEditClose before it destroys the window that holds the plug-in's view.
-    virtual void CloseEditor(uintptr_t window, vst::AEffect* effect) = 0;
+    /// Brings the window to the front (it may have been hidden by its close box).
+    virtual void Show() = 0;
 
-    /// A plug-in asks for its editor to be width x height pixels (audioMasterSizeWindow),
-    /// during effEditOpen or later. True when an editor of `effect` took the size. Called on
-    /// whatever thread the plug-in calls from.
-    virtual bool ResizeEditor(vst::AEffect* /*effect*/, int32_t /*width*/, int32_t /*height*/) {
-        return false;
-    }
+    /// A plug-in asks for its editor to be width x height pixels (audioMasterSizeWindow).
+    /// Called on whatever thread the plug-in calls from; true when the editor took the size.
+    virtual bool Resize(int32_t /*width*/, int32_t /*height*/) { return false; }
 };
 
 /// Messages the host shows to the user, by string id. The application maps ids to texts and
@@ -57,6 +52,26 @@ public:
 
 private:
     Lockable& lockable_;
+};
+
+/// Holds a chain guard, when there is one (nullptr: none), for the life of a scope.
+class ChainGuardHold {
+public:
+    explicit ChainGuardHold(ChainGuard* guard) : guard_(guard) {
+        if (guard_ != nullptr) {
+            guard_->lock();
+        }
+    }
+    ~ChainGuardHold() {
+        if (guard_ != nullptr) {
+            guard_->unlock();
+        }
+    }
+    ChainGuardHold(const ChainGuardHold&) = delete;
+    ChainGuardHold& operator=(const ChainGuardHold&) = delete;
+
+private:
+    ChainGuard* guard_;
 };
 
 /// What the user-interface thread does while it waits for the playback lock, which the refill

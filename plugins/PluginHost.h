@@ -2,26 +2,16 @@
 
 #include <atomic>
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/SharedLibrary.h"
 #include "platform/VstAbi.h"
-#include "plugins/EffectChannels.h"
+#include "plugins/EffectChain.h"
 #include "plugins/HostSeams.h"
 #include "plugins/PluginInfo.h"
 
 class Workspace;
-
-/// One effect of the chain with the library that holds its code.
-struct LoadedPlugin {
-    vst::AEffect* effect = nullptr;
-    std::string name;  // its catalogue name (or file name), for messages about it
-    platform::SharedLibrary library;
-    EffectChannels channels;
-};
 
 /// Connects the editor to VST 2 effect plug-ins: holds the catalogue of plug-in libraries
 /// (examined elsewhere, see PluginScanner), loads and initialises effects into an ordered
@@ -39,10 +29,11 @@ struct LoadedPlugin {
 class PluginHost {
 public:
     static constexpr uint32_t kSampleRate = 44100;
-    static constexpr uint32_t kBlockBytes = 2048;  // 512 frames; also the size told to effects
+    static constexpr uint32_t kBlockBytes = 2048;  // one block of 16-bit stereo frames
     static constexpr uint32_t kBytesPerFrame = 4;
+    static constexpr uint32_t kBlockFrames = kBlockBytes / kBytesPerFrame;
     /// The most inputs or outputs an effect may declare to be put into the chain.
-    static constexpr int32_t kMaxChannels = 64;
+    static constexpr int32_t kMaxChannels = EffectSlot::kMaxChannels;
     static constexpr size_t kTextBufferBytes = 256;  // every text buffer handed to a plug-in
     static constexpr const char* kDirectoryName = "vstplugs";
     static constexpr const char* kLibrarySuffix = ".so";
@@ -52,8 +43,9 @@ public:
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
 
-    /// Sets the sample rate (frames per second) and block size (bytes) told to effects, sizes
-    /// the block buffers (blockBytes / 4 frames) and sets the plug-in directory.
+    /// Sets the sample rate (frames per second) and the block size (bytes of 16-bit stereo
+    /// frames), sizes the block buffers and sets the plug-in directory. Effects are told the
+    /// block in frames (blockBytes / 4) with effSetBlockSize and audioMasterGetBlockSize.
     void Configure(uint32_t rate, uint32_t blockBytes, const std::string& directory);
 
     /// Changes the sample rate told to effects (the workspace's rate): every effect of the
@@ -76,28 +68,19 @@ public:
     const char* PluginPath(int index) const;
     size_t CatalogSize() const { return catalog.size(); }
 
-    /// Loads fileName (an absolute path, or relative to the plug-in directory), checks the effect
-    /// and sends it effOpen, effSetProgram 0, effSetSampleRate and effSetBlockSize. With insert,
-    /// the effect is also resumed (effMainsChanged 1) and put into the chain: appended while the
-    /// chain holds fewer than two entries, otherwise placed at `position` (appended when position
-    /// is past the end). Without insert, the library moves to *libraryOut and the caller owns both.
-    /// An effect to be inserted must declare 1 to kMaxChannels inputs and outputs.
-    /// Returns the effect, or nullptr when nothing was loaded (LastLoadError says why).
-    vst::AEffect* LoadPlugin(const std::string& fileName, uint8_t position, bool insert,
-                             platform::SharedLibrary* libraryOut);
+    /// Loads fileName (an absolute path, or relative to the plug-in directory) into a new slot
+    /// appended to the chain, named `name` (when empty: by its catalogue entry, or its file
+    /// name). Returns the slot, or nullptr when nothing was loaded (LastLoadError says why).
+    EffectSlot* AddEffect(const std::string& fileName, const std::string& name = {});
 
-    /// With an effect loaded without insert: closes it (effClose); its library stays with the
-    /// caller. With nullptr: removes the chain entry at position (the last one when position is
-    /// past the end), suspends and closes its effect, and frees its library. An open editor is
-    /// closed first. False when freeing the library fails, or when `effect` is still in the
-    /// chain (closing it there would leave a dead effect to process).
-    bool UnloadPlugin(uint8_t position, vst::AEffect* effect);
+    /// Takes the effect at `index` out of the chain and closes it (editor first). False when
+    /// its library could not be freed, which is reported.
+    bool RemoveEffect(size_t index);
 
-    bool IsChainEmpty() const { return chain.empty(); }
-    size_t ChainSize() const { return chain.size(); }
-
-    /// The effect at chain position (the last one when past the end), or nullptr when empty.
-    vst::AEffect* EffectAt(uint8_t position) const;
+    EffectChain& Chain() { return chain; }
+    const EffectChain& Chain() const { return chain; }
+    bool IsChainEmpty() const { return chain.Empty(); }
+    size_t ChainSize() const { return chain.Size(); }
 
     /// Produces one block: up to blockBytes / 4 frames of the workspace from `position`,
     /// through every effect of the chain in order, as 16-bit frames into buffer. framesRead
@@ -116,10 +99,10 @@ public:
     /// they start alike.
     void ResetChain();
 
-    /// The frames by which the chain delays its input: the sum of the effects' initialDelay
-    /// (negative ones count as 0; each at most kMaxLatencyFrames).
-    uint32_t LatencyFrames() const;
-    static constexpr uint32_t kMaxLatencyFrames = 10 * kSampleRate;
+    /// The frames by which the chain delays its input: the sum of the unbypassed effects'
+    /// initialDelay, read now (negative ones count as 0; each at most kMaxLatencyFrames).
+    uint32_t LatencyFrames() const { return chain.LatencyFrames(); }
+    static constexpr uint32_t kMaxLatencyFrames = EffectSlot::kMaxLatencyFrames;
 
     /// What Process reads: the workspace (-1, as at the start) or opened file `fileIndex`
     /// alone, for playing a file that is shown by itself. Set while no Process runs.
@@ -140,36 +123,30 @@ public:
     static std::string EffectText(vst::AEffect* effect, int32_t opcode, int32_t index = 0,
                                   intptr_t* result = nullptr);
 
-    /// The process-wide values HostCallback answers with; 0 until Configure.
-    static uint32_t SampleRate();
-    static uint32_t BlockSize();
-
     /// "vstplugs/" below the current directory.
     static std::string DefaultPluginDirectory();
 
-    /// Frames (little-endian 16-bit pairs) to floats: each sample times exactly 2^-16.
+    /// Frames (little-endian 16-bit pairs) to floats: each sample divided by 32768, so full
+    /// scale is +-1.0 (every sample is exact).
     static void Int16ToFloat(const uint8_t* frames, uint32_t count, float* left, float* right);
-    /// Floats to frames: each sample times 65536, truncated toward zero and saturated to
-    /// -32768..32767; NaN gives 0.
+    /// Floats to frames: each sample times 32768, rounded to the nearest step (halves away
+    /// from zero) and saturated to -32768..32767; NaN gives 0. Undoes Int16ToFloat exactly.
     static void FloatToInt16(const float* left, const float* right, uint8_t* frames,
                              uint32_t count);
 
     /// The seams to the user interface and the player. Not owned; nullptr leaves them out.
-    /// The editor windows also answer the plug-ins' audioMasterSizeWindow requests, which
-    /// reach HostCallback without a host object, so they are published process-wide.
-    void SetEditorWindows(EditorWindows* windows);
     void SetMessages(HostMessages* sink) { messages = sink; }
-    void SetChainGuard(ChainGuard* guard) { chainGuard = guard; }
+    void SetChainGuard(ChainGuard* guard) { chain.SetGuard(guard); }
 
-    /// Records the open editor window and the effect it shows (window 0: none open). The
-    /// editor code sets this when it opens or loses its window.
-    void SetEditor(uintptr_t window, vst::AEffect* effect);
-    uintptr_t EditorWindow() const { return editorWindow; }
-    vst::AEffect* CurrentEffect() const { return currentEffect; }
+    /// The bytes of one block of 16-bit stereo frames, as configured.
+    uint32_t BlockBytes() const { return blockFrames * kBytesPerFrame; }
+
+    /// What effects are told and ask for (rate, block size).
+    const EffectSetup& Setup() const { return setup; }
 
     /// The name of the effect a Process call is inside right now, or "" when none is. Meant
     /// for the thread that waits for Process to end: the chain cannot change meanwhile.
-    std::string BusyEffectName() const;
+    std::string BusyEffectName() const { return chain.BusyEffectName(); }
 
     /// The loader's text for the latest LoadPlugin that failed, for diagnosis.
     const std::string& LastLoadError() const { return lastLoadError; }
@@ -179,11 +156,6 @@ private:
     uint32_t RunChain(uint64_t position, uint32_t padTo);
     /// Up to n frames of the source at `position`; false (nothing delivered) on failure.
     bool ReadSource(void* buffer, uint32_t n, uint32_t& delivered, uint32_t position) const;
-    void CloseEditor();
-    void ForgetEffect(const vst::AEffect* closed);
-    static void PublishConfiguration(uint32_t rate, uint32_t blockBytes);
-    static void PublishEditorWindows(EditorWindows* previous, EditorWindows* windows);
-    bool FreeLibrary(platform::SharedLibrary& library);
     void Report(uint32_t stringId);
 
     Workspace* workspace;
@@ -196,17 +168,12 @@ private:
     uint32_t framesRead = 0;
     uint32_t blockFrames = 0;
     uint32_t configuredRate = 0;
-    uint32_t configuredBlockBytes = 0;
-    std::list<std::unique_ptr<LoadedPlugin>> chain;
-    std::atomic<const LoadedPlugin*> processing{nullptr};  // the entry Process is inside
+    EffectSetup setup;
     std::vector<PluginInfo> catalog;
     std::vector<std::string> names;  // the display names PluginName hands out
     std::string pluginDirectory;
-
-    EditorWindows* editorWindows = nullptr;
     HostMessages* messages = nullptr;
-    ChainGuard* chainGuard = nullptr;
-    uintptr_t editorWindow = 0;
-    vst::AEffect* currentEffect = nullptr;
     std::string lastLoadError;
+    // Last: its slots are closed first, while everything they may call back into exists.
+    EffectChain chain;
 };

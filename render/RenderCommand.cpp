@@ -111,7 +111,8 @@ bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& er
     if (library.empty()) {
         return false;
     }
-    vst::AEffect* effect = host.LoadPlugin(library, 0, true, nullptr);
+    EffectSlot* slot = host.AddEffect(library);
+    vst::AEffect* effect = slot != nullptr ? slot->Effect() : nullptr;
     if (effect == nullptr) {
         error = wanted.nameOrPath + ": " + host.LastLoadError();
         return false;

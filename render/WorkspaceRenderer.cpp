@@ -91,7 +91,7 @@ RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
     TailWatch tail(options.includeTail && !host.IsChainEmpty(), rate, kMaxFrames - length);
 
     // The host's block may be larger than ours; the buffer holds a whole one of either.
-    std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, PluginHost::BlockSize()));
+    std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, host.BlockBytes()));
     // Frames go to the file a batch at a time, in few large writes.
     std::vector<uint8_t> batch(size_t{kBatchFrames} * 4);
     uint32_t batched = 0;

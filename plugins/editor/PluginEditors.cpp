@@ -1,8 +1,10 @@
 #include "plugins/editor/PluginEditors.h"
 
 #include <wx/app.h>
-#include <wx/msgdlg.h>
 #include <wx/thread.h>
+
+#include <algorithm>
+#include <memory>
 
 #include "platform/X11Window.h"
 #include "platform/gui/MessageBox.h"
@@ -11,11 +13,69 @@
 #include "plugins/editor/GeneratedParameterDialog.h"
 #include "plugins/editor/PluginEditorWindow.h"
 
+namespace {
+
+// An editor window as its slot owns it. The close box only hides the window; the window goes
+// when this handle goes, after its conversation with the effect has ended.
+class FrameEditor : public EffectEditor {
+public:
+    explicit FrameEditor(EditorFrame* frame) : frame(frame) {
+        frame->Bind(wxEVT_CLOSE_WINDOW, &FrameEditor::OnClose, this);
+    }
+    ~FrameEditor() override {
+        EditorFrame* closing = frame.get();
+        if (closing == nullptr) {
+            return;
+        }
+        closing->Unbind(wxEVT_CLOSE_WINDOW, &FrameEditor::OnClose, this);
+        // effEditClose while the plug-in's parent window still exists.
+        closing->Detach();
+        closing->Destroy();
+    }
+    FrameEditor(const FrameEditor&) = delete;
+    FrameEditor& operator=(const FrameEditor&) = delete;
+
+    EditorFrame* Frame() const { return frame.get(); }
+
+    void Show() override {
+        if (frame) {
+            frame->Show();
+            frame->Raise();
+        }
+    }
+
+    bool Resize(int32_t width, int32_t height) override {
+        // Windows belong to the user-interface thread; a request from elsewhere is refused.
+        if (!wxIsMainThread()) {
+            return false;
+        }
+        auto* own = dynamic_cast<PluginEditorWindow*>(frame.get());
+        return own != nullptr && own->SetEditorSize(width, height);
+    }
+
+private:
+    void OnClose(wxCloseEvent& event) {
+        if (!event.CanVeto()) {
+            // The window is going whatever we do (the program ends): end the conversation
+            // with the effect first.
+            frame->Detach();
+            event.Skip();
+            return;
+        }
+        // Hidden, not closed: the editor stays open until its effect is closed.
+        event.Veto();
+        frame->Hide();
+    }
+
+    wxWeakRef<EditorFrame> frame;
+};
+
+}  // namespace
+
 PluginEditors::PluginEditors(PluginHost& host, wxWindow* owner) : host(host), owner(owner) {
     // A plug-in's X error, such as one about its editor's parent that went away, must never
     // end the process.
     platform::InstallX11ErrorHandler();
-    host.SetEditorWindows(this);
     // Idle asked for on another thread runs on this one, as soon as its event loop turns.
     IdleRequests::SetWaker([] {
         if (wxTheApp != nullptr) {
@@ -27,97 +87,60 @@ PluginEditors::PluginEditors(PluginHost& host, wxWindow* owner) : host(host), ow
 PluginEditors::~PluginEditors() {
     IdleRequests::SetWaker({});
     CloseOpenEditor();
-    host.SetEditorWindows(nullptr);
 }
 
-uintptr_t PluginEditors::HandleOf(const EditorFrame* frame) {
-    return reinterpret_cast<uintptr_t>(frame);
-}
-
-void PluginEditors::OpenEditor(uint8_t position, int catalogIndex) {
-    // The effect's editor is opened once and only hidden when the user closes it: some
-    // plug-ins leak an X connection and megabytes on every open.
-    EditorFrame* shown = window.get();
-    if (shown != nullptr && !host.IsChainEmpty() && shown->Effect() == host.EffectAt(position)) {
-        shown->Show();
-        shown->Raise();
-        host.SetEditor(HandleOf(shown), shown->Effect());
-        return;
-    }
-    CloseOpenEditor();
-    const char* name = host.PluginName(catalogIndex);
-    const wxString title = name != nullptr ? PluginText(name) : wxString();
-    if (host.IsChainEmpty()) {
+void PluginEditors::OpenEditor(size_t position) {
+    EffectChain& chain = host.Chain();
+    if (chain.Empty()) {
         platform::ShowMessageBox(owner,
                                  {"No plug-in is loaded.", "Orvane", platform::MessageButtons::kOk,
                                   platform::MessageIcon::kInformation});
         return;
     }
-    vst::AEffect* effect = host.EffectAt(position);
-    EditorFrame* frame = CreateWindow(effect, title);
-    frame->Bind(wxEVT_CLOSE_WINDOW, &PluginEditors::OnWindowClose, this);
+    EffectSlot& slot = chain.At(std::min(position, chain.Size() - 1));
+    // The effect's editor is opened once and only hidden when the user closes it: some
+    // plug-ins leak an X connection and megabytes on every open.
+    if (slot.Editor() != nullptr) {
+        slot.Editor()->Show();
+        if (auto* shown = dynamic_cast<FrameEditor*>(slot.Editor())) {
+            window = shown->Frame();
+        }
+        return;
+    }
+    EditorFrame* frame = CreateWindow(slot);
     frame->PlaceNearOwner();
     frame->Show();
 }
 
-EditorFrame* PluginEditors::CreateWindow(vst::AEffect* effect, const wxString& title) {
+EditorFrame* PluginEditors::CreateWindow(EffectSlot& slot) {
+    vst::AEffect* effect = slot.Effect();
+    const wxString title = PluginText(slot.Name());
     if (!alwaysGenerated && (effect->flags & vst::effFlagsHasEditor) != 0) {
         auto* own = new PluginEditorWindow(owner, title, effect);
-        // Recorded before effEditOpen: the plug-in may ask for its size during the open.
+        // Handed to the slot before effEditOpen: the plug-in may ask for its size during it.
+        slot.SetEditor(std::make_unique<FrameEditor>(own));
         window = own;
-        host.SetEditor(HandleOf(own), effect);
         if (own->OpenPluginEditor()) {
             return own;
         }
         // No X11 window to embed in: the generated dialog still edits the effect.
-        window = nullptr;
-        own->Destroy();
+        slot.CloseEditor();
     }
     auto* generated = new GeneratedParameterDialog(owner, title, effect);
+    slot.SetEditor(std::make_unique<FrameEditor>(generated));
     window = generated;
-    host.SetEditor(HandleOf(generated), effect);
     return generated;
 }
 
+EditorFrame* PluginEditors::Window() const {
+    // A closed editor is destroyed at the next idle time; it is no longer the open one.
+    EditorFrame* shown = window.get();
+    return shown != nullptr && !wxPendingDelete.Member(shown) ? shown : nullptr;
+}
+
 void PluginEditors::CloseOpenEditor() {
-    EditorFrame* frame = window.get();
-    if (frame == nullptr) {
-        return;
+    EffectChain& chain = host.Chain();
+    for (size_t i = 0; i < chain.Size(); ++i) {
+        chain.At(i).CloseEditor();
     }
-    window = nullptr;
-    frame->Unbind(wxEVT_CLOSE_WINDOW, &PluginEditors::OnWindowClose, this);
-    // effEditClose while the plug-in's parent window still exists.
-    frame->Detach();
-    frame->Destroy();
-    // The effect stays the one whose editor was opened last.
-    host.SetEditor(0, host.CurrentEffect());
-}
-
-void PluginEditors::CloseEditor(uintptr_t closing, vst::AEffect* /*effect*/) {
-    if (closing == HandleOf(window.get())) {
-        CloseOpenEditor();
-    }
-}
-
-bool PluginEditors::ResizeEditor(vst::AEffect* effect, int32_t width, int32_t height) {
-    // Windows belong to the user-interface thread; a request from elsewhere is refused.
-    if (!wxIsMainThread()) {
-        return false;
-    }
-    auto* own = dynamic_cast<PluginEditorWindow*>(window.get());
-    return own != nullptr && own->Effect() == effect && own->SetEditorSize(width, height);
-}
-
-void PluginEditors::OnWindowClose(wxCloseEvent& event) {
-    if (event.GetEventObject() != window.get()) {
-        event.Skip();
-        return;
-    }
-    if (!event.CanVeto()) {
-        CloseOpenEditor();
-        return;
-    }
-    // Hidden, not closed: the editor stays open until its effect is unloaded.
-    event.Veto();
-    window->Hide();
 }

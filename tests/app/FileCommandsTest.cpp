@@ -126,7 +126,7 @@ TEST_F(FileCommands, TheWorkspaceRateReachesTheDeviceAndTheEffects) {
     LoadThroughDialog(dir.File("a48.wav"));
     EXPECT_EQ(audio.LastFormat().sampleRate, 48000u);
     EXPECT_EQ(audio.LastFormat().channels, 2u);
-    EXPECT_EQ(PluginHost::SampleRate(), 48000u);
+    EXPECT_EQ(frame->Host().Setup().sampleRate.load(), 48000u);
     LoadThroughDialog(dir.File("b44.wav"));
     EXPECT_EQ(audio.LastFormat().sampleRate, 48000u) << "a later file does not change the rate";
     EXPECT_TRUE(messages.empty());
@@ -147,7 +147,7 @@ TEST_F(FileCommands, TheWorkspaceRateReachesTheDeviceAndTheEffects) {
     Command(cmd::kNew);
     LoadThroughDialog(dir.File("b44.wav"));
     EXPECT_EQ(audio.LastFormat().sampleRate, 44100u);
-    EXPECT_EQ(PluginHost::SampleRate(), 44100u);
+    EXPECT_EQ(frame->Host().Setup().sampleRate.load(), 44100u);
 }
 
 TEST_F(FileCommands, NewAsksFirstThenEmptiesTheWorkspace) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "audio/Workspace.h"
+#include "support/LoadedEffect.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
 #include "support/FakeAudioOutput.h"
@@ -45,7 +46,7 @@ protected:
         std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + name,
                                    dir.File("vstplugs/" + name),
                                    std::filesystem::copy_options::overwrite_existing);
-        ASSERT_NE(host.LoadPlugin(name, 0, true, nullptr), nullptr);
+        ASSERT_NE(EffectOf(host.AddEffect(name)), nullptr);
     }
 
     TempDir dir;

@@ -13,6 +13,7 @@
 
 #include "playback/PlayerFixture.h"
 #include "support/AlsaTestDevice.h"
+#include "support/LoadedEffect.h"
 
 using namespace testing_support;
 
@@ -96,8 +97,7 @@ TEST_F(PlayerOnSoundCard, EndOfRangeAndStopLeaveTheDeviceIdleAndPlayStartsItAgai
     ASSERT_TRUE(WaitUntil([&] { return !real.IsPlaying(); }, std::chrono::seconds(20)));
     EXPECT_TRUE(CaptureStopsGrowing(alsa.CapturePath())) << "after the second range";
 
-    // Stopped in mid-play: a looping range never ends by itself.
-    real.SetLoop(true);
+    // Stopped in mid-play, long before the range ends.
     ASSERT_TRUE(real.Play(0, 30 * kBlock));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ASSERT_TRUE(real.Stop());
@@ -132,11 +132,11 @@ void PlayerStorm::Storm(WavePlayer& player, int rounds) {
                 player.Resume();
                 break;
             case 1:
-                host.LoadPlugin("passthrough.so", 0, true, nullptr);
+                EffectOf(host.AddEffect("passthrough.so"));
                 break;
             case 2:
                 if (!host.IsChainEmpty()) {
-                    host.UnloadPlugin(0, nullptr);
+                    host.RemoveEffect(0);
                 }
                 break;
             default:

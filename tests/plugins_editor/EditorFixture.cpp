@@ -20,7 +20,7 @@ void EditorFixture::SetUp() {
 void EditorFixture::TearDown() {
     editors.reset();
     while (!host.IsChainEmpty()) {
-        host.UnloadPlugin(0, nullptr);
+        host.RemoveEffect(0);
     }
     testing_support::DestroyNow(owner);
     Settle();
@@ -90,10 +90,10 @@ bool EditorFixture::WaitUntilOnScreen(wxWindow* window) {
     Display* display = TestDisplay();
     const uintptr_t id = platform::X11WindowId(static_cast<GtkWidget*>(window->GetHandle()));
     const bool viewable = display != nullptr && id != 0 && testing_support::WaitUntil([&] {
-        XWindowAttributes attributes;
-        return X11WindowAttributesOn(display, id, attributes) &&
-               attributes.map_state == IsViewable;
-    });
+                              XWindowAttributes attributes;
+                              return X11WindowAttributesOn(display, id, attributes) &&
+                                     attributes.map_state == IsViewable;
+                          });
     // The server sent the map's notice before answering; this handles it.
     Settle();
     return viewable;

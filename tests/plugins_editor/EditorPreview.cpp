@@ -51,15 +51,14 @@ int main(int argc, char** argv) {
         PluginHost host(&workspace);
         host.Configure(PluginHost::kSampleRate, PluginHost::kBlockBytes, directory);
         host.SetCatalog({host.Examine(directory + "/" + file)});
-        const int catalogIndex = 0;
-        if (host.LoadPlugin(file, 0, true, nullptr) == nullptr) {
+        if (host.AddEffect(file) == nullptr) {
             std::fprintf(stderr, "%s: %s did not load: %s\n", argv[0], file.c_str(),
                          host.LastLoadError().c_str());
             result = 1;
         } else {
             PluginEditors editors(host, frame);
             editors.SetAlwaysGenerated(generated);
-            editors.OpenEditor(0, catalogIndex);
+            editors.OpenEditor(0);
             wxTimer stop;
             stop.Bind(wxEVT_TIMER, [](wxTimerEvent&) { wxTheApp->ExitMainLoop(); });
             stop.StartOnce(seconds * 1000);

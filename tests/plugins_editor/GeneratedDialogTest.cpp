@@ -28,7 +28,7 @@ protected:
         Install({"dials"});
         reinterpret_cast<SetDialCountProc>(Symbol("dials.so", "SetDialCount"))(count);
         effect = ScanAndInsert("dials");
-        editors->OpenEditor(0, 0);
+        editors->OpenEditor(0);
         auto* dialog = dynamic_cast<GeneratedParameterDialog*>(editors->Window());
         EXPECT_NE(dialog, nullptr);
         return dialog;

@@ -15,13 +15,12 @@ using OpenEditorFixture = EditorFixture;
 TEST_F(OpenEditorFixture, APositionPastTheEndOpensTheLastEntrysEditor) {
     Install({"gain"});
     vst::AEffect* effect = ScanAndInsert("gain");
-    editors->OpenEditor(3, 0);
+    editors->OpenEditor(3);
     EditorFrame* window = editors->Window();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->Effect(), effect);
     EXPECT_EQ(window->GetTitle(), "Gain");
-    EXPECT_EQ(host.EditorWindow(), PluginEditors::HandleOf(window));
-    EXPECT_EQ(host.CurrentEffect(), effect);
+    EXPECT_NE(host.Chain().At(0).Editor(), nullptr);  // the slot owns its window
     // The gain's value texts: display, a space, then label.
     auto* dialog = dynamic_cast<GeneratedParameterDialog*>(window);
     ASSERT_NE(dialog, nullptr);
@@ -31,9 +30,9 @@ TEST_F(OpenEditorFixture, APositionPastTheEndOpensTheLastEntrysEditor) {
 TEST_F(OpenEditorFixture, OpeningTwiceShowsTheSameWindow) {
     Install({"gain"});
     ScanAndInsert("gain");
-    editors->OpenEditor(0, 0);
+    editors->OpenEditor(0);
     EditorFrame* first = editors->Window();
-    editors->OpenEditor(0, 0);
+    editors->OpenEditor(0);
     Settle();
     EXPECT_EQ(LiveEditorWindows(), 1);
     EXPECT_EQ(editors->Window(), first);
@@ -42,26 +41,25 @@ TEST_F(OpenEditorFixture, OpeningTwiceShowsTheSameWindow) {
 TEST_F(OpenEditorFixture, AnotherEffectGetsANewWindow) {
     Install({"gain", "dials"});
     ScanAndInsert("gain");
-    editors->OpenEditor(0, 0);
+    editors->OpenEditor(0);
     EditorFrame* first = editors->Window();
-    ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
+    ASSERT_TRUE(host.RemoveEffect(0));
     Insert("dials");
-    editors->OpenEditor(0, 0);
+    editors->OpenEditor(0);
     Settle();
     EXPECT_EQ(LiveEditorWindows(), 1);
     ASSERT_NE(editors->Window(), nullptr);
     EXPECT_NE(editors->Window(), first);
-    EXPECT_EQ(editors->Window()->Effect(), host.EffectAt(0));
+    EXPECT_EQ(editors->Window()->Effect(), host.Chain().At(0).Effect());
 }
 
 TEST_F(OpenEditorFixture, UnloadingTheEffectClosesItsEditor) {
     Install({"gain"});
     ScanAndInsert("gain");
-    editors->OpenEditor(0, 0);
+    editors->OpenEditor(0);
     ASSERT_NE(editors->Window(), nullptr);
-    ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
+    ASSERT_TRUE(host.RemoveEffect(0));
     EXPECT_EQ(editors->Window(), nullptr);
-    EXPECT_EQ(host.EditorWindow(), 0u);
     Settle();
     EXPECT_EQ(LiveEditorWindows(), 0);
 }
@@ -74,21 +72,20 @@ TEST_F(OpenEditorFixture, AnEmptyChainShowsNoPluginsLoadedAndOpensNothing) {
         shown.push_back(request);
         return platform::MessageAnswer::kOk;
     });
-    editors->OpenEditor(0, 0);
+    editors->OpenEditor(0);
     platform::SetMessageBoxHook({});
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "No plug-in is loaded.");
     EXPECT_EQ(shown[0].caption, "Orvane");
     EXPECT_EQ(shown[0].icon, platform::MessageIcon::kInformation);
     EXPECT_EQ(editors->Window(), nullptr);
-    EXPECT_EQ(host.EditorWindow(), 0u);
     EXPECT_EQ(LiveEditorWindows(), 0);
 }
 
 TEST_F(OpenEditorFixture, TheCloseBoxHidesTheWindowAndKeepsItForItsEffect) {
     Install({"gain"});
     vst::AEffect* effect = ScanAndInsert("gain");
-    editors->OpenEditor(0, 0);
+    editors->OpenEditor(0);
     EditorFrame* window = editors->Window();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WaitUntilOnScreen(window));  // as before a user's click
@@ -97,14 +94,13 @@ TEST_F(OpenEditorFixture, TheCloseBoxHidesTheWindowAndKeepsItForItsEffect) {
     EXPECT_EQ(editors->Window(), window);
     EXPECT_FALSE(window->IsShown());
     EXPECT_EQ(LiveEditorWindows(), 1);
-    EXPECT_EQ(host.EditorWindow(), PluginEditors::HandleOf(window));
-    EXPECT_EQ(host.CurrentEffect(), effect);
+    EXPECT_NE(host.Chain().At(0).Editor(), nullptr);  // the slot owns its window
     // Closing it for good is the editors' own business.
     editors->CloseOpenEditor();
     Settle();
     EXPECT_EQ(LiveEditorWindows(), 0);
-    EXPECT_EQ(host.EditorWindow(), 0u);
-    EXPECT_EQ(host.CurrentEffect(), effect);
+    EXPECT_EQ(host.Chain().At(0).Editor(), nullptr);
+    EXPECT_EQ(host.Chain().At(0).Effect(), effect);
 }
 
 TEST_F(OpenEditorFixture, AnXErrorOnAPluginsConnectionIsIgnored) {

@@ -50,7 +50,7 @@ protected:
 
 TEST_F(RealEditorFixture, ItsOwnEditorOpensDrawsClosesAndUnloads) {
     ASSERT_NE(effect->flags & vst::effFlagsHasEditor, 0);
-    editors->OpenEditor(0, 0);
+    editors->OpenEditor(0);
     auto* window = dynamic_cast<PluginEditorWindow*>(editors->Window());
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->GetTitle(), "3 Band EQ");
@@ -75,7 +75,7 @@ TEST_F(RealEditorFixture, ItsOwnEditorOpensDrawsClosesAndUnloads) {
     Settle();
     EXPECT_FALSE(window->IsShown());
     EXPECT_EQ(LiveEditorWindows(), 1) << "hidden, still open";
-    EXPECT_TRUE(host.UnloadPlugin(0, nullptr));
+    EXPECT_TRUE(host.RemoveEffect(0));
     Settle();
     EXPECT_EQ(LiveEditorWindows(), 0) << "closed with its effect";
     EXPECT_TRUE(host.IsChainEmpty());
@@ -83,7 +83,7 @@ TEST_F(RealEditorFixture, ItsOwnEditorOpensDrawsClosesAndUnloads) {
 
 TEST_F(RealEditorFixture, ItsGeneratedDialogShowsAndSetsEveryParameter) {
     editors->SetAlwaysGenerated(true);
-    editors->OpenEditor(0, 0);
+    editors->OpenEditor(0);
     auto* dialog = dynamic_cast<GeneratedParameterDialog*>(editors->Window());
     ASSERT_NE(dialog, nullptr);
     const int n = effect->numParams;
@@ -117,7 +117,7 @@ TEST_F(RealEditorFixture, ItsGeneratedDialogShowsAndSetsEveryParameter) {
 
     dialog->Close();
     Settle();
-    EXPECT_TRUE(host.UnloadPlugin(0, nullptr));
+    EXPECT_TRUE(host.RemoveEffect(0));
 }
 
 }  // namespace

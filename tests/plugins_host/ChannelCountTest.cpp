@@ -3,6 +3,7 @@
 // passed over while the user hears the dry signal (or a render of pure silence).
 
 #include "HostFixture.h"
+#include "support/LoadedEffect.h"
 
 namespace {
 
@@ -31,12 +32,12 @@ TEST_F(ChannelCounts, RefusedOutsideOneToSixtyFour) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.inputs) + " in, " + std::to_string(c.outputs) + " out");
         setCounts(c.inputs, c.outputs);
-        vst::AEffect* effect = host.LoadPlugin("counts.so", 0, true, nullptr);
+        vst::AEffect* effect = EffectOf(host.AddEffect("counts.so"));
         EXPECT_EQ(effect != nullptr, c.accepted);
         EXPECT_EQ(host.ChainSize(), c.accepted ? 1u : 0u);
         if (c.accepted) {
             EXPECT_EQ(ProcessAt(0).size(), 512u);
-            host.UnloadPlugin(0, nullptr);
+            host.RemoveEffect(0);
             continue;
         }
         const std::string& reason = host.LastLoadError();
@@ -72,11 +73,11 @@ TEST_F(ChannelCounts, AbsurdLatencyOrNegativeParameterCountRefused) {
                      " parameters");
         const bool accepted = *c.reason == '\0';
         setReports(c.delay, c.params);
-        vst::AEffect* effect = host.LoadPlugin("counts.so", 0, true, nullptr);
+        vst::AEffect* effect = EffectOf(host.AddEffect("counts.so"));
         EXPECT_EQ(effect != nullptr, accepted);
         EXPECT_EQ(host.ChainSize(), accepted ? 1u : 0u);
         if (accepted) {
-            host.UnloadPlugin(0, nullptr);
+            host.RemoveEffect(0);
         } else {
             EXPECT_NE(host.LastLoadError().find(c.reason), std::string::npos)
                 << host.LastLoadError();

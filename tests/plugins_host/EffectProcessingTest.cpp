@@ -56,7 +56,7 @@ TEST_F(ProcessFixture, UnityEffectsAreBitExact) {
             EXPECT_EQ(ProcessAt(position), Slice(frames, position, 512))
                 << name << " at " << position;
         }
-        host.UnloadPlugin(0, nullptr);
+        host.RemoveEffect(0);
     }
 }
 
@@ -101,8 +101,8 @@ TEST_F(ProcessFixture, EntriesRunInChainOrderEachOnThePreviousOutput) {
     const auto expectHeard = [&](int factor) {
         ASSERT_EQ(log.lastLeft.size(), 512u);
         for (size_t i = 0; i < 512; ++i) {
-            ASSERT_EQ(log.lastLeft[i], factor * LeftOf(frames[i]) / 65536.0f) << i;
-            ASSERT_EQ(log.lastRight[i], factor * RightOf(frames[i]) / 65536.0f) << i;
+            ASSERT_EQ(log.lastLeft[i], factor * LeftOf(frames[i]) / 32768.0f) << i;
+            ASSERT_EQ(log.lastRight[i], factor * RightOf(frames[i]) / 32768.0f) << i;
         }
     };
     std::vector<Frame> doubled;
@@ -118,7 +118,7 @@ TEST_F(ProcessFixture, EntriesRunInChainOrderEachOnThePreviousOutput) {
     EXPECT_EQ(ProcessAt(0), doubled);
     expectHeard(2);
 
-    host.UnloadPlugin(0, nullptr);
+    host.RemoveEffect(0);
     Insert("doubler");  // recorder, doubler
     EXPECT_EQ(ProcessAt(0), doubled);
     expectHeard(1);
@@ -139,26 +139,32 @@ TEST_F(ProcessFixture, AOneChannelEffectHearsTheMixAndFeedsBothChannels) {
     const std::vector<Frame> block = ProcessAt(0);
     ASSERT_EQ(block.size(), 512u);
     for (size_t i = 0; i < block.size(); ++i) {
-        // (L + R) / 2 in floats, truncated toward zero on the way back.
-        const int mix = (LeftOf(frames[i]) + RightOf(frames[i])) / 2;
+        // (L + R) / 2 in floats, rounded (halves away from zero) on the way back.
+        const auto mix =
+            static_cast<int>(std::lround((LeftOf(frames[i]) + RightOf(frames[i])) / 2.0));
         EXPECT_EQ(LeftOf(block[i]), mix) << i;
         EXPECT_EQ(RightOf(block[i]), mix) << i;
     }
 }
 
-TEST(SampleConversion, FloatsBecomeSamplesTruncatedAndSaturated) {
+TEST(SampleConversion, FloatsBecomeSamplesRoundedAndSaturated) {
+    // Full scale is +-1.0: one step is 1/32768.
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const std::pair<float, int16_t> cases[] = {
         {0.0f, 0},
-        {0.5f, 32767},
-        {-0.5f, -32768},
-        {0.75f, 32767},
-        {-0.75f, -32768},
-        {1.5f / 65536, 1},
-        {-1.5f / 65536, -1},
-        {32767.9f / 65536, 32767},
-        {-32768.9f / 65536, -32768},
+        {0.5f, 16384},
+        {-0.5f, -16384},
+        {-1.0f, -32768},
+        {1.0f, 32767},  // one step beyond the largest sample
+        {1.5f, 32767},
+        {-1.5f, -32768},
+        {0.4f / 32768, 0},
+        {0.6f / 32768, 1},
+        {1.5f / 32768, 2},  // halves away from zero
+        {-1.5f / 32768, -2},
+        {-0.6f / 32768, -1},
+        {32767.4f / 32768, 32767},
         {nan, 0},
         {-nan, 0},
         {inf, 32767},
@@ -187,8 +193,8 @@ TEST(SampleConversion, EverySampleSurvivesTheRoundTripExactly) {
     const uint32_t count = 65536;
     std::vector<float> left(count), right(count);
     PluginHost::Int16ToFloat(frames.data(), count, left.data(), right.data());
-    EXPECT_EQ(left.front(), -0.5f);
-    EXPECT_EQ(left.back(), 32767.0f / 65536.0f);
+    EXPECT_EQ(left.front(), -1.0f);
+    EXPECT_EQ(left.back(), 32767.0f / 32768.0f);
     std::vector<uint8_t> back(frames.size());
     PluginHost::FloatToInt16(left.data(), right.data(), back.data(), count);
     EXPECT_EQ(back, frames);

@@ -14,10 +14,19 @@ const std::string kProductBytes =
 
 // The requests answered with something other than 0, whoever asks.
 const std::map<int32_t, intptr_t> kAnswers = {
-    {vst::audioMasterVersion, 2},           {vst::audioMasterCurrentId, 0x4B555041},
-    {vst::audioMasterGetSampleRate, 44100}, {vst::audioMasterGetBlockSize, 2048},
-    {vst::audioMasterGetVendorVersion, 1},  {vst::audioMasterGetLanguage, 1},
+    {vst::audioMasterVersion, 2},     {vst::audioMasterCurrentId, 0x4B555041},
+    {vst::audioMasterIOChanged, 1},   {vst::audioMasterGetVendorVersion, 1},
+    {vst::audioMasterGetLanguage, 1},
 };
+
+// What an effect of the host (or one being opened by it) is told besides: the rate, and the
+// block in frames (512 frames of 4 bytes each).
+std::map<int32_t, intptr_t> AnswersToOwnEffects() {
+    std::map<int32_t, intptr_t> answers = kAnswers;
+    answers[vst::audioMasterGetSampleRate] = 44100;
+    answers[vst::audioMasterGetBlockSize] = 512;
+    return answers;
+}
 
 // An effect whose dispatcher only notes the opcodes it receives.
 struct FakeEffect {
@@ -39,7 +48,7 @@ protected:
     void SetUp() override { Configure(); }
 };
 
-TEST_F(CallbackFixture, AnswersByOpcodeAloneAndZeroForEverythingElse) {
+TEST_F(CallbackFixture, AnEffectOfNoHostGetsIdentityAnswersAndZeroForEverythingElse) {
     FakeEffect fake;
     std::vector<int32_t> opcodes = {-1, INT32_MIN, INT32_MAX, 1000};
     for (int32_t op = 0; op <= 80; ++op) {
@@ -98,16 +107,21 @@ TEST_F(CallbackFixture, ThePluginGetsTheCallbackAndSafeAnswersBeforeItsEffectExi
         {vst::audioMasterGetProductString, kProductBytes},
     };
     ASSERT_FALSE(log.answers.empty());
+    const std::map<int32_t, intptr_t> answers = AnswersToOwnEffects();
     for (const RecorderLog::Answer& a : log.answers) {
         EXPECT_TRUE(a.nullEffect);
         // With a null effect the idle requests answer 0 like every unknown request.
-        const auto answer = kAnswers.find(a.opcode);
+        const auto answer = answers.find(a.opcode);
         const auto text = texts.find(a.opcode);
-        EXPECT_EQ(a.answer, answer != kAnswers.end() ? answer->second : 0) << a.opcode;
+        EXPECT_EQ(a.answer, answer != answers.end() ? answer->second : 0) << a.opcode;
         EXPECT_EQ(a.text, text != texts.end() ? text->second : "") << a.opcode;
     }
     // The null-effect idle requests called nothing: the effect saw only its initialisation.
     EXPECT_EQ(log.calls.size(), 5u);
+    // Once in the chain, it is answered through its slot.
+    for (int32_t opcode : {vst::audioMasterGetSampleRate, vst::audioMasterGetBlockSize}) {
+        EXPECT_EQ(PluginHost::HostCallback(effect, opcode, 0, 0, nullptr, 0), answers.at(opcode));
+    }
 
     // Asked with its effect, the idle requests come back into its dispatcher.
     log.Clear();
@@ -150,44 +164,38 @@ TEST_F(CallbackFixture, EffectTextsComeWholeFromRoomyBuffers) {
 }
 
 // Notes every size request and takes those of one effect only.
-struct SizingWindows : EditorWindows {
-    void CloseEditor(uintptr_t, vst::AEffect*) override {}
-    bool ResizeEditor(vst::AEffect* effect, int32_t width, int32_t height) override {
-        requests.push_back({width, height});
-        return effect == shown;
+struct SizingEditor : EffectEditor {
+    void Show() override {}
+    bool Resize(int32_t width, int32_t height) override {
+        requests.emplace_back(width, height);
+        return true;
     }
-    vst::AEffect* shown = nullptr;
     std::vector<std::pair<int32_t, int32_t>> requests;
 };
 
-TEST_F(CallbackFixture, SizeWindowRequestsReachTheEditorWindowsOfTheLatestHost) {
-    FakeEffect shown;
+TEST_F(CallbackFixture, SizeWindowRequestsReachTheEditorOfTheAskingEffect) {
+    Install({"passthrough"});
+    vst::AEffect* shown = Insert("passthrough");
+    ASSERT_NE(shown, nullptr);
     FakeEffect other;
-    SizingWindows windows;
-    windows.shown = &shown.effect;
     // The published request numbers: 15 asks for a size, 6 asks for MIDI.
     auto sizeWindow = [](vst::AEffect* effect, int32_t width, intptr_t height) {
         return PluginHost::HostCallback(effect, 15, width, height, nullptr, 0.0f);
     };
 
-    EXPECT_EQ(sizeWindow(&shown.effect, 320, 240), 0) << "no editor windows yet";
-    host.SetEditorWindows(&windows);
-    EXPECT_EQ(sizeWindow(&shown.effect, 320, 240), 1);
-    EXPECT_EQ(sizeWindow(&other.effect, 100, 50), 0);
+    EXPECT_EQ(sizeWindow(shown, 320, 240), 0) << "no editor open yet";
+    auto editor = std::make_unique<SizingEditor>();
+    SizingEditor& sizing = *editor;
+    host.Chain().At(0).SetEditor(std::move(editor));
+    EXPECT_EQ(sizeWindow(shown, 320, 240), 1);
+    EXPECT_EQ(sizeWindow(&other.effect, 100, 50), 0) << "an effect of no slot";
     EXPECT_EQ(sizeWindow(nullptr, 100, 50), 0) << "asked from an entry point";
-    EXPECT_EQ(sizeWindow(&shown.effect, 10, intptr_t{1} << 40), 0) << "height out of range";
-    EXPECT_EQ(PluginHost::HostCallback(&shown.effect, 6, 320, 240, nullptr, 0.0f), 0)
+    EXPECT_EQ(sizeWindow(shown, 10, intptr_t{1} << 40), 0) << "height out of range";
+    EXPECT_EQ(PluginHost::HostCallback(shown, 6, 320, 240, nullptr, 0.0f), 0)
         << "a MIDI request is no size request";
-    EXPECT_EQ(windows.requests, (std::vector<std::pair<int32_t, int32_t>>{{320, 240}, {100, 50}}));
-
-    {
-        // Another host that never had editor windows does not withdraw these.
-        PluginHost local(&workspace);
-    }
-    EXPECT_EQ(sizeWindow(&shown.effect, 1, 2), 1);
-    host.SetEditorWindows(nullptr);
-    EXPECT_EQ(sizeWindow(&shown.effect, 3, 4), 0);
-    EXPECT_EQ(windows.requests.size(), 3u);
+    EXPECT_EQ(sizing.requests, (std::vector<std::pair<int32_t, int32_t>>{{320, 240}}));
+    host.Chain().At(0).CloseEditor();
+    EXPECT_EQ(sizeWindow(shown, 3, 4), 0);
 }
 
 }  // namespace

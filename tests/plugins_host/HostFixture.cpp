@@ -1,4 +1,5 @@
 #include "HostFixture.h"
+#include "support/LoadedEffect.h"
 
 #include <filesystem>
 
@@ -33,8 +34,8 @@ std::vector<Frame> HostFixture::ProcessAt(uint32_t position) {
     return block;
 }
 
-vst::AEffect* HostFixture::Insert(const std::string& name, uint8_t position) {
-    vst::AEffect* effect = host.LoadPlugin(name + ".so", position, true, nullptr);
+vst::AEffect* HostFixture::Insert(const std::string& name) {
+    vst::AEffect* effect = EffectOf(host.AddEffect(name + ".so"));
     EXPECT_NE(effect, nullptr) << name << ": " << host.LastLoadError();
     return effect;
 }

@@ -29,8 +29,8 @@ protected:
     /// Process at position: the valid frames it returned.
     std::vector<testing_support::Frame> ProcessAt(uint32_t position);
 
-    /// Loads a test plug-in into the chain; fails the test when it does not load.
-    vst::AEffect* Insert(const std::string& name, uint8_t position = 0);
+    /// Appends a test plug-in to the chain; fails the test when it does not load.
+    vst::AEffect* Insert(const std::string& name);
 
     /// The installed recorder's log, cleared. The fixture keeps the library loaded.
     RecorderLog& Recorder();

@@ -24,7 +24,7 @@ protected:
     }
     void TearDown() override {
         while (!host.IsChainEmpty()) {
-            host.UnloadPlugin(0, nullptr);
+            host.RemoveEffect(0);
         }
         IdleRequests::SetWaker({});
     }
@@ -80,7 +80,7 @@ TEST_F(IdleThreads, ClosingAnEffectDropsItsRequests) {
         PluginHost::HostCallback(effect, vst::audioMasterNeedIdle, 0, 0, nullptr, 0.0f);
     }).join();
     EXPECT_EQ(IdleRequests::PendingCount(), 1u);
-    host.UnloadPlugin(0, nullptr);
+    host.RemoveEffect(0);
     EXPECT_EQ(IdleRequests::PendingCount(), 0u);
     IdleRequests::RunDeferred();  // would call the closed effect
     EXPECT_EQ(log->effectIdles.load(), 0);

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "HostFixture.h"
+#include "support/LoadedEffect.h"
 
 namespace {
 
@@ -11,73 +12,93 @@ using testing_support::Frame;
 class ChainFixture : public HostFixture {
 protected:
     void SetUp() override {
-        Install({"passthrough", "doubler", "recorder"});
+        Install({"passthrough", "doubler", "recorder", "gain", "clip", "latency"});
         Configure();
     }
 
-    // Fills the chain with `count` passthrough effects; returns them in chain order.
-    std::vector<vst::AEffect*> FillChain(size_t count) {
-        std::vector<vst::AEffect*> effects;
-        for (size_t i = 0; i < count; ++i) {
-            effects.push_back(Insert("passthrough", static_cast<uint8_t>(i)));
+    // The left samples of the block at position 0, after the chain.
+    std::vector<int16_t> LeftSamples() {
+        std::vector<int16_t> left;
+        for (Frame f : ProcessAt(0)) {
+            left.push_back(LeftOf(f));
         }
-        return effects;
-    }
-
-    std::vector<vst::AEffect*> ChainEffects() {
-        std::vector<vst::AEffect*> effects;
-        for (size_t i = 0; i < host.ChainSize(); ++i) {
-            effects.push_back(host.EffectAt(static_cast<uint8_t>(i)));
-        }
-        return effects;
+        return left;
     }
 };
 
-TEST_F(ChainFixture, InsertTakesThePositionOnlyFromTwoEntriesOn) {
+// Effects hear full scale as +-1.0, in chain order, each on the previous one's output; a
+// bypassed effect is as good as absent, and only the running effects' latencies count.
+TEST_F(ChainFixture, TheChainRunsInOrderAtFullScaleAndBypassedEffectsAreAbsent) {
+    // A square wave at full scale and a quieter one (0.4 of full scale) on the left.
+    std::vector<Frame> frames;
+    for (int i = 0; i < 512; ++i) {
+        const bool high = (i / 8) % 2 == 0;
+        frames.push_back(MakeFrame(high ? int16_t{13107} : int16_t{-13107},
+                                   high ? int16_t{32767} : int16_t{-32768}));
+    }
+    UseFrames(frames);
+    // The expected left samples, computed from the input: 0.4 doubled is 0.8, clipped at 0.5
+    // of full scale is 16384; clipped first (0.4 passes) then doubled is 26214.
+    const auto left = [&](int16_t high, int16_t low) {
+        std::vector<int16_t> samples;
+        for (int i = 0; i < 512; ++i) {
+            samples.push_back((i / 8) % 2 == 0 ? high : low);
+        }
+        return samples;
+    };
     struct Case {
-        size_t existing;
-        uint8_t position;
-        size_t expectedIndex;
+        const char* what;
+        std::vector<const char*> chain;
+        std::vector<size_t> bypassed;
+        std::vector<int16_t> expected;
+        uint32_t latency;
     };
     const Case cases[] = {
-        {0, 0, 0}, {0, 7, 0},  // empty chain
-        {1, 0, 1},             // one entry: appended whatever the position
-        {2, 0, 0}, {2, 1, 1}, {2, 2, 2},
-        {2, 9, 2}, {3, 1, 1},  // former entries 1 and 2 move to 2 and 3
+        {"gain x2 then clip", {"gain", "clip"}, {}, left(16384, -16384), 0},
+        {"clip then gain x2", {"clip", "gain"}, {}, left(26214, -26214), 0},
+        {"clip bypassed", {"gain", "clip"}, {1}, left(26214, -26214), 0},
+        {"both bypassed", {"gain", "clip"}, {0, 1}, left(13107, -13107), 0},
+        {"two latencies", {"latency", "latency"}, {}, std::vector<int16_t>(512, 0), 600},
+        {"one of them bypassed", {"latency", "latency"}, {0}, {}, 300},
     };
     for (const Case& c : cases) {
-        while (!host.IsChainEmpty()) {
-            host.UnloadPlugin(0, nullptr);
+        host.Chain().Clear();
+        for (const char* name : c.chain) {
+            vst::AEffect* effect = Insert(name);
+            if (std::string(name) == "gain") {
+                effect->setParameter(effect, 0, 1.0f);  // twice the input
+            }
         }
-        std::vector<vst::AEffect*> expected = FillChain(c.existing);
-        vst::AEffect* inserted = Insert("doubler", c.position);
-        expected.insert(expected.begin() + static_cast<long>(c.expectedIndex), inserted);
-        EXPECT_EQ(ChainEffects(), expected)
-            << c.existing << " entries, position " << int(c.position);
+        for (size_t index : c.bypassed) {
+            host.Chain().SetBypassed(index, true);
+        }
+        host.ResetChain();
+        EXPECT_EQ(host.LatencyFrames(), c.latency) << c.what;
+        if (!c.expected.empty()) {
+            EXPECT_EQ(LeftSamples(), c.expected) << c.what;
+        }
     }
+
+    // The clip's meter: a full-scale square wave peaks at exactly 1.0.
+    host.Chain().Clear();
+    vst::AEffect* clip = Insert("clip");
+    host.ResetChain();
+    ProcessAt(0);
+    EXPECT_EQ(clip->getParameter(clip, 0), 1.0f);
 }
 
-TEST_F(ChainFixture, UnloadRemovesThePositionOrTheLastEntry) {
-    struct Case {
-        size_t existing;
-        uint8_t position;
-        size_t removedIndex;
-    };
-    const Case cases[] = {{1, 0, 0}, {1, 3, 0}, {2, 5, 1}, {3, 0, 0}, {3, 1, 1}, {3, 2, 2}};
-    for (const Case& c : cases) {
-        while (!host.IsChainEmpty()) {
-            host.UnloadPlugin(0, nullptr);
-        }
-        std::vector<vst::AEffect*> expected = FillChain(c.existing);
-        expected.erase(expected.begin() + static_cast<long>(c.removedIndex));
-        EXPECT_TRUE(host.UnloadPlugin(c.position, nullptr));
-        EXPECT_EQ(ChainEffects(), expected)
-            << c.existing << " entries, position " << int(c.position);
-    }
-    while (!host.IsChainEmpty()) {
-        host.UnloadPlugin(0, nullptr);
-    }
-    EXPECT_FALSE(platform::SharedLibrary::IsLoaded(Installed("passthrough.so")));
+TEST_F(ChainFixture, MovedEffectsRunInTheirNewOrder) {
+    std::vector<Frame> frames(512, MakeFrame(13107, 13107));
+    UseFrames(frames);
+    vst::AEffect* clip = Insert("clip");
+    vst::AEffect* gain = Insert("gain");
+    gain->setParameter(gain, 0, 1.0f);
+    host.Chain().Move(1, 0);  // gain, clip
+    EXPECT_EQ(host.Chain().At(0).Effect(), gain);
+    EXPECT_EQ(host.Chain().At(1).Effect(), clip);
+    EXPECT_EQ(LeftSamples().front(), 16384);
+    host.Chain().Move(0, 1);  // clip, gain
+    EXPECT_EQ(LeftSamples().front(), 26214);
 }
 
 TEST_F(ChainFixture, LoadResumesTheEffectAndUnloadSuspendsAndClosesIt) {
@@ -87,7 +108,7 @@ TEST_F(ChainFixture, LoadResumesTheEffectAndUnloadSuspendsAndClosesIt) {
         {vst::effOpen, 0, 0, 0.0f},
         {vst::effSetProgram, 0, 0, 0.0f},
         {vst::effSetSampleRate, 0, 0, 44100.0f},
-        {vst::effSetBlockSize, 0, 2048, 0.0f},
+        {vst::effSetBlockSize, 0, 512, 0.0f},  // frames, not bytes
         {vst::effMainsChanged, 0, 1, 0.0f},
     };
     ASSERT_EQ(log.calls.size(), expectedLoad.size());
@@ -99,84 +120,45 @@ TEST_F(ChainFixture, LoadResumesTheEffectAndUnloadSuspendsAndClosesIt) {
     }
 
     log.calls.clear();
-    EXPECT_TRUE(host.UnloadPlugin(0, nullptr));
+    EXPECT_TRUE(host.RemoveEffect(0));
     EXPECT_EQ(RecordedOpcodes(), (std::vector<int32_t>{vst::effMainsChanged, vst::effClose}));
     EXPECT_EQ(log.calls[0].value, 0);
     EXPECT_TRUE(host.IsChainEmpty());
 }
 
-TEST_F(ChainFixture, UnloadOnAnEmptyChainSendsNothing) {
-    struct NoClose : EditorWindows {
-        void CloseEditor(uintptr_t, vst::AEffect*) override { ++closes; }
-        int closes = 0;
-    } windows;
-    host.SetEditorWindows(&windows);
-    host.SetEditor(77, nullptr);
-    EXPECT_TRUE(host.UnloadPlugin(5, nullptr));
-    EXPECT_EQ(windows.closes, 0);
-    EXPECT_EQ(host.EditorWindow(), 77u);
-}
-
-// Records, when asked to close the editor, which calls the effect had received by then.
-struct RecordingWindows : EditorWindows {
-    explicit RecordingWindows(RecorderLog& log) : log(log) {}
-    void CloseEditor(uintptr_t window, vst::AEffect* effect) override {
-        closed.push_back({window, effect, log.calls.size()});
-    }
-    struct Close {
-        uintptr_t window;
-        vst::AEffect* effect;
-        size_t callsBefore;
-    };
+// Records, when it is destroyed, which calls the effect had received by then.
+struct RecordingEditor : EffectEditor {
+    RecordingEditor(RecorderLog& log, std::vector<size_t>& closedAfter)
+        : log(log), closedAfter(closedAfter) {}
+    ~RecordingEditor() override { closedAfter.push_back(log.calls.size()); }
+    void Show() override {}
     RecorderLog& log;
-    std::vector<Close> closed;
+    std::vector<size_t>& closedAfter;
 };
 
-TEST_F(ChainFixture, UnloadClosesTheEditorWhileTheEffectIsStillOpen) {
+TEST_F(ChainFixture, RemovingAnEffectClosesItsEditorWhileTheEffectIsStillOpen) {
     RecorderLog& log = Recorder();
-    RecordingWindows windows(log);
-    host.SetEditorWindows(&windows);
-    vst::AEffect* effect = Insert("recorder");
-    host.SetEditor(1234, effect);
+    std::vector<size_t> closedAfter;
+    Insert("recorder");
+    host.Chain().At(0).SetEditor(std::make_unique<RecordingEditor>(log, closedAfter));
+    Insert("passthrough");
     log.calls.clear();
 
-    ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
-    ASSERT_EQ(windows.closed.size(), 1u);
-    EXPECT_EQ(windows.closed[0].window, 1234u);
-    EXPECT_EQ(windows.closed[0].effect, effect);
-    EXPECT_EQ(windows.closed[0].callsBefore, 0u) << "closed after the effect was suspended";
+    ASSERT_TRUE(host.RemoveEffect(1));
+    EXPECT_TRUE(closedAfter.empty()) << "another effect's editor stays";
+    ASSERT_TRUE(host.RemoveEffect(0));
+    EXPECT_EQ(closedAfter, std::vector<size_t>{0}) << "closed before the effect was suspended";
     EXPECT_EQ(RecordedOpcodes(), (std::vector<int32_t>{vst::effMainsChanged, vst::effClose}));
-    // Nothing is left that points at the window or the closed effect.
-    EXPECT_EQ(host.EditorWindow(), 0u);
-    EXPECT_EQ(host.CurrentEffect(), nullptr);
-
-    // With no editor open there is nothing to close.
-    Insert("recorder");
-    host.UnloadPlugin(0, nullptr);
-    EXPECT_EQ(windows.closed.size(), 1u);
 }
 
-TEST_F(ChainFixture, AnEditorOfAnotherEntryIsClosedButItsEffectRemembered) {
-    RecorderLog& log = Recorder();
-    RecordingWindows windows(log);
-    host.SetEditorWindows(&windows);
-    vst::AEffect* shown = Insert("passthrough");
-    Insert("recorder");
-    host.SetEditor(9, shown);
-    host.UnloadPlugin(1, nullptr);
-    ASSERT_EQ(windows.closed.size(), 1u);
-    EXPECT_EQ(windows.closed[0].effect, shown);
-    EXPECT_EQ(host.CurrentEffect(), shown);  // still loaded, so still valid
-}
-
-TEST_F(ChainFixture, DestructionUnloadsEveryEntryFromTheFirst) {
+TEST_F(ChainFixture, DestructionClosesEveryEffect) {
     RecorderLog& log = Recorder();
     {
         PluginHost local(&workspace);
         local.Configure(44100, 2048, pluginDir);
-        ASSERT_NE(local.LoadPlugin("recorder.so", 0, true, nullptr), nullptr);
-        ASSERT_NE(local.LoadPlugin("passthrough.so", 0, true, nullptr), nullptr);
-        ASSERT_NE(local.LoadPlugin("recorder.so", 0, true, nullptr), nullptr);
+        ASSERT_NE(EffectOf(local.AddEffect("recorder.so")), nullptr);
+        ASSERT_NE(EffectOf(local.AddEffect("passthrough.so")), nullptr);
+        ASSERT_NE(EffectOf(local.AddEffect("recorder.so")), nullptr);
         log.calls.clear();
     }
     EXPECT_EQ(RecordedOpcodes(), (std::vector<int32_t>{vst::effMainsChanged, vst::effClose,
@@ -198,10 +180,8 @@ TEST_F(ChainFixture, ChainChangesHappenOnlyWhileTheGuardIsHeld) {
     host.SetChainGuard(&guard);
     Insert("passthrough");
     Insert("doubler");
-    host.UnloadPlugin(0, nullptr);
-    platform::SharedLibrary library;
-    vst::AEffect* scanned = host.LoadPlugin("doubler.so", 0, false, &library);
-    host.UnloadPlugin(0, scanned);  // neither touches the chain nor takes the guard
+    host.RemoveEffect(0);
+    host.Examine(Installed("doubler.so"));  // neither touches the chain nor takes the guard
     const std::vector<std::pair<char, size_t>> expected = {{'L', 0}, {'U', 1}, {'L', 1},
                                                            {'U', 2}, {'L', 2}, {'U', 1}};
     EXPECT_EQ(guard.sizes, expected);
@@ -250,7 +230,7 @@ TEST_F(ChainFixture, ProcessOnAnotherThreadNeverMeetsAHalfChangedChain) {
     for (int round = 0; round < 40; ++round) {
         Insert(round % 2 == 0 ? "passthrough" : "doubler");
         letBlocksPass();
-        host.UnloadPlugin(0, nullptr);
+        host.RemoveEffect(0);
         letBlocksPass();
     }
     stop = true;
@@ -269,7 +249,7 @@ TEST_F(ChainFixture, NewSampleRateReachesEveryEffectBetweenSuspendAndResume) {
     ASSERT_NE(Insert("recorder"), nullptr);
     log.calls.clear();
     host.SetSampleRate(48000);
-    EXPECT_EQ(PluginHost::SampleRate(), 48000u) << "answered to audioMasterGetSampleRate";
+    EXPECT_EQ(host.Setup().sampleRate.load(), 48000u) << "answered to audioMasterGetSampleRate";
     ASSERT_EQ(RecordedOpcodes(), (std::vector<int32_t>{vst::effMainsChanged, vst::effSetSampleRate,
                                                        vst::effMainsChanged}));
     EXPECT_EQ(log.calls[0].value, 0) << "suspended first";
@@ -281,7 +261,7 @@ TEST_F(ChainFixture, NewSampleRateReachesEveryEffectBetweenSuspendAndResume) {
     EXPECT_TRUE(log.calls.empty()) << "the same rate again changes nothing";
 
     // An effect loaded afterwards is told the new rate at load.
-    ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
+    ASSERT_TRUE(host.RemoveEffect(0));
     log.calls.clear();
     ASSERT_NE(Insert("recorder"), nullptr);
     ASSERT_GE(log.calls.size(), 3u);

@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "HostFixture.h"
+#include "support/LoadedEffect.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST_F(ScanFixture, ExamineOpensAsksAndClosesTheEffectWithoutResumingIt) {
     ASSERT_EQ(log.calls.size(), expected.size());
     EXPECT_EQ(log.calls[1].value, 0);
     EXPECT_EQ(log.calls[2].opt, 44100.0f);
-    EXPECT_EQ(log.calls[3].value, 2048);
+    EXPECT_EQ(log.calls[3].value, 512);  // frames, not bytes
 }
 
 TEST_F(ScanFixture, TheCatalogueGivesWholeNamesAndPaths) {
@@ -94,37 +95,11 @@ TEST_F(ScanFixture, TheCatalogueGivesWholeNamesAndPaths) {
 
 TEST_F(ScanFixture, LoadingFailsUntilTheHostIsConfigured) {
     Install({"passthrough"});
-    EXPECT_EQ(host.LoadPlugin("passthrough.so", 0, true, nullptr), nullptr);
+    EXPECT_EQ(EffectOf(host.AddEffect("passthrough.so")), nullptr);
     EXPECT_FALSE(platform::SharedLibrary::IsLoaded(Installed("passthrough.so")));
     Configure();
-    EXPECT_NE(host.LoadPlugin("passthrough.so", 0, true, nullptr), nullptr);
+    EXPECT_NE(EffectOf(host.AddEffect("passthrough.so")), nullptr);
     EXPECT_EQ(host.ChainSize(), 1u);
-}
-
-TEST_F(ScanFixture, LoadWithoutInsertHandsTheLibraryToTheCallerAndUnloadOnlyClosesIt) {
-    Install({"passthrough", "recorder"});
-    Configure();
-    Insert("passthrough");
-    RecorderLog& log = Recorder();
-
-    platform::SharedLibrary library;
-    vst::AEffect* effect = host.LoadPlugin("recorder.so", 0, false, &library);
-    ASSERT_NE(effect, nullptr);
-    EXPECT_TRUE(library.IsOpen());
-    EXPECT_EQ(host.ChainSize(), 1u);
-    // Without a place to hand the library to, nothing is loaded at all.
-    EXPECT_EQ(host.LoadPlugin("recorder.so", 0, false, nullptr), nullptr);
-
-    // An effect of the chain is refused: closing it would leave a dead effect to process.
-    EXPECT_FALSE(host.UnloadPlugin(0, host.EffectAt(0)));
-    EXPECT_EQ(host.ChainSize(), 1u);
-
-    log.calls.clear();
-    EXPECT_TRUE(host.UnloadPlugin(0, effect));
-    EXPECT_EQ(RecordedOpcodes(), std::vector<int32_t>{vst::effClose});
-    EXPECT_EQ(host.ChainSize(), 1u);
-    EXPECT_TRUE(library.IsOpen());
-    EXPECT_TRUE(library.Close());
 }
 
 TEST(PluginDirectory, IsVstplugsBelowTheCurrentDirectory) {

@@ -11,6 +11,7 @@
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
 #include "plugins/ScanReport.h"
+#include "support/LoadedEffect.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -95,7 +96,7 @@ TEST_F(ScannerFixture, HostileLibrariesFailWithTheirReasonsAndAreNeverLoadedHere
         EXPECT_FALSE(platform::SharedLibrary::IsLoaded(info->path));
     }
     UseFrames({MakeFrame(1000, -2000), MakeFrame(3, 4)});
-    ASSERT_NE(host.LoadPlugin(Find(catalogue, "gain.so")->path, 0, true, nullptr), nullptr);
+    ASSERT_NE(EffectOf(host.AddEffect(Find(catalogue, "gain.so")->path)), nullptr);
     EXPECT_EQ(ProcessAt(0),
               (std::vector<testing_support::Frame>{MakeFrame(1000, -2000), MakeFrame(3, 4)}));
 }

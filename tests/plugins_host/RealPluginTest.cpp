@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "HostFixture.h"
+#include "support/LoadedEffect.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ TEST_F(RealPluginFixture, AreExaminedUnderTheNamesAndChannelsTheyGive) {
 
 TEST_F(RealPluginFixture, EachProcessesASineIntoSoundAndUnloads) {
     for (const RealPlugin& p : kPlugins) {
-        vst::AEffect* effect = host.LoadPlugin(p.file, 0, true, nullptr);
+        vst::AEffect* effect = EffectOf(host.AddEffect(p.file));
         ASSERT_NE(effect, nullptr) << p.file << ": " << host.LastLoadError();
         EXPECT_EQ(effect->numInputs, p.inputs) << p.file;
         EXPECT_EQ(effect->numOutputs, p.outputs) << p.file;
@@ -91,7 +92,7 @@ TEST_F(RealPluginFixture, EachProcessesASineIntoSoundAndUnloads) {
         // Infinities would all land on the limits (a distortion may clip a good part).
         EXPECT_LT(atLimit, total * 3 / 4) << p.file << " gives no finite signal";
 
-        EXPECT_TRUE(host.UnloadPlugin(0, nullptr)) << p.file;
+        EXPECT_TRUE(host.RemoveEffect(0)) << p.file;
         EXPECT_TRUE(host.IsChainEmpty());
     }
 }

@@ -1,4 +1,5 @@
 #include "render/WorkspaceRenderer.h"
+#include "support/LoadedEffect.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -320,7 +321,7 @@ TEST_F(RendererFixture, RendersThroughTheEffectChain) {
     Open(2000);
     std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/doubler.so",
                                dir.File("vstplugs/doubler.so"));
-    ASSERT_NE(host.LoadPlugin("doubler.so", 0, true, nullptr), nullptr);
+    ASSERT_NE(EffectOf(host.AddEffect("doubler.so")), nullptr);
     const std::string out = dir.File("doubled.wav");
     ASSERT_EQ(Render(out).outcome, RenderOutcome::kDone);
     const auto bytes = ReadBytes(out);
@@ -338,7 +339,7 @@ TEST_F(RendererFixture, RendersThroughTheEffectChain) {
 std::vector<uint8_t> BlockByBlock(PluginHost& host, uint32_t length) {
     const auto header = WaveFile::MakeHeader(length);
     std::vector<uint8_t> bytes(header.begin(), header.end());
-    std::vector<uint8_t> block(std::max<size_t>(512 * 4, PluginHost::BlockSize()));
+    std::vector<uint8_t> block(std::max<size_t>(512 * 4, host.BlockBytes()));
     for (uint32_t position = 0; position < length; position += 512) {
         uint32_t framesRead = 0;
         host.Process(block.data(), framesRead, position);
@@ -370,7 +371,7 @@ TEST_F(RendererFixture, BatchesWriteWhatBlockByBlockRenderingWrites) {
         if (*plugin) {
             std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
                                        dir.File(std::string("vstplugs/") + plugin));
-            ASSERT_NE(host.LoadPlugin(plugin, 0, true, nullptr), nullptr);
+            ASSERT_NE(EffectOf(host.AddEffect(plugin)), nullptr);
         }
         const std::string out = dir.File("batched.wav");
         ASSERT_EQ(Render(out).outcome, RenderOutcome::kDone);
@@ -391,7 +392,7 @@ protected:
     void Use(const std::string& plugin) {
         std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
                                    dir.File("vstplugs/" + plugin));
-        ASSERT_NE(host.LoadPlugin(plugin, 0, true, nullptr), nullptr);
+        ASSERT_NE(EffectOf(host.AddEffect(plugin)), nullptr);
     }
     std::vector<uint8_t> RenderBytes(const std::string& name, RenderOptions options = {}) {
         const std::string out = dir.File(name);
@@ -427,7 +428,7 @@ TEST_F(EffectRenderFixture, ResettingSuspendsAndResumesEveryEffect) {
     platform::SharedLibrary recorder;
     ASSERT_TRUE(recorder.Open(dir.File("vstplugs/recorder.so")));
     RecorderLog* log = reinterpret_cast<RecorderLogProc>(recorder.Symbol("RecorderLogOf"))();
-    ASSERT_NE(host.LoadPlugin("recorder.so", 1, true, nullptr), nullptr);
+    ASSERT_NE(EffectOf(host.AddEffect("recorder.so")), nullptr);
     log->Clear();
     host.ResetChain();
     ASSERT_EQ(log->calls.size(), 2u);
@@ -435,7 +436,7 @@ TEST_F(EffectRenderFixture, ResettingSuspendsAndResumesEveryEffect) {
     EXPECT_EQ(log->calls[0].value, 0);
     EXPECT_EQ(log->calls[1].opcode, 12);
     EXPECT_EQ(log->calls[1].value, 1);
-    host.UnloadPlugin(1, nullptr);
+    host.RemoveEffect(1);
 }
 
 TEST_F(EffectRenderFixture, TheEffectsLatencyIsCompensated) {

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/SharedLibrary.h"
+#include "platform/VstAbi.h"
+#include "plugins/EffectChannels.h"
+#include "plugins/HostSeams.h"
+
+/// What the host tells every effect it opens, and answers their questions with
+/// (audioMasterGetSampleRate, audioMasterGetBlockSize). Owned by the host; effects reach it
+/// through their slot, so two hosts in one process each answer for their own effects.
+struct EffectSetup {
+    std::atomic<uint32_t> sampleRate{0};
+    std::atomic<uint32_t> blockFrames{0};
+};
+
+/// An effect library loaded into the process and its effect opened, not yet resumed. The
+/// handle closes the effect (effClose) and frees the library when it goes. Used to examine a
+/// library for the catalogue, and as the first step of every effect put into a chain.
+///
+///     std::string why;
+///     auto opened = OpenedEffect::Open("/usr/lib/vst/gain.so", setup, why);
+///     if (opened) puts(PluginHost::EffectText(opened->Effect(), vst::effGetEffectName).c_str());
+class OpenedEffect {
+public:
+    /// Loads the library, finds its entry point (VSTPluginMain or main), checks the effect
+    /// and sends it effOpen, effSetProgram 0, effSetSampleRate and effSetBlockSize from
+    /// `setup`. nullptr with `error` set when anything fails; nothing stays loaded then.
+    static std::unique_ptr<OpenedEffect> Open(const std::string& path, const EffectSetup& setup,
+                                              std::string& error);
+    ~OpenedEffect();
+    OpenedEffect(const OpenedEffect&) = delete;
+    OpenedEffect& operator=(const OpenedEffect&) = delete;
+
+    /// effClose, then the library is freed; false when freeing failed. Called once at most.
+    bool Close();
+
+    vst::AEffect* Effect() const { return effect; }
+    const std::string& Path() const { return path; }
+
+    /// What the effect is told and asks for; the slot it belongs to, once it is in one.
+    const EffectSetup& Setup() const { return *setup; }
+    class EffectSlot* Slot() const {
+        return slot;
+    }
+
+    /// The opened effect an effect belongs to (from its host-owned `user` field), or nullptr
+    /// for an unknown effect. While an effect is being opened on this thread, before the host
+    /// knows its AEffect, `ForHostCallback` gives that setup instead.
+    static const OpenedEffect* Of(const vst::AEffect* effect);
+    static const EffectSetup* SetupForHostCallback(const vst::AEffect* effect);
+
+private:
+    friend class EffectSlot;
+    OpenedEffect() = default;
+
+    platform::SharedLibrary library;
+    vst::AEffect* effect = nullptr;
+    std::string path;
+    const EffectSetup* setup = nullptr;
+    class EffectSlot* slot = nullptr;
+};
+
+/// One effect of the chain: it owns the library, the opened effect, the editor window the
+/// user opened for it, and how it runs (bypassed or not, its channel adaptation). Its
+/// destructor closes them in the one safe order: the editor (effEditClose while the effect is
+/// open), then effMainsChanged 0, effClose, and the library is freed last.
+///
+///     auto slot = EffectSlot::Load(path, "Gain", setup, why);  // resumed, ready to run
+///     slot->Run(left, right, outLeft, outRight, frames, blockFrames);
+///
+/// Load and the destructor run on the user-interface thread; Run on the thread that
+/// processes blocks, while the chain's guard keeps the slot in the chain.
+class EffectSlot {
+public:
+    /// Opens the effect as OpenedEffect does, refuses one without 1 to kMaxChannels inputs and
+    /// outputs or with implausible figures, and resumes it (effMainsChanged 1). The effect's
+    /// host callbacks find `setup` (and this slot) through its `user` field.
+    static std::unique_ptr<EffectSlot> Load(const std::string& path, const std::string& name,
+                                            const EffectSetup& setup, std::string& error);
+    ~EffectSlot();
+    EffectSlot(const EffectSlot&) = delete;
+    EffectSlot& operator=(const EffectSlot&) = delete;
+
+    /// The most inputs or outputs an effect may declare to be put into a chain.
+    static constexpr int32_t kMaxChannels = 64;
+    /// The longest latency believed; more is clamped (a render would wait it out).
+    static constexpr int32_t kMaxLatencyFrames = 10 * 48000;
+
+    vst::AEffect* Effect() const { return opened->Effect(); }
+    const std::string& Path() const { return opened->Path(); }
+    /// The name shown for it (its catalogue name, or the file name).
+    const std::string& Name() const { return name; }
+    int32_t UniqueId() const { return Effect()->uniqueId; }
+
+    /// A bypassed effect is not run and adds no latency. Changed under the chain's guard.
+    bool Bypassed() const { return bypassed; }
+    void SetBypassed(bool value) { bypassed = value; }
+
+    /// The frames by which the effect delays its signal: its initialDelay, read now (effects
+    /// change it during their first blocks), clamped to 0..kMaxLatencyFrames.
+    uint32_t LatencyFrames() const;
+
+    /// The editor window the user opened for the effect, or nullptr. Setting one replaces
+    /// (and so closes) the previous one.
+    EffectEditor* Editor() const { return editor.get(); }
+    void SetEditor(std::unique_ptr<EffectEditor> window) { editor = std::move(window); }
+    void CloseEditor() { editor.reset(); }
+
+    /// Closes the editor, suspends and closes the effect and frees the library, as the
+    /// destructor would; false when the library could not be freed. Called once at most.
+    bool Close();
+
+    /// effMainsChanged 0 then 1: the effect forgets the audio it has heard.
+    void Reset();
+
+    /// Runs `frames` frames of left/right through the effect (see EffectChannels::Run);
+    /// the result is in left/right. Does nothing when bypassed.
+    void Run(float* left, float* right, float* outLeft, float* outRight, uint32_t frames,
+             uint32_t blockFrames);
+
+    /// The slot an effect belongs to; nullptr for an effect that is not in a slot (being
+    /// examined, or still inside its entry point).
+    static EffectSlot* Of(const vst::AEffect* effect);
+
+private:
+    EffectSlot(std::unique_ptr<OpenedEffect> opened, std::string name);
+
+    std::unique_ptr<OpenedEffect> opened;
+    std::string name;
+    EffectChannels channels;
+    std::unique_ptr<EffectEditor> editor;
+    bool bypassed = false;
+};
