@@ -1,6 +1,5 @@
-// The main window's side of playback and plug-ins: opening the sound device at start-up,
-// scanning the plug-ins into the "VST Plugins" menu, choosing, editing and removing the
-// active effect, and the transport commands Play, Stop and Pause.
+// The main window's side of the plug-ins: scanning them into the "VST Plugins" menu, and
+// choosing, editing and removing the active effect.
 
 #include <wx/menu.h>
 
@@ -22,10 +21,7 @@ namespace {
 
 // The player's buffers are the host's blocks: one block size for both, and for the renderer.
 constexpr uint32_t kBlockBytes = PluginHost::kBlockBytes;
-constexpr uint8_t kBufferCount = 16;
-constexpr uint8_t kChannels = 2;
 constexpr uint32_t kSampleRate = WaveFile::kDefaultSampleRate;  // until a workspace sets one
-constexpr uint8_t kBitsPerSample = 16;
 constexpr int kScanPollMilliseconds = 100;
 
 // A plug-in's text as a menu label: '&' would otherwise mark a mnemonic.
@@ -47,48 +43,6 @@ PluginScanner::Settings ScanSettings(bool rescan) {
 }
 
 }  // namespace
-
-void CMainFrame::OpenSoundDevice() {
-    while (!player->Open(kBlockBytes, kBufferCount, kChannels, kSampleRate, kBitsPerSample)) {
-        const wxString text = wxString::Format(
-            "Failed to initialize audio device: %s (stereo, 16 bits, %u Hz). Sound is disabled.",
-            platform::AudioResultText(player->LastError()), kSampleRate);
-        const platform::MessageRequest failed{text, str::Text(str::kAppTitle),
-                                              platform::MessageButtons::kRetryCancel,
-                                              platform::MessageIcon::kError};
-        if (platform::ShowMessageBox(this, failed) != platform::MessageAnswer::kRetry) {
-            return;  // Orvane runs on without sound
-        }
-    }
-    soundEnabled = true;
-}
-
-void CMainFrame::FollowWorkspaceRate() {
-    FollowRate(workspace.SampleRate());
-}
-
-// The device and the effects run at the rate of what is played (the workspace, or a file
-// shown alone), so every source plays at its own speed and pitch.
-void CMainFrame::FollowRate(uint32_t rate) {
-    const bool deviceFollows = !soundEnabled || player->IsOpen();
-    if (rate == 0 || (rate == host->ConfiguredRate() && deviceFollows)) {
-        return;
-    }
-    player->Stop();
-    host->SetSampleRate(rate);
-    if (!soundEnabled) {
-        return;
-    }
-    player->Close();
-    if (!player->Open(kBlockBytes, kBufferCount, kChannels, rate, kBitsPerSample)) {
-        const wxString text = wxString::Format(
-            "Failed to initialize audio device: %s (stereo, 16 bits, %u Hz). Sound is disabled.",
-            platform::AudioResultText(player->LastError()), rate);
-        platform::ShowMessageBox(this,
-                                 {text, str::Text(str::kAppTitle), platform::MessageButtons::kOk,
-                                  platform::MessageIcon::kError});
-    }
-}
 
 void CMainFrame::PreparePlugins() {
     // The catalogue holds real paths; relative names still mean "vstplugs/".
@@ -274,48 +228,6 @@ void CMainFrame::ChoosePlugin(int index) {
     OpenPluginEditor(static_cast<int>(host->ChainSize()) - 1);
 }
 
-void CMainFrame::OnPlay(wxCommandEvent&) {
-    if (view->SelectionLength() != 0) {
-        PlayShown(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
-    } else {
-        PlayShown(view->ViewStart(), view->ViewStart() + view->ViewLength());
-    }
-}
-
-void CMainFrame::OnPlayOrStop(wxCommandEvent&) {
-    if (player->IsPlaying() || player->PlayingFrame() >= 0) {
-        player->Stop();
-    } else if (view->SelectionLength() != 0) {
-        PlayShown(view->SelectionStart(), view->SelectionStart() + view->SelectionLength());
-    } else {
-        // From the insertion point to the end of the shown range.
-        PlayShown(view->SelectionStart(), view->ViewStart() + view->ViewLength());
-    }
-}
-
-void CMainFrame::PlayShown(uint32_t start, uint32_t end) {
-    player->Stop();
-    FollowRate(view->SampleRate());
-    // Effects forget the audio of the last play or render, so every play starts alike.
-    host->ResetChain();
-    // A file shown alone plays by itself: playing it only reads it.
-    host->SetSource(view->ShownFile());
-    player->Play(start, end);
-    view->FollowPlayback();
-}
-
-void CMainFrame::OnStop(wxCommandEvent&) {
-    player->Stop();
-}
-
-void CMainFrame::OnPause(wxCommandEvent&) {
-    if (player->IsPaused()) {
-        player->Resume();
-    } else {
-        player->Pause();
-    }
-}
-
 void CMainFrame::OnEditPlugin(wxCommandEvent&) {
     OpenPluginEditor(SelectedSlot());
 }
@@ -330,18 +242,6 @@ int CMainFrame::SelectedSlot() const {
     const char* path = host->PluginPath(selectedPlugin);
     const int chosen = path != nullptr ? host->Chain().IndexOfPath(path) : -1;
     return chosen >= 0 ? chosen : static_cast<int>(host->ChainSize()) - 1;
-}
-
-void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
-    event.Enable(!workspace.IsEmpty() && !player->IsPlaying());
-}
-
-void CMainFrame::OnUpdatePlayOrStop(wxUpdateUIEvent& event) {
-    event.Enable(!workspace.IsEmpty());
-}
-
-void CMainFrame::OnUpdateStopPause(wxUpdateUIEvent& event) {
-    event.Enable(!session.Edits().IsEmpty());
 }
 
 void CMainFrame::OnUpdatePluginCommands(wxUpdateUIEvent& event) {

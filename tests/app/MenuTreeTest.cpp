@@ -26,9 +26,13 @@ void CommandItems(const wxMenu* menu, std::vector<const wxMenuItem*>& out) {
     }
 }
 
-// Whether the static event table of `handler` (its class's and its bases') sends command
-// `id` to a handler.
+// Whether `handler` sends command `id` to a handler: through the static event table of its
+// class (or a base), or through a handler bound on it (a controller's).
 bool HandlesCommand(const wxEvtHandler* handler, int id) {
+    const auto covers = [id](int eventType, int first, int lastId) {
+        const int last = lastId == wxID_ANY ? first : lastId;
+        return eventType == wxEVT_MENU && first <= id && id <= last;
+    };
     // The table is protected: named through a class of our own, called on the handler.
     struct Reader : wxEvtHandler {
         static const wxEventTable* TableOf(const wxEvtHandler* h) {
@@ -38,10 +42,16 @@ bool HandlesCommand(const wxEvtHandler* handler, int id) {
     for (const wxEventTable* table = Reader::TableOf(handler); table != nullptr;
          table = table->baseTable) {
         for (const wxEventTableEntry* entry = table->entries; entry->m_fn != nullptr; ++entry) {
-            const int last = entry->m_lastId == wxID_ANY ? entry->m_id : entry->m_lastId;
-            if (entry->m_eventType == wxEVT_MENU && entry->m_id <= id && id <= last) {
+            if (covers(entry->m_eventType, entry->m_id, entry->m_lastId)) {
                 return true;
             }
+        }
+    }
+    size_t cookie = 0;
+    for (const wxDynamicEventTableEntry* entry = handler->GetFirstDynamicEntry(cookie);
+         entry != nullptr; entry = handler->GetNextDynamicEntry(cookie)) {
+        if (covers(entry->m_eventType, entry->m_id, entry->m_lastId)) {
+            return true;
         }
     }
     return false;
