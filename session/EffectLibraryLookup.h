@@ -11,7 +11,7 @@
 /// found: the saved library while it is still that effect, or else the one scanned library
 /// with the effect's unique id (the plug-in moved or was installed elsewhere).
 ///
-///     const EffectLibraryChoice choice = FindEffectLibrary(record, scanner.Catalogue());
+///     const EffectLibraryChoice choice = FindEffectLibrary(record, host.Catalog());
 ///     if (choice.path.empty()) {
 ///         warnings.push_back(choice.problem);  // the rest of the chain still loads
 ///     }
@@ -26,6 +26,7 @@ struct EffectLibraryChoice {
     std::string problem;  // why there is none, in words for the user naming the effect
 };
 
+/// The library to load for `record` among `catalogue` (the scanned plug-ins), or why none.
 EffectLibraryChoice FindEffectLibrary(const EffectRecord& record,
                                       const std::vector<PluginInfo>& catalogue);
 
