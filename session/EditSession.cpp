@@ -48,6 +48,11 @@ std::string EditSession::Name() const {
 }
 
 bool EditSession::Save(const std::string& sessionPath, std::string& error) {
+    return Save(sessionPath, effects, error);  // assigning a vector to itself is safe
+}
+
+bool EditSession::Save(const std::string& sessionPath, const std::vector<EffectRecord>& chain,
+                       std::string& error) {
     Workspace::State state = workspace.Snapshot();
     // Saved over one of its own sources, the session would lose the audio it describes.
     if (const WaveFile* source = workspace.ListedFileNamed(sessionPath)) {
@@ -55,12 +60,14 @@ bool EditSession::Save(const std::string& sessionPath, std::string& error) {
                 " of this session; a session is never saved over its own sources";
         return false;
     }
-    if (!session_file::Save(sessionPath, *state, error, session_file::Hashes::kCompute)) {
+    if (!session_file::Save(sessionPath, *state, chain, error, session_file::Hashes::kCompute)) {
         error = sessionPath + ": " + error;
         return false;
     }
     path = platform::AbsolutePath(sessionPath);
     savedState = std::move(state);
+    effects = chain;
+    effectsChanged = false;
     return true;
 }
 
@@ -72,6 +79,7 @@ bool EditSession::Open(const std::string& sessionPath, std::string& error,
         return false;
     }
     WorkspaceState opened;
+    std::vector<EffectRecord> chain;
     bool located = false;  // Load succeeds only if every chosen file proved to be its source
     session_file::Locator noting;
     if (locate) {
@@ -81,7 +89,7 @@ bool EditSession::Open(const std::string& sessionPath, std::string& error,
             return chosen;
         };
     }
-    if (!session_file::Load(sessionPath, workspace, opened, error, noting)) {
+    if (!session_file::Load(sessionPath, workspace, opened, chain, error, noting)) {
         return false;
     }
     BeginEdit("Open Session", {});
@@ -89,6 +97,8 @@ bool EditSession::Open(const std::string& sessionPath, std::string& error,
     EndEdit({});
     path = platform::AbsolutePath(sessionPath);
     savedState = located ? nullptr : workspace.Snapshot();
+    effects = std::move(chain);
+    effectsChanged = false;
     return true;
 }
 
@@ -100,26 +110,31 @@ void EditSession::New() {
     }
     path.clear();
     savedState = workspace.Snapshot();
+    effects.clear();
+    effectsChanged = false;
 }
 
 void EditSession::StartAfresh() {
     history.Clear();
     savedState = workspace.Snapshot();
+    effectsChanged = false;
 }
 
 bool EditSession::Recover(const std::string& sessionText, const std::string& sessionPath,
                           std::string& error) {
     WorkspaceState recovered;
+    std::vector<EffectRecord> chain;
     if (sessionText.empty()) {
         error = "the copy is damaged";
         return false;
     }
-    if (!session_file::Read(sessionText, workspace, recovered, error)) {
+    if (!session_file::Read(sessionText, workspace, recovered, chain, error)) {
         return false;
     }
     workspace.Replace(std::move(recovered));
     history.Clear();
     path = sessionPath;
+    effects = std::move(chain);
     savedState.reset();  // differs from every state: the edits are not in the session file
     return true;
 }

@@ -39,7 +39,8 @@ bool ClaimLock(const std::string& lockPath, platform::ExclusiveFile& lock) {
     return false;
 }
 
-std::string HeaderOf(const WorkspaceState& state, const std::string& sessionPath) {
+std::string HeaderOf(const WorkspaceState& state, const std::string& sessionPath,
+                     const std::vector<EffectRecord>& effects) {
     std::ostringstream out;
     out << kMagic << '\n';
     out << "session " << platform::EscapeLine(sessionPath) << '\n';
@@ -47,6 +48,9 @@ std::string HeaderOf(const WorkspaceState& state, const std::string& sessionPath
     out << "length " << state.segments.Length() << ' ' << rate << '\n';
     for (const auto& file : *state.files) {
         out << "file " << platform::EscapeLine(platform::AbsolutePath(file->Path())) << '\n';
+    }
+    for (const EffectRecord& effect : effects) {
+        out << "effect " << platform::EscapeLine(effect.name) << '\n';
     }
     return out.str();
 }
@@ -85,7 +89,8 @@ RecoveryFile::~RecoveryFile() {
     }
 }
 
-void RecoveryFile::Keep(Workspace::State state, std::string sessionPath) {
+void RecoveryFile::Keep(Workspace::State state, std::string sessionPath,
+                        std::vector<EffectRecord> effects) {
     if (path.empty()) {
         return;
     }
@@ -93,6 +98,7 @@ void RecoveryFile::Keep(Workspace::State state, std::string sessionPath) {
         std::lock_guard guard(mutex);
         pending = std::move(state);
         pendingSessionPath = std::move(sessionPath);
+        pendingEffects = std::move(effects);
     }
     wake.notify_all();
 }
@@ -109,6 +115,7 @@ void RecoveryFile::Discard() {
     }
     std::unique_lock guard(mutex);
     pending.reset();
+    pendingEffects.clear();
     wake.wait(guard, [this] { return !writing; });
     platform::RemoveFileIfPresent(path);
 }
@@ -126,14 +133,14 @@ bool RecoveryFile::HoldLock(std::string& failure) {
 }
 
 bool RecoveryFile::Write(const WorkspaceState& state, const std::string& sessionPath,
-                         std::string& failure) {
+                         const std::vector<EffectRecord>& effects, std::string& failure) {
     // The copy is written only under the lock, or a start meanwhile would take it for one
     // left behind.
     if (!HoldLock(failure)) {
         return false;
     }
     return platform::ReplaceFileAtomically(
-        path, HeaderOf(state, sessionPath) + session_file::Write(state), failure);
+        path, HeaderOf(state, sessionPath, effects) + session_file::Write(state, effects), failure);
 }
 
 void RecoveryFile::Run() {
@@ -145,11 +152,13 @@ void RecoveryFile::Run() {
         }
         Workspace::State state = std::move(pending);
         const std::string sessionPath = std::move(pendingSessionPath);
+        const std::vector<EffectRecord> effects = std::move(pendingEffects);
         pending.reset();
         writing = true;
         guard.unlock();
         std::string failure;
-        if (!Write(*state, sessionPath, failure)) {  // a failed copy keeps the last good one
+        // A failed copy keeps the last good one.
+        if (!Write(*state, sessionPath, effects, failure)) {
             failure = path.substr(0, path.rfind('/')) + ": " + failure;
         }
         state.reset();
@@ -222,6 +231,8 @@ void RecoveryFile::LeftBehindCopy::Describe(const std::string& text) {
             sessionPath = value;
         } else if (line.starts_with("file ") && platform::UnescapeLine(line.substr(5), value)) {
             files.push_back(value);
+        } else if (line.starts_with("effect ") && platform::UnescapeLine(line.substr(7), value)) {
+            effectNames.push_back(value);
         } else if (line.starts_with("length ")) {
             std::istringstream(line.substr(7)) >> frames >> sampleRate;
         }

@@ -11,13 +11,14 @@
 
 #include "audio/Workspace.h"
 #include "platform/ExclusiveFile.h"
+#include "session/EffectRecord.h"
 
 /// A copy of the unsaved edits on disk, so that a crash or a kill loses nothing: a file
 /// named recovery-<process id>-<start time>.orvane in Orvane's state directory, replaced
 /// atomically on every Keep by a thread of its own (writing 100,000 segments takes a while).
 ///
 ///     RecoveryFile recovery(platform::StateDirectory(), onWritten);
-///     recovery.Keep(workspace.Snapshot(), session.Path());  // after an edit, and every 30 s
+///     recovery.Keep(workspace.Snapshot(), session.Path(), chain);  // after a change, every 30 s
 ///     recovery.Discard();                                   // saved, or a normal exit
 ///
 /// While it lives, the object holds an flock on recovery-...lock beside the copy. The kernel
@@ -31,7 +32,8 @@
 ///     session /home/me/mix.orvane      (the session file, or nothing when untitled)
 ///     length 441000 44100              (frames and frames per second)
 ///     file /home/me/take one.wav       (one per opened file)
-///     orvane-session ...               (the session file's text, to its end)
+///     effect Echo One                  (one per effect of the chain: its shown name)
+///     orvane-session ...               (the session file's text with the chain, to its end)
 class RecoveryFile {
 public:
     /// Told on the writer's thread after each write: "" when the copy is on disk, otherwise
@@ -44,9 +46,10 @@ public:
     RecoveryFile(const RecoveryFile&) = delete;
     RecoveryFile& operator=(const RecoveryFile&) = delete;
 
-    /// Writes `state` soon, off the calling thread, with the session file it belongs to; a
-    /// later Keep replaces one not yet written.
-    void Keep(Workspace::State state, std::string sessionPath);
+    /// Writes `state` and the effect chain `effects` soon, off the calling thread, with the
+    /// session file they belong to; a later Keep replaces one not yet written.
+    void Keep(Workspace::State state, std::string sessionPath,
+              std::vector<EffectRecord> effects = {});
 
     /// Waits until every Keep so far has been tried; true when the latest write succeeded.
     bool Flush();
@@ -66,7 +69,8 @@ public:
 private:
     void Run();
     bool HoldLock(std::string& failure);
-    bool Write(const WorkspaceState& state, const std::string& sessionPath, std::string& failure);
+    bool Write(const WorkspaceState& state, const std::string& sessionPath,
+               const std::vector<EffectRecord>& effects, std::string& failure);
 
     std::string path;
     std::string lockPath;
@@ -76,6 +80,7 @@ private:
     std::condition_variable wake;
     Workspace::State pending;
     std::string pendingSessionPath;
+    std::vector<EffectRecord> pendingEffects;
     bool writing = false;
     bool lastWriteFailed = false;
     bool stopping = false;
@@ -93,6 +98,8 @@ public:
     const std::vector<std::string>& Files() const { return files; }
     uint64_t Frames() const { return frames; }
     uint32_t SampleRate() const { return sampleRate; }  // 0 when unknown
+    /// The shown names of the chain's effects, in processing order.
+    const std::vector<std::string>& EffectNames() const { return effectNames; }
 
     /// The session text the edits are in; "" when the copy is damaged.
     const std::string& SessionText() const { return sessionText; }
@@ -114,5 +121,6 @@ private:
     std::vector<std::string> files;
     uint64_t frames = 0;
     uint32_t sampleRate = 0;
+    std::vector<std::string> effectNames;
     std::string sessionText;
 };

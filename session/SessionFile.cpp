@@ -7,6 +7,7 @@
 #include "audio/FramesHash.h"
 #include "platform/LineEscape.h"
 #include "platform/SessionStorage.h"
+#include "session/Base64.h"
 
 namespace session_file {
 namespace {
@@ -58,6 +59,40 @@ bool TakeHash(std::string_view& line, std::optional<uint64_t>& hash) {
     return true;
 }
 
+// `active` or `bypassed`, and the single space after it.
+bool TakeBypassed(std::string_view& line, bool& bypassed) {
+    if (TakeWord(line, "active")) {
+        bypassed = false;
+    } else if (TakeWord(line, "bypassed")) {
+        bypassed = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A `-` for no settings, or the settings in base64, and the single space after it.
+bool TakeState(std::string_view& line, std::vector<uint8_t>& state) {
+    const size_t space = line.find(' ');
+    if (space == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view word = line.substr(0, space);
+    line.remove_prefix(space + 1);
+    if (word == "-") {
+        state.clear();
+        return true;
+    }
+    return !word.empty() && base64::Decode(word, state);
+}
+
+// The rest of an `effect` line: id, bypassed, state and library path.
+bool ReadEffectLine(std::string_view line, EffectRecord& effect) {
+    return Take(line, effect.uniqueId) && TakeBypassed(line, effect.bypassed) &&
+           TakeState(line, effect.state) && line.starts_with('/') &&
+           platform::UnescapeLine(std::string(line), effect.libraryPath);
+}
+
 struct Source {
     uint64_t size = 0;
     int64_t modifiedNs = 0;
@@ -107,7 +142,8 @@ std::shared_ptr<const WaveFile> OpenAs(const Source& saved, const std::string& p
 
 }  // namespace
 
-std::string Write(const WorkspaceState& state, Hashes hashes) {
+std::string Write(const WorkspaceState& state, const std::vector<EffectRecord>& effects,
+                  Hashes hashes) {
     // The listed files in their order, then any file only a pasted piece still names.
     std::vector<const WaveFile*> sources;
     std::map<const WaveFile*, size_t> indexOf;
@@ -142,12 +178,23 @@ std::string Write(const WorkspaceState& state, Hashes hashes) {
         out << "segment " << indexOf[piece.file.get()] << ' ' << piece.start << ' ' << piece.end
             << '\n';
     });
+    for (const EffectRecord& effect : effects) {
+        out << "effect " << effect.uniqueId << ' ' << (effect.bypassed ? "bypassed" : "active")
+            << ' ' << (effect.state.empty() ? std::string("-") : base64::Encode(effect.state))
+            << ' ' << platform::EscapeLine(platform::AbsolutePath(effect.libraryPath)) << '\n';
+        out << "name" << (effect.name.empty() ? "" : " " + platform::EscapeLine(effect.name))
+            << '\n';
+    }
     out << "end\n";
     return out.str();
 }
 
-bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state, std::string& error,
-          const Locator& locate) {
+std::string Write(const WorkspaceState& state, Hashes hashes) {
+    return Write(state, {}, hashes);
+}
+
+bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state,
+          std::vector<EffectRecord>& effects, std::string& error, const Locator& locate) {
     std::istringstream in(text);
     std::string lineText;
     int version = 0;
@@ -171,13 +218,15 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state, 
     std::vector<Source> sources;
     std::vector<Piece> pieces;
     std::vector<uint32_t> pieceSources;
+    std::vector<EffectRecord> chain;
+    bool named = true;  // the latest effect has its `name` line
     bool ended = false;
     int lineNumber = 1;
     while (std::getline(in, lineText)) {
         ++lineNumber;
         std::string_view line = lineText;
         const std::string where = "it is damaged (line " + std::to_string(lineNumber) + ")";
-        if (ended) {
+        if (ended || (!named && !line.starts_with("name"))) {
             error = where;
             return false;
         }
@@ -185,7 +234,8 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state, 
             Source s;
             if (!Take(line, s.size) || !Take(line, s.modifiedNs) || !Take(line, s.rate) ||
                 (version >= 2 && !TakeHash(line, s.hash)) || line.empty() ||
-                !platform::UnescapeLine(std::string(line), s.path) || !pieces.empty()) {
+                !platform::UnescapeLine(std::string(line), s.path) || !pieces.empty() ||
+                !chain.empty()) {
                 error = where;
                 return false;
             }
@@ -194,12 +244,27 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state, 
             uint32_t index = 0;
             Piece piece;
             if (!Take(line, index) || !Take(line, piece.start) || !Take(line, piece.end) ||
-                !line.empty() || index >= sources.size() || piece.start > piece.end) {
+                !line.empty() || index >= sources.size() || piece.start > piece.end ||
+                !chain.empty()) {
                 error = where;
                 return false;
             }
             pieceSources.push_back(index);
             pieces.push_back(piece);
+        } else if (version >= 3 && TakeWord(line, "effect")) {
+            EffectRecord effect;
+            if (!ReadEffectLine(line, effect)) {
+                error = where;
+                return false;
+            }
+            chain.push_back(std::move(effect));
+            named = false;
+        } else if (!named && TakeWord(line, "name")) {
+            if (!platform::UnescapeLine(std::string(line), chain.back().name)) {
+                error = where;
+                return false;
+            }
+            named = true;
         } else if (line == "end") {
             ended = true;
         } else {
@@ -239,25 +304,43 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state, 
     }
     state.files = std::move(files);
     state.segments = EditList::FromPieces(pieces);
+    effects = std::move(chain);
     return true;
 }
 
-bool Save(const std::string& path, const WorkspaceState& state, std::string& error, Hashes hashes) {
-    return platform::ReplaceFileAtomically(path, Write(state, hashes), error);
+bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state, std::string& error,
+          const Locator& locate) {
+    std::vector<EffectRecord> effects;
+    return Read(text, workspace, state, effects, error, locate);
 }
 
-bool Load(const std::string& path, Workspace& workspace, WorkspaceState& state, std::string& error,
-          const Locator& locate) {
+bool Save(const std::string& path, const WorkspaceState& state,
+          const std::vector<EffectRecord>& effects, std::string& error, Hashes hashes) {
+    return platform::ReplaceFileAtomically(path, Write(state, effects, hashes), error);
+}
+
+bool Save(const std::string& path, const WorkspaceState& state, std::string& error, Hashes hashes) {
+    return Save(path, state, {}, error, hashes);
+}
+
+bool Load(const std::string& path, Workspace& workspace, WorkspaceState& state,
+          std::vector<EffectRecord>& effects, std::string& error, const Locator& locate) {
     std::string text;
     if (!platform::ReadWholeFile(path, text, error)) {
         error = path + ": " + error;
         return false;
     }
-    if (!Read(text, workspace, state, error, locate)) {
+    if (!Read(text, workspace, state, effects, error, locate)) {
         error = path + ": " + error;
         return false;
     }
     return true;
+}
+
+bool Load(const std::string& path, Workspace& workspace, WorkspaceState& state, std::string& error,
+          const Locator& locate) {
+    std::vector<EffectRecord> effects;
+    return Load(path, workspace, state, effects, error, locate);
 }
 
 }  // namespace session_file
