@@ -380,8 +380,9 @@ std::string PresetFile::Format(const Preset& preset) {
         PutWord(out, static_cast<uint32_t>(preset.numParams));
         PutName(out, preset.program.name);
     } else {
-        const size_t count =
-            preset.form == Preset::Form::kBank ? preset.programs.size() : preset.numPrograms;
+        const size_t count = preset.form == Preset::Form::kBank
+                                 ? preset.programs.size()
+                                 : static_cast<size_t>(preset.numPrograms);
         PutWord(out, static_cast<uint32_t>(count));
         PutWord(out, static_cast<uint32_t>(preset.currentProgram));
         out.append(kBankFutureBytes, '\0');

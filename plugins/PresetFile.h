@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/VstAbi.h"
+#include "plugins/EffectState.h"
 
 /// One program of a preset: its name and its parameter values.
 struct PresetProgram {
@@ -52,8 +53,8 @@ class PresetFile {
 public:
     enum class Scope { kProgram, kBank };
 
-    /// Larger files are refused unread.
-    static constexpr uint64_t kMaxFileBytes = (64u << 20) + 4096;
+    /// Larger files are refused unread: the largest chunk, with room for the headers.
+    static constexpr uint64_t kMaxFileBytes = kMaxChunkBytes + 4096;
 
     /// Reads the preset file at `path` and applies it to `effect` (see Apply). False with
     /// `error` naming the file when it cannot be read, is no preset, is damaged, or does not
