@@ -95,6 +95,9 @@ constexpr int32_t kPlugCategGenerator = 11;
 constexpr int32_t effOpen = 0;
 constexpr int32_t effClose = 1;
 constexpr int32_t effSetProgram = 2;
+constexpr int32_t effGetProgram = 3;
+constexpr int32_t effSetProgramName = 4;
+constexpr int32_t effGetProgramName = 5;
 constexpr int32_t effGetParamLabel = 6;
 constexpr int32_t effGetParamDisplay = 7;
 constexpr int32_t effGetParamName = 8;
@@ -108,6 +111,7 @@ constexpr int32_t effEditIdle = 19;
 constexpr int32_t effGetChunk = 23;
 constexpr int32_t effSetChunk = 24;
 constexpr int32_t effProcessEvents = 25;
+constexpr int32_t effGetProgramNameIndexed = 29;
 constexpr int32_t effGetPlugCategory = 35;
 constexpr int32_t effGetEffectName = 45;
 constexpr int32_t effGetVendorString = 47;
@@ -117,6 +121,8 @@ constexpr int32_t effCanDo = 51;
 constexpr int32_t effGetTailSize = 52;
 constexpr int32_t effIdle = 53;
 constexpr int32_t effGetVstVersion = 58;
+constexpr int32_t effBeginSetProgram = 67;
+constexpr int32_t effEndSetProgram = 68;
 
 /// Requests from the effect to the host (the host callback's opcode).
 constexpr int32_t audioMasterAutomate = 0;
