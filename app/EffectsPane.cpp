@@ -5,8 +5,8 @@
 #include <wx/listctrl.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
+#include <wx/statline.h>
 #include <wx/stattext.h>
-#include <wx/wrapsizer.h>
 
 namespace {
 
@@ -47,14 +47,14 @@ EffectsPane::EffectsPane(wxWindow* parent, EffectsPaneModel& chain)
 }
 
 wxAuiPaneInfo EffectsPane::PaneInfo() {
-    const wxSize best = wxWindow::FromDIP(wxSize(320, 360), nullptr);
+    const wxSize best = wxWindow::FromDIP(wxSize(340, 380), nullptr);
     return wxAuiPaneInfo()
         .Name("effects")
         .Caption("Effects")
         .Right()
         .BestSize(best)
         .FloatingSize(best)
-        .MinSize(wxWindow::FromDIP(wxSize(220, 200), nullptr))
+        .MinSize(wxWindow::FromDIP(wxSize(240, 240), nullptr))
         .CloseButton(true)
         .MaximizeButton(false);
 }
@@ -69,7 +69,7 @@ void EffectsPane::BuildControls() {
         "The effects run from top to bottom. Untick an effect to bypass it; double-click it "
         "or press Enter to open its editor, Delete to remove it.");
 
-    emptyHint = new wxStaticText(this, wxID_ANY, "No effects. Add... to put one in the chain.",
+    emptyHint = new wxStaticText(this, wxID_ANY, "No effects.\nAdd... to put one in the chain.",
                                  wxDefaultPosition, wxDefaultSize, wxALIGN_CENTRE_HORIZONTAL);
     emptyHint->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
 
@@ -100,20 +100,26 @@ void EffectsPane::BuildControls() {
                        "Save all of the selected effect's programs");
 
     const int gap = FromDIP(6);
+    // What acts on the chain sits under the list; what acts on the selected effect below a
+    // rule. Buttons share their row evenly, so the pane looks tidy at any width.
+    auto* chainButtons = new wxGridSizer(2, gap, gap);
+    for (wxButton* button : {addButton, removeButton, upButton, downButton}) {
+        chainButtons->Add(button, 0, wxEXPAND);
+    }
     auto* programRow = new wxBoxSizer(wxHORIZONTAL);
     programRow->Add(programLabel, 0, wxALIGN_CENTRE_VERTICAL | wxRIGHT, gap);
     programRow->Add(programChoice, 1, wxALIGN_CENTRE_VERTICAL);
-    // The buttons flow onto as many rows as the pane's width needs.
-    auto* buttons = new wxWrapSizer(wxHORIZONTAL);
-    for (wxButton* button :
-         {addButton, removeButton, upButton, downButton, editorButton, presetsButton}) {
-        buttons->Add(button, 0, wxRIGHT | wxBOTTOM, gap);
+    auto* effectButtons = new wxGridSizer(2, gap, gap);
+    for (wxButton* button : {editorButton, presetsButton}) {
+        effectButtons->Add(button, 0, wxEXPAND);
     }
     auto* layout = new wxBoxSizer(wxVERTICAL);
     layout->Add(list, 1, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, gap);
     layout->Add(emptyHint, 1, wxEXPAND | wxALL, 2 * gap);
+    layout->Add(chainButtons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, gap);
+    layout->Add(new wxStaticLine(this), 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, gap);
     layout->Add(programRow, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, gap);
-    layout->Add(buttons, 0, wxEXPAND | wxLEFT | wxTOP, gap);
+    layout->Add(effectButtons, 0, wxEXPAND | wxALL, gap);
     SetSizer(layout);
 }
 
@@ -121,11 +127,16 @@ void EffectsPane::BindEvents() {
     // The name takes what the state column leaves.
     list->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         event.Skip();
-        const int width = list->GetClientSize().x;
-        const int state = std::min(FromDIP(130), width * 2 / 5);
-        list->SetColumnWidth(kStateColumn, state);
-        list->SetColumnWidth(kNameColumn, std::max(width - state, FromDIP(60)));
+        FitColumns();
     });
+    // The list draws its rows in a window of its own, under the column headings: its tooltip
+    // names the row under the pointer in full, since a narrow pane cuts the texts short.
+    for (wxWindow* child : list->GetChildren()) {
+        child->Bind(wxEVT_MOTION, [this, child](wxMouseEvent& event) {
+            event.Skip();
+            ShowRowTip(child, event.GetPosition());
+        });
+    }
     list->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) {
         if (!filling) {
             following.reset();
@@ -237,12 +248,45 @@ void EffectsPane::FillList() {
         }
     }
     filling = false;
+    FitColumns();
 
     const bool empty = rows.empty();
-    if (list->IsShown() == empty) {
+    if (list->IsShown() == empty || emptyHint->IsShown() != empty) {
         list->Show(!empty);
         emptyHint->Show(empty);
         Layout();
+    }
+}
+
+void EffectsPane::FitColumns() {
+    // The names as wide as the longest, up to three fifths of the list (room for the tick
+    // included); the state takes the rest.
+    const int width = list->GetClientSize().x;
+    int name = list->GetTextExtent("Effect").x;
+    for (const EffectRow& row : rows) {
+        name = std::max(name, list->GetTextExtent(Text(row.name)).x);
+    }
+    name = std::min(name + FromDIP(48), width * 3 / 5);
+    list->SetColumnWidth(kNameColumn, name);
+    list->SetColumnWidth(kStateColumn, std::max(width - name, FromDIP(60)));
+}
+
+void EffectsPane::ShowRowTip(wxWindow* child, wxPoint position) {
+    // The rows window is the tallest child; the headings keep the list's own tooltip.
+    for (const wxWindow* other : list->GetChildren()) {
+        if (other->GetSize().y > child->GetSize().y) {
+            return;
+        }
+    }
+    int flags = 0;
+    const long row = list->HitTest(position, flags);  // in the rows window's coordinates
+    wxString tip = list->GetToolTipText();
+    if (row >= 0 && static_cast<size_t>(row) < rows.size()) {
+        const wxString state = StateText(rows[row]);
+        tip = Text(rows[row].name) + (state.empty() ? wxString() : ": " + state);
+    }
+    if (child->GetToolTipText() != tip) {
+        child->SetToolTip(tip);
     }
 }
 

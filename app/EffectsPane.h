@@ -95,6 +95,9 @@ private:
     void BindEvents();
     void FillList();
     void FillPrograms();
+    void FitColumns();
+    /// Sets the tooltip of the list's child window `child` for the pointer at `position` in it.
+    void ShowRowTip(wxWindow* child, wxPoint position);
     void UpdateControls();
     /// The row to select after rows changed from `before`.
     long RowToSelect(const std::vector<EffectRow>& before, long selected) const;

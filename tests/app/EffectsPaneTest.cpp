@@ -87,6 +87,7 @@ class EffectsPaneTest : public ::testing::Test {
 public:
     void SetUp() override {
         window = new GuiTestFrame();
+        chain.rows = ThreeEffects();  // the pane starts over a chain that has effects
         pane = new EffectsPane(window, chain);
         chain.pane = pane;
         ASSERT_TRUE(window->ShowWithClientSize(pane, 320, 360));
@@ -277,9 +278,9 @@ TEST_F(EffectsPaneTest, ControlsFollowTheSelectionAndItsPlace) {
         long selected;
         bool remove, up, down, editor, presets, hint;
     } cases[] = {
+        {"top", 3, 0, true, false, true, true, true, false},
         {"empty chain", 0, -1, false, false, false, false, false, true},
         {"nothing selected", 3, -1, false, false, false, false, false, false},
-        {"top", 3, 0, true, false, true, true, true, false},
         {"middle", 3, 1, true, true, true, true, true, false},
         {"bottom", 3, 2, true, true, false, true, true, false},
         {"the only one", 1, 0, true, false, false, true, true, false},
@@ -364,10 +365,41 @@ TEST_F(EffectsPaneTest, TheListShowsStateAndTheChoiceTheSelectedEffectsPrograms)
     EXPECT_EQ(chain.calls, "");
 }
 
+// The pointer over a row shows the row's texts in full; off the rows, the list's own hint.
+TEST_F(EffectsPaneTest, TheTooltipNamesTheRowUnderThePointer) {
+    Start(ThreeEffects(), 0);
+    wxWindow* rowsWindow = nullptr;  // the list's child under the column headings
+    for (wxWindow* child : pane->List()->GetChildren()) {
+        if (rowsWindow == nullptr || child->GetSize().y > rowsWindow->GetSize().y) {
+            rowsWindow = child;
+        }
+    }
+    ASSERT_NE(rowsWindow, nullptr);
+    wxRect second;  // in the list's coordinates: moved into the rows window's
+    ASSERT_TRUE(pane->List()->GetItemRect(1, second));
+    second.Offset(-rowsWindow->GetPosition());
+    const struct {
+        wxPoint at;
+        wxString tip;
+    } cases[] = {
+        {wxPoint(8, second.y + second.height / 2), "Reverb: bypassed, latency 220 frames"},
+        {wxPoint(8, second.y - second.height / 2), "EQ"},
+        {wxPoint(8, rowsWindow->GetSize().y - 4), pane->List()->GetToolTipText()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tip);
+        wxMouseEvent motion(wxEVT_MOTION);
+        motion.SetPosition(c.at);
+        motion.SetEventObject(rowsWindow);
+        rowsWindow->GetEventHandler()->ProcessEvent(motion);
+        EXPECT_EQ(rowsWindow->GetToolTipText(), c.tip);
+    }
+}
+
 // Every control inside the pane and clear of the others, narrow and wide.
 TEST_F(EffectsPaneTest, ControlsFitThePaneAtItsWidths) {
     Start(ThreeEffects(), 0);
-    for (const int width : {220, 320, 600}) {
+    for (const int width : {240, 340, 600}) {
         SCOPED_TRACE(width);
         GuiTestFrame::SetChildClientSize(pane, width, 360);
         ProcessPendingUi(pane);
