@@ -196,8 +196,9 @@ void PluginChooser::RetrySelected() {
         return;
     }
     retry(rows[row]);
+    // A library that passed now may bring a name that renames others.
     shownNames = catalog_names::ShownNames(catalogue);
-    list->RefreshItem(row);
+    list->Refresh();
     UpdateButtons();
 }
 
