@@ -22,6 +22,7 @@ void AppendPluginMenus(wxMenu* menu, const std::vector<PluginInfo>& catalogue, i
     // section changes.
     wxMenu* group = nullptr;
     wxMenu* section = nullptr;
+    wxMenu* word = nullptr;
     const catalog_names::MenuItem* previous = nullptr;
     for (const catalog_names::MenuItem& item : catalog_names::MenuItems(catalogue)) {
         if (static_cast<long long>(item.index) > static_cast<long long>(lastId) - firstId) {
@@ -31,13 +32,19 @@ void AppendPluginMenus(wxMenu* menu, const std::vector<PluginInfo>& catalogue, i
             group = new wxMenu;
             menu->AppendSubMenu(group, MenuLabel(item.group));
             section = nullptr;
+            word = nullptr;
         }
         if (!item.section.empty() && (section == nullptr || previous->section != item.section)) {
             section = new wxMenu;
             group->AppendSubMenu(section, MenuLabel(item.section));
+            word = nullptr;
         }
-        (section != nullptr ? section : group)
-            ->AppendCheckItem(firstId + static_cast<int>(item.index), MenuLabel(item.name));
+        if (!item.word.empty() && (word == nullptr || previous->word != item.word)) {
+            word = new wxMenu;
+            section->AppendSubMenu(word, MenuLabel(item.word));
+        }
+        wxMenu* parent = word != nullptr ? word : section != nullptr ? section : group;
+        parent->AppendCheckItem(firstId + static_cast<int>(item.index), MenuLabel(item.name));
         previous = &item;
     }
 }

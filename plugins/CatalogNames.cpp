@@ -166,12 +166,20 @@ std::vector<MenuItem> MenuItems(const std::vector<PluginInfo>& catalogue,
         groupSizes[groups[i]] += Usable(catalogue[i]) ? 1 : 0;
     }
     std::vector<MenuItem> items;
+    std::map<std::string, size_t> sectionSizes;
     for (size_t i = 0; i < catalogue.size(); ++i) {
         if (!Usable(catalogue[i])) {
             continue;
         }
         const bool split = groupSizes[groups[i]] > largestPlainGroup;
-        items.push_back({i, groups[i], split ? catalogue[i].CategoryText() : "", names[i]});
+        items.push_back({i, groups[i], split ? catalogue[i].CategoryText() : "", "", names[i]});
+        ++sectionSizes[items.back().group + '\n' + items.back().section];
+    }
+    for (MenuItem& item : items) {
+        if (!item.section.empty() &&
+            sectionSizes[item.group + '\n' + item.section] > largestPlainGroup) {
+            item.word = item.name.substr(0, item.name.find(' '));
+        }
     }
     std::stable_sort(items.begin(), items.end(), [](const MenuItem& a, const MenuItem& b) {
         const bool aOther = a.group == "Other";
@@ -179,8 +187,10 @@ std::vector<MenuItem> MenuItems(const std::vector<PluginInfo>& catalogue,
         if (aOther != bOther) {
             return bOther;
         }
-        for (const auto& [x, y] :
-             {std::pair{&a.group, &b.group}, {&a.section, &b.section}, {&a.name, &b.name}}) {
+        for (const auto& [x, y] : {std::pair{&a.group, &b.group},
+                                   {&a.section, &b.section},
+                                   {&a.word, &b.word},
+                                   {&a.name, &b.name}}) {
             if (const int c = ::strcasecmp(x->c_str(), y->c_str()); c != 0) {
                 return c < 0;
             }

@@ -41,14 +41,17 @@ struct MenuItem {
     size_t index = 0;     // in the catalogue
     std::string group;    // the maker group's submenu
     std::string section;  // the category submenu inside it; empty when the group is not split
+    std::string word;     // a submenu inside the category, when that is large too
     std::string name;     // the shown name
 };
 
-/// A maker group with more usable effects than this is split into submenus by category.
+/// A maker group with more usable effects than this is split into submenus by category, and a
+/// category with more than this into submenus by the first word of the names.
 inline constexpr size_t kLargestPlainGroup = 30;
 
 /// The menu's plug-ins in order: usable effects only (no failed ones, no instruments), by
-/// maker group ("Other" last), then by category where the group is split, then by name.
+/// maker group ("Other" last), then by category where the group is split, then by first word
+/// where the category is split, then by name.
 std::vector<MenuItem> MenuItems(const std::vector<PluginInfo>& catalogue,
                                 size_t largestPlainGroup = kLargestPlainGroup);
 

@@ -119,12 +119,14 @@ TEST(CatalogNames, VendorsAreGroupedAsTheirMakersAreKnown) {
               (std::vector<std::string>{"falkTX", "falkTX"}));
 }
 
-TEST(CatalogNames, MenuListsEffectsByGroupAndSplitsLargeGroupsByCategory) {
-    // "Big" has four usable effects, over a limit of three: it is split by category.
+TEST(CatalogNames, MenuListsEffectsByGroupAndSplitsLargeOnes) {
+    // Over a limit of three: "Big" is split by category, and its Mastering by first word.
     std::vector<PluginInfo> catalogue = {
         Entry("Meter", "/b/meter.so", "", "Big", 3),
         Entry("Limiter", "/b/limiter.so", "", "Big", 4),
-        Entry("Comp", "/b/comp.so", "", "Big", 4),
+        Entry("Comp Stereo", "/b/comp2.so", "", "Big", 4),
+        Entry("Gate", "/b/gate.so", "", "Big", 4),
+        Entry("Comp Mono", "/b/comp.so", "", "Big", 4),
         Entry("Eq", "/b/eq.so", "", "Big", 1),
         Entry("Sampler", "/b/sampler.so", "", "Big", 2),   // a synth: left out
         Entry("Organ", "/s/organ.so", "", "Small", 1, 0),  // no input: left out
@@ -133,15 +135,17 @@ TEST(CatalogNames, MenuListsEffectsByGroupAndSplitsLargeGroupsByCategory) {
         Entry("Failed", "/s/failed.so", "", "Small"),
         Entry("Amp", "/s/amp.so", "", "small"),
     };
-    catalogue[8].ok = false;
+    catalogue[10].ok = false;
     std::vector<std::string> lines;
     for (const catalog_names::MenuItem& item : catalog_names::MenuItems(catalogue, 3)) {
-        lines.push_back(item.group + ">" + item.section + ">" + item.name +
+        lines.push_back(item.group + ">" + item.section + ">" + item.word + ">" + item.name +
                         std::to_string(item.index));
     }
-    EXPECT_EQ(lines, (std::vector<std::string>{"Big>Analysis>Meter0", "Big>Effect>Eq3",
-                                               "Big>Mastering>Comp2", "Big>Mastering>Limiter1",
-                                               "Small>>Amp9", "Small>>Delay6", "Other>>Unnamed7"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Big>Analysis>>Meter0", "Big>Effect>>Eq5", "Big>Mastering>Comp>Comp Mono4",
+                         "Big>Mastering>Comp>Comp Stereo2", "Big>Mastering>Gate>Gate3",
+                         "Big>Mastering>Limiter>Limiter1", "Small>>>Amp11", "Small>>>Delay8",
+                         "Other>>>Unnamed9"}));
 }
 
 }  // namespace
