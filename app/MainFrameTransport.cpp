@@ -7,6 +7,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/PluginChooser.h"
+#include "app/PluginMenus.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
@@ -23,16 +24,6 @@ namespace {
 constexpr uint32_t kBlockBytes = PluginHost::kBlockBytes;
 constexpr uint32_t kSampleRate = WaveFile::kDefaultSampleRate;  // until a workspace sets one
 constexpr int kScanPollMilliseconds = 100;
-
-// A plug-in's text as a menu label: '&' would otherwise mark a mnemonic.
-wxString MenuText(const std::string& text) {
-    wxString label = wxString::FromUTF8(text);
-    if (label.empty() && !text.empty()) {
-        label = wxString(text.data(), wxConvISO8859_1, text.size());
-    }
-    label.Replace("&", "&&");
-    return label;
-}
 
 PluginScanner::Settings ScanSettings(bool rescan) {
     PluginScanner::Settings settings;
@@ -131,25 +122,7 @@ void CMainFrame::FillPluginMenu() {
     while (pluginMenu->GetMenuItemCount() > fixedPluginItems) {
         pluginMenu->Destroy(pluginMenu->FindItemByPosition(fixedPluginItems));
     }
-    // One submenu per vendor, in the catalogue's order (vendors sorted, "Other" last, names
-    // sorted within each); plug-ins that failed their examination are only in the chooser.
-    std::map<std::string, wxMenu*> vendors;
-    const std::vector<PluginInfo>& catalogue = host->Catalog();
-    const size_t limit =
-        std::min<size_t>(catalogue.size(), cmd::kLastPlugin - cmd::kFirstPlugin + 1);
-    for (size_t i = 0; i < limit; ++i) {
-        const PluginInfo& info = catalogue[i];
-        if (!info.ok) {
-            continue;
-        }
-        wxMenu*& submenu = vendors[info.VendorGroup()];
-        if (submenu == nullptr) {
-            submenu = new wxMenu;
-            pluginMenu->AppendSubMenu(submenu, MenuText(info.VendorGroup()));
-        }
-        submenu->AppendCheckItem(cmd::kFirstPlugin + static_cast<int>(i),
-                                 MenuText(info.DisplayName()));
-    }
+    AppendPluginMenus(pluginMenu, host->Catalog(), cmd::kFirstPlugin, cmd::kLastPlugin);
 }
 
 void CMainFrame::OnChoosePlugin(wxCommandEvent&) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/SessionStorage.h"
+#include "plugins/CatalogNames.h"
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
 
@@ -49,13 +50,18 @@ int RunPluginCatalogCommand(bool rescan, bool list, std::FILE* out, std::FILE* e
     PluginScanner scanner(settings);
     const std::vector<PluginInfo> catalogue =
         scanner.Scan(plugin_paths::FindLibraries(plugin_paths::SearchFolders()));
+    const std::vector<std::string> names = catalog_names::ShownNames(catalogue);
+    const std::vector<std::string> groups = catalog_names::MakerGroups(catalogue);
     size_t failed = 0;
-    for (const PluginInfo& info : catalogue) {
+    for (size_t i = 0; i < catalogue.size(); ++i) {
+        const PluginInfo& info = catalogue[i];
         failed += info.ok ? 0 : 1;
         if (list) {
-            const std::string status = info.ok ? "ok" : "failed: " + info.failure;
-            std::fprintf(out, "%s\t%s\t%s\t%s\n", ListField(info.DisplayName()).c_str(),
-                         ListField(info.VendorGroup()).c_str(), ListField(info.path).c_str(),
+            const std::string status = !info.ok              ? "failed: " + info.failure
+                                       : info.IsInstrument() ? "instrument (no audio input)"
+                                                             : "ok";
+            std::fprintf(out, "%s\t%s\t%s\t%s\n", ListField(names[i]).c_str(),
+                         ListField(groups[i]).c_str(), ListField(info.path).c_str(),
                          ListField(status).c_str());
         }
     }

@@ -2,14 +2,18 @@
 
 #include <wx/button.h>
 #include <wx/display.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/tokenzr.h>
 
+#include "plugins/CatalogNames.h"
+
 namespace {
 
 constexpr int kColumns = 6;
+constexpr const char* kInstrumentStatus = "instrument (no audio input)";
 
 wxString Text(const std::string& text) {
     const wxString utf8 = wxString::FromUTF8(text);
@@ -31,8 +35,19 @@ public:
         return owner->CellText(row, column);
     }
 
+    // Instruments are listed so the user knows they were found, but greyed: they cannot be
+    // chosen.
+    wxItemAttr* OnGetItemAttr(long row) const override {
+        if (!owner->IsGreyed(row)) {
+            return nullptr;
+        }
+        greyed.SetTextColour(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
+        return &greyed;
+    }
+
 private:
     PluginChooser* owner;
+    mutable wxItemAttr greyed;
 };
 
 PluginChooser::PluginChooser(wxWindow* parent, const std::vector<PluginInfo>& entries,
@@ -94,7 +109,7 @@ wxString PluginChooser::CellText(long row, long column) const {
     const PluginInfo& info = catalogue[rows[static_cast<size_t>(row)]];
     switch (column) {
         case 0:
-            return Text(info.DisplayName());
+            return Text(shownNames[rows[static_cast<size_t>(row)]]);
         case 1:
             return Text(info.vendor);
         case 2:
@@ -104,8 +119,17 @@ wxString PluginChooser::CellText(long row, long column) const {
         case 4:
             return Text(info.Folder());
         default:
-            return info.ok ? wxString("OK") : "Failed: " + Text(info.failure);
+            if (!info.ok) {
+                return "Failed: " + Text(info.failure);
+            }
+            return info.IsInstrument() ? wxString(kInstrumentStatus) : wxString("OK");
     }
+}
+
+bool PluginChooser::IsGreyed(long row) const {
+    return row >= 0 && static_cast<size_t>(row) < rows.size() &&
+           catalogue[rows[static_cast<size_t>(row)]].ok &&
+           catalogue[rows[static_cast<size_t>(row)]].IsInstrument();
 }
 
 void PluginChooser::SetFilter(const wxString& text) {
@@ -115,10 +139,11 @@ void PluginChooser::SetFilter(const wxString& text) {
 
 void PluginChooser::Refill() {
     const wxArrayString words = wxStringTokenize(filter->GetValue().Lower(), " \t");
+    shownNames = catalog_names::ShownNames(catalogue);
     rows.clear();
     for (size_t i = 0; i < catalogue.size(); ++i) {
         const PluginInfo& info = catalogue[i];
-        const wxString haystack = (Text(info.DisplayName()) + "\n" + Text(info.vendor) + "\n" +
+        const wxString haystack = (Text(shownNames[i]) + "\n" + Text(info.vendor) + "\n" +
                                    info.CategoryText() + "\n" + Text(info.path))
                                       .Lower();
         bool all = true;
@@ -151,11 +176,18 @@ void PluginChooser::UpdateButtons() {
     const long row = SelectedRow();
     const PluginInfo* info =
         row >= 0 && static_cast<size_t>(row) < rows.size() ? &catalogue[rows[row]] : nullptr;
-    okButton->Enable(info != nullptr && info->ok);
+    okButton->Enable(info != nullptr && info->ok && !info->IsInstrument());
     retryButton->Enable(info != nullptr && !info->ok);
-    reason->SetLabel(info == nullptr ? wxString()
-                     : info->ok      ? Text(info->path)
-                                     : Text(info->path) + ": " + Text(info->failure));
+    wxString why;
+    if (info != nullptr) {
+        why = Text(info->path);
+        if (!info->ok) {
+            why += ": " + Text(info->failure);
+        } else if (info->IsInstrument()) {
+            why += wxString(": ") + kInstrumentStatus + ", so it cannot be used on a file";
+        }
+    }
+    reason->SetLabel(why);
 }
 
 void PluginChooser::RetrySelected() {
@@ -164,13 +196,16 @@ void PluginChooser::RetrySelected() {
         return;
     }
     retry(rows[row]);
-    list->RefreshItem(row);
+    // A library that passed now may bring a name that renames others.
+    shownNames = catalog_names::ShownNames(catalogue);
+    list->Refresh();
     UpdateButtons();
 }
 
 void PluginChooser::Accept() {
     const long row = SelectedRow();
-    if (row < 0 || static_cast<size_t>(row) >= rows.size() || !catalogue[rows[row]].ok) {
+    if (row < 0 || static_cast<size_t>(row) >= rows.size() || !catalogue[rows[row]].ok ||
+        catalogue[rows[row]].IsInstrument()) {
         return;
     }
     chosen = static_cast<int>(rows[row]);

@@ -4,6 +4,7 @@
 #include <wx/listctrl.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "plugins/PluginInfo.h"
@@ -12,9 +13,11 @@ class wxButton;
 class wxStaticText;
 class wxTextCtrl;
 
-/// "Choose Plug-in...": every catalogued plug-in in one list (name, vendor, category,
+/// "Choose Plug-in...": every catalogued plug-in in one list (shown name, vendor, category,
 /// channels, folder, status), narrowed as the user types into the filter; plug-ins that failed
 /// their examination are listed with the reason, and "Retry" examines the selected one again.
+/// Instruments are listed greyed, with the status "instrument (no audio input)", and cannot be
+/// chosen.
 ///
 ///     PluginChooser chooser(frame, host.Catalog(), [&](size_t i) { return Retry(i); });
 ///     if (chooser.ShowModal() == wxID_OK) Choose(chooser.Chosen());
@@ -35,6 +38,9 @@ public:
     /// The text of row `row`, column `column` (0 name, 1 vendor, 2 category, 3 channels,
     /// 4 folder, 5 status).
     wxString CellText(long row, long column) const;
+
+    /// True for a row that is listed but cannot be chosen: an instrument.
+    bool IsGreyed(long row) const;
 
     /// Selects row `row`, as a click does.
     void SelectRow(long row);
@@ -59,6 +65,7 @@ private:
     const std::vector<PluginInfo>& catalogue;
     Retry retry;
     std::vector<size_t> rows;
+    std::vector<std::string> shownNames;  // for every catalogue entry
     List* list = nullptr;
     wxTextCtrl* filter = nullptr;
     wxButton* retryButton = nullptr;

@@ -24,10 +24,20 @@ struct PluginInfo {
     int32_t parameters = 0;
     bool hasEditor = false;
 
-    /// The effect's name, or the file name without ".so" when it gave none.
+    /// The effect's name without trailing spaces, or the file name without ".so" when it gave
+    /// none. A name that looks cut by the 31 bytes a plug-in may write for it (31 bytes long,
+    /// or the start of a longer product string) is taken whole from the product string, from
+    /// where the name begins and without a trailing tag in square brackets:
+    /// "Sidechain Multiband Compressor " with the product
+    /// "LSP Sidechain Multiband Compressor Mono x8 [VST]" reads
+    /// "Sidechain Multiband Compressor Mono x8". Names two entries share are told apart by
+    /// catalog_names::ShownNames.
     std::string DisplayName() const;
     /// The vendor, or "Other" for a plug-in without one.
     std::string VendorGroup() const;
+    /// An instrument makes sound of its own: it has no audio input, or says it is a synth. The
+    /// editor has no use for one, since every effect here works on the file's audio.
+    bool IsInstrument() const;
     /// The folder that holds the library.
     std::string Folder() const;
     /// The category in words ("Effect", "Room", ...).

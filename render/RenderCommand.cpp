@@ -6,6 +6,7 @@
 #include "audio/Workspace.h"
 #include "platform/RegularFile.h"
 #include "platform/SessionStorage.h"
+#include "plugins/InstalledEffect.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
@@ -50,38 +51,6 @@ PluginScanner::Settings ScanSettings() {
     return settings;
 }
 
-// The library of the plug-in named `name`: the first whose name is `name`, or else the first
-// whose name differs from it only in case. Empty with `error` set when none is usable.
-std::string FindByName(const std::string& name, std::string& error) {
-    PluginScanner scanner(ScanSettings());
-    const std::vector<PluginInfo> catalogue =
-        scanner.Scan(plugin_paths::FindLibraries(plugin_paths::SearchFolders()));
-    const PluginInfo* found = nullptr;
-    for (const bool exact : {true, false}) {
-        for (const PluginInfo& info : catalogue) {
-            const std::string shown = info.DisplayName();
-            const bool same =
-                exact ? shown == name : ::strcasecmp(shown.c_str(), name.c_str()) == 0;
-            // A usable one wins over a failed one of the same name.
-            if (same && (found == nullptr || (!found->ok && info.ok))) {
-                found = &info;
-            }
-        }
-        if (found != nullptr) {
-            break;
-        }
-    }
-    if (found == nullptr) {
-        error = name + ": no plug-in has this name (orvane --list-plugins lists them)";
-        return {};
-    }
-    if (!found->ok) {
-        error = name + ": " + found->path + " failed its examination: " + found->failure;
-        return {};
-    }
-    return found->path;
-}
-
 // The library at `path`, examined by orvane-scan before it is loaded here.
 std::string FindByPath(const std::string& path, std::string& error) {
     const std::string absolute = platform::AbsolutePath(path);
@@ -107,7 +76,7 @@ bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& er
     }
     const std::string library = wanted.nameOrPath.find('/') != std::string::npos
                                     ? FindByPath(wanted.nameOrPath, error)
-                                    : FindByName(wanted.nameOrPath, error);
+                                    : InstalledEffectNamed(wanted.nameOrPath, error);
     if (library.empty()) {
         return false;
     }

@@ -224,6 +224,34 @@ TEST_F(ManyPlugins, TheChooserFiltersAsTheUserTypesAndShowsFailuresWithRetry) {
     EXPECT_FALSE(chooser.RetryButton()->IsEnabled());
 }
 
+class WithInstrument : public FrameFixture {
+protected:
+    std::vector<std::string> Plugins() const override { return {"gain.so", "instrument.so"}; }
+};
+
+TEST_F(WithInstrument, InstrumentsAreGreyedInTheChooserAndLeftOutOfTheMenu) {
+    const std::vector<PluginInfo>& catalogue = frame->Host().Catalog();
+    ASSERT_EQ(catalogue.size(), 2u);
+    const int organ = catalogue[0].name == "Tone Organ" ? 0 : 1;
+    EXPECT_EQ(frame->PluginMenu()->FindItem(cmd::kFirstPlugin + organ), nullptr);
+    EXPECT_NE(frame->PluginMenu()->FindItem(cmd::kFirstPlugin + 1 - organ), nullptr);
+
+    PluginChooser chooser(frame, catalogue, [](size_t) { return false; });
+    for (const char* filter : {"gain", "organ"}) {  // the organ last, selected for Enter
+        chooser.SetFilter(filter);
+        ASSERT_EQ(chooser.Rows().size(), 1u) << "instruments are listed";
+        chooser.SelectRow(0);
+        const bool instrument = std::string(filter) == "organ";
+        EXPECT_EQ(chooser.CellText(0, 5), instrument ? "instrument (no audio input)" : "OK");
+        EXPECT_EQ(chooser.IsGreyed(0), instrument);
+        EXPECT_EQ(chooser.OkButton()->IsEnabled(), !instrument);
+    }
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, chooser.FilterField()->GetId());
+    enter.SetEventObject(chooser.FilterField());
+    chooser.FilterField()->GetEventHandler()->ProcessEvent(enter);
+    EXPECT_EQ(chooser.Chosen(), -1) << "Enter chose the instrument";
+}
+
 // Answers the chooser by retrying crashentry, then cancelling.
 class RetryCrashEntry : public wxExpectModalBase<PluginChooser> {
 protected:

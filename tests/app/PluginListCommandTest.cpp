@@ -61,13 +61,16 @@ protected:
 };
 
 TEST_F(PluginListCommand, PrintsNameVendorPathAndStatusOfEveryPlugin) {
+    fs::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/instrument.so",
+                  dir.Path() / "vst/instrument.so");
     const platform::ChildResult run = Run({"--list-plugins"});
     ASSERT_TRUE(run.started);
     EXPECT_EQ(run.exitCode, 0);
-    const std::string expected = "Plate Reverb\tAcme Audio\t" + Real("vst/sub/identity_acme.so") +
-                                 "\tok\n" + "Gain\tOther\t" + Real("vst/sub/gain.so") + "\tok\n" +
-                                 "noentry\tOther\t" + Real("vst/noentry.so") +
-                                 "\tfailed: no entry point (VSTPluginMain or main)\n";
+    const std::string expected =
+        "Plate Reverb\tAcme Audio\t" + Real("vst/sub/identity_acme.so") + "\tok\n" +
+        "Gain\tOther\t" + Real("vst/sub/gain.so") + "\tok\n" + "noentry\tOther\t" +
+        Real("vst/noentry.so") + "\tfailed: no entry point (VSTPluginMain or main)\n" +
+        "Tone Organ\tOther\t" + Real("vst/instrument.so") + "\tinstrument (no audio input)\n";
     EXPECT_EQ(run.output, expected);
     EXPECT_TRUE(fs::exists(dir.Path() / "cache/orvane/plugins.cache"));
 }
