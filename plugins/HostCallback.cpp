@@ -83,6 +83,9 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
                                windows->ResizeEditor(effect, index, static_cast<int32_t>(value));
             return sized ? 1 : 0;
         }
+        case vst::audioMasterIOChanged:
+            // Acknowledged: the chain's latency is read from initialDelay whenever it is needed.
+            return 1;
         case vst::audioMasterNeedIdle:
             if (effect == nullptr) {
                 return 0;

@@ -17,6 +17,7 @@ const std::map<int32_t, intptr_t> kAnswers = {
     {vst::audioMasterVersion, 2},           {vst::audioMasterCurrentId, 0x4B555041},
     {vst::audioMasterGetSampleRate, 44100}, {vst::audioMasterGetBlockSize, 2048},
     {vst::audioMasterGetVendorVersion, 1},  {vst::audioMasterGetLanguage, 1},
+    {vst::audioMasterIOChanged, 1},
 };
 
 // An effect whose dispatcher only notes the opcodes it receives.
