@@ -67,10 +67,12 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             line.render = true;
             line.renderOutput = arg.substr(9);
         } else if (is("--effect")) {
-            if (!value("--effect", line.effect.nameOrPath) || line.effect.nameOrPath.empty()) {
+            RenderEffect effect;
+            if (!value("--effect", effect.nameOrPath) || effect.nameOrPath.empty()) {
                 line.error = "--effect needs a plug-in's name or path";
                 break;
             }
+            line.effects.push_back(std::move(effect));
         } else if (is("--param")) {
             std::string text;
             EffectParameter parameter;
@@ -79,9 +81,32 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
                     "--param needs INDEX=VALUE, a parameter number and a value from 0 to 1";
                 break;
             }
-            line.effect.parameters.push_back(parameter);
+            if (line.effects.empty()) {
+                line.error = "--param needs an --effect before it";
+                break;
+            }
+            line.effects.back().parameters.push_back(parameter);
+        } else if (!optionsEnded && arg == "--bypass") {
+            if (line.effects.empty()) {
+                line.error = "--bypass needs an --effect before it";
+                break;
+            }
+            line.effects.back().bypass = true;
+        } else if (is("--preset")) {
+            std::string preset;
+            if (!value("--preset", preset) || preset.empty()) {
+                line.error = "--preset needs a preset file";
+                break;
+            }
+            if (line.effects.empty() || !line.effects.back().preset.empty()) {
+                line.error = "--preset needs an --effect before it, one preset each";
+                break;
+            }
+            line.effects.back().preset = preset;
         } else if (!optionsEnded && arg == "--tail") {
-            line.effect.tail = true;
+            line.renderSettings.tail = true;
+        } else if (!optionsEnded && arg == "--verbose") {
+            line.renderSettings.verbose = true;
         } else if (!optionsEnded && arg == "--list-plugins") {
             line.listPlugins = true;
         } else if (!optionsEnded && arg == "--rescan") {
@@ -92,13 +117,12 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             line.files.push_back(arg);
         }
     }
-    const bool effectOptions =
-        !line.effect.nameOrPath.empty() || !line.effect.parameters.empty() || line.effect.tail;
-    if (line.error.empty() && effectOptions && !line.render) {
-        line.error = "--effect, --param and --tail go with --render";
-    } else if (line.error.empty() && line.effect.nameOrPath.empty() &&
-               (!line.effect.parameters.empty() || line.effect.tail)) {
-        line.error = "--param and --tail need --effect";
+    const bool renderOptions =
+        !line.effects.empty() || line.renderSettings.tail || line.renderSettings.verbose;
+    if (line.error.empty() && renderOptions && !line.render) {
+        line.error = "--effect, --param, --bypass, --preset, --tail and --verbose go with --render";
+    } else if (line.error.empty() && line.effects.empty() && line.renderSettings.tail) {
+        line.error = "--tail needs --effect";
     }
     if (line.error.empty() && line.render) {
         if (line.renderOutput.empty()) {
@@ -113,7 +137,8 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
 std::string CommandLine::Usage() {
     return "Usage: orvane [OPTION]... [FILE]...\n"
            "   or: orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]...\n"
-           "                                      [--tail]]\n"
+           "                                      [--bypass] [--preset FILE]]... [--tail]\n"
+           "                                      [--verbose]\n"
            "Edit WAV files and play them through a VST 2 effect.\n"
            "\n"
            "Each FILE is opened at start-up as \"Load Wave...\" would open it, in order:\n"
@@ -131,11 +156,19 @@ std::string CommandLine::Usage() {
            "                         prints nothing and exits 0 on success, or prints one\n"
            "                         line naming the file and the reason and exits 1\n"
            "  --effect NAME-OR-PATH  with --render: through this plug-in, given by its name\n"
-           "                         (as --list-plugins prints it) or its library's path\n"
-           "  --param INDEX=VALUE    with --effect: set parameter INDEX (from 0) to VALUE\n"
-           "                         (0 to 1) before rendering; may be repeated\n"
-           "  --tail                 with --effect: render on past the end until the effect\n"
-           "                         has been silent for 0.5 s (at most 30 s)\n"
+           "                         (as --list-plugins prints it) or its library's path;\n"
+           "                         repeated, through each in the order given\n"
+           "  --param INDEX=VALUE    set parameter INDEX (from 0) of the --effect before it\n"
+           "                         to VALUE (0 to 1) before rendering; may be repeated\n"
+           "  --bypass               leave out the --effect before it (it is still looked\n"
+           "                         up and loaded, so a wrong name is still an error)\n"
+           "  --preset FILE          load the preset FILE (*.fxp) into the --effect before\n"
+           "                         it, before its --param values are set\n"
+           "  --tail                 with --effect: render on past the end until the effects\n"
+           "                         have been quiet (below -90 dBFS, offsets aside) for\n"
+           "                         0.5 s (at most 30 s)\n"
+           "  --verbose              with --render: let the plug-ins' own messages through\n"
+           "                         (they are discarded otherwise)\n"
            "  --list-plugins         print every plug-in found (name, vendor, path, status)\n"
            "                         and exit\n"
            "  --rescan               examine every plug-in again (rebuilds the cache) and exit\n"

@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
     platform::part_files::RemoveStale();
     if (line.render) {
         std::string error;
-        const int status =
-            RunRenderCommand(line.renderOutput, line.files.front(), line.effect, error);
+        const int status = RunRenderCommand(line.renderOutput, line.files.front(), line.effects,
+                                            line.renderSettings, error);
         if (status != 0) {
             std::fprintf(stderr, "orvane: %s\n", error.c_str());
         }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/Directory.h"
+#include "plugins/CatalogNames.h"
 #include "plugins/IdleRequests.h"
 
 PluginHost::PluginHost(Workspace* workspace) : workspace(workspace) {
@@ -63,10 +64,7 @@ PluginInfo PluginHost::Examine(const std::string& path) {
 
 void PluginHost::SetCatalog(std::vector<PluginInfo> entries) {
     catalog = std::move(entries);
-    names.clear();
-    for (const PluginInfo& info : catalog) {
-        names.push_back(info.DisplayName());
-    }
+    names = catalog_names::ShownNames(catalog);
 }
 
 const char* PluginHost::PluginName(int index) const {

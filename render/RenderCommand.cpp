@@ -3,7 +3,11 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "audio/Workspace.h"
+#include "platform/QuietOutput.h"
 #include "platform/RegularFile.h"
 #include "platform/SessionStorage.h"
 #include "plugins/InstalledEffect.h"
@@ -67,7 +71,8 @@ std::string FindByPath(const std::string& path, std::string& error) {
     return absolute;
 }
 
-// Loads the effect into the chain and sets its parameters; false with `error` set.
+// Loads the effect at the end of the chain, loads its preset and sets its parameters; false
+// with `error` set. Every effect of a command-line render is loaded here.
 bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& error) {
     if (!platform::StampOf(plugin_paths::ScannerProgram()).exists) {
         error = wanted.nameOrPath + ": the examining program " + plugin_paths::ScannerProgram() +
@@ -86,6 +91,11 @@ bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& er
         error = wanted.nameOrPath + ": " + host.LastLoadError();
         return false;
     }
+    // The preset goes in here, before the parameters, which then override what it set.
+    if (!wanted.preset.empty()) {
+        error = wanted.nameOrPath + ": " + wanted.preset + ": presets are not supported yet";
+        return false;
+    }
     for (const EffectParameter& parameter : wanted.parameters) {
         if (parameter.index >= effect->numParams || effect->setParameter == nullptr) {
             error = wanted.nameOrPath + ": it has no parameter " + std::to_string(parameter.index) +
@@ -97,20 +107,39 @@ bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& er
     return true;
 }
 
+// Builds the chain in the order given; a bypassed effect is loaded (so that it is checked like
+// the others) and taken out again at once.
+bool PrepareChain(PluginHost& host, const std::vector<RenderEffect>& effects, std::string& error) {
+    for (const RenderEffect& effect : effects) {
+        if (!PrepareEffect(host, effect, error)) {
+            return false;
+        }
+        if (effect.bypass && !host.UnloadPlugin(UINT8_MAX, nullptr)) {
+            error = effect.nameOrPath + ": its library could not be unloaded";
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunRenderCommand(const std::string& output, const std::string& input,
-                     const RenderEffect& effect, std::string& error) {
+                     const std::vector<RenderEffect>& effects, const RenderSettings& settings,
+                     std::string& error) {
     Workspace workspace;
     workspace.BuildNoPeaks();  // nothing is shown: the file is read once, by the render
     if (!OpenInput(input, workspace, error)) {
         return 1;
     }
+    // Plug-ins print from loading to unloading; the host (and with it every effect) goes
+    // before the real outputs come back.
+    const platform::QuietOutput quiet(!settings.verbose);
     PluginHost host(&workspace);
     host.Configure(workspace.SampleRate(), PluginHost::kBlockBytes, "");
     const WorkspaceRenderer renderer(host, workspace);
     RenderOptions options;
-    options.includeTail = effect.tail;
+    options.includeTail = settings.tail;
     if (IsSessionPath(input)) {
         options.sessionFile = input;  // the render never writes over the session it renders
     }
@@ -119,7 +148,7 @@ int RunRenderCommand(const std::string& output, const std::string& input,
         error = output + ": " + why;
         return 1;
     }
-    if (!effect.nameOrPath.empty() && !PrepareEffect(host, effect, error)) {
+    if (!PrepareChain(host, effects, error)) {
         return 1;
     }
     const RenderResult result = renderer.Render(

@@ -10,26 +10,40 @@ struct EffectParameter {
     float value = 0.0f;
 };
 
-/// The effect a command-line render goes through; no name or path: none.
+/// One effect of a command-line render's chain.
 struct RenderEffect {
     std::string nameOrPath;  // a plug-in's display name, or a library's path (it has a '/')
-    std::vector<EffectParameter> parameters;
-    bool tail = false;  // render on past the end until the effect falls silent
+    std::vector<EffectParameter> parameters;  // set after the preset, in order
+    /// Looked up and loaded like the others (so a wrong name still fails), then taken out of
+    /// the chain again: the output is what it would be without this effect.
+    bool bypass = false;
+    /// A preset file (*.fxp) to load into the effect before its parameters are set; "" none.
+    std::string preset;
 };
 
-/// `orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]... [--tail]]`:
-/// opens INPUT as the workspace (a WAV file, or a saved session, *.orvane, with its files and
-/// edits) and renders it, through the effect (or none), into OUTPUT as a canonical 16-bit
-/// stereo WAV file at the workspace's rate. Needs no display and no sound device.
+/// What applies to the whole command-line render.
+struct RenderSettings {
+    bool tail = false;     // render on past the end until the effects fall silent
+    bool verbose = false;  // let the plug-ins' own output through to the terminal
+};
+
+/// `orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]... [--bypass]
+/// [--preset FILE]]... [--tail] [--verbose]`: opens INPUT as the workspace (a WAV file, or a
+/// saved session, *.orvane, with its files and edits) and renders it, through the effects in
+/// order (or none), into OUTPUT as a canonical 16-bit stereo WAV file at the workspace's rate.
+/// Needs no display and no sound device.
 ///
 /// An effect given by name is looked up among the plug-ins found where Orvane looks for them
 /// (examined by orvane-scan, with the cache); one given by path is examined by orvane-scan
-/// first. Either way a library that fails its examination is never loaded here.
+/// first. Either way a library that fails its examination is never loaded here. Unless
+/// `settings.verbose`, whatever the plug-ins print goes to /dev/null.
 ///
 ///     std::string error;
-///     if (RunRenderCommand("out.wav", "in.wav", {}, error) != 0) fputs(error.c_str(), stderr);
+///     if (RunRenderCommand("out.wav", "in.wav", {{.nameOrPath = "Gain"}}, {}, error) != 0)
+///         fputs(error.c_str(), stderr);
 ///
 /// Returns 0 on success; otherwise 1 with `error` set to one line naming the file (or the
 /// effect) and the reason. A failed render leaves no OUTPUT behind, and no source is ever written.
 int RunRenderCommand(const std::string& output, const std::string& input,
-                     const RenderEffect& effect, std::string& error);
+                     const std::vector<RenderEffect>& effects, const RenderSettings& settings,
+                     std::string& error);

@@ -9,8 +9,8 @@
 
 namespace {
 
-bool IsSilent(const uint8_t* frame) {
-    return frame[0] == 0 && frame[1] == 0 && frame[2] == 0 && frame[3] == 0;
+int32_t SampleAt(const uint8_t* frame, int channel) {
+    return static_cast<int16_t>(frame[2 * channel] | frame[2 * channel + 1] << 8);
 }
 
 }  // namespace
@@ -21,15 +21,34 @@ WorkspaceRenderer::TailWatch::TailWatch(bool wanted, uint32_t rate, uint32_t roo
       ended(limit == 0) {}
 
 uint32_t WorkspaceRenderer::TailWatch::Take(const uint8_t* frames, uint32_t count) {
-    // Frames up to the one that completes the silence, within the limit.
+    // Frames up to the one that completes the quiet stretch, within the limit.
     uint32_t taken = 0;
     while (!ended && taken < count) {
-        silentRun = IsSilent(frames + size_t{taken} * 4) ? silentRun + 1 : 0;
+        Watch(frames + size_t{taken} * 4);
         ++taken;
-        ended = silentRun >= silenceNeeded || tailFrames + taken >= limit;
+        ended = quietRun >= silenceNeeded || tailFrames + taken >= limit;
     }
     tailFrames += taken;
     return taken;
+}
+
+void WorkspaceRenderer::TailWatch::Watch(const uint8_t* frame) {
+    // Quiet: every sample of the run within kQuietSamples of the middle of the channel's
+    // range, whatever level (DC offset) that middle is at. A frame that widens the range too
+    // far starts a new run; the run may then be shorter than the true quiet stretch, which
+    // only makes the tail longer, never cut short.
+    bool fits = quietRun > 0;
+    for (int channel = 0; channel < 2 && fits; ++channel) {
+        const int32_t sample = SampleAt(frame, channel);
+        fits = std::max(highest[channel], sample) - std::min(lowest[channel], sample) <=
+               2 * kQuietSamples;
+    }
+    for (int channel = 0; channel < 2; ++channel) {
+        const int32_t sample = SampleAt(frame, channel);
+        lowest[channel] = fits ? std::min(lowest[channel], sample) : sample;
+        highest[channel] = fits ? std::max(highest[channel], sample) : sample;
+    }
+    quietRun = fits ? quietRun + 1 : 1;
 }
 
 WorkspaceRenderer::WorkspaceRenderer(PluginHost& pluginHost, Workspace& ws)
@@ -84,10 +103,9 @@ RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
     if (host.IsChainEmpty()) {
         return CopyFrames(output, length, progress);
     }
-    // Effects forget earlier audio, so that a render never starts with the last one's tail.
-    host.ResetChain();
-    // The first `toSkip` frames out of the chain come before the workspace's first frame.
-    uint64_t toSkip = host.LatencyFrames();
+    // The first `toSkip` frames out of the chain come before the workspace's first frame. The
+    // chain is reset on the way, so that a render never starts with the last one's tail.
+    uint64_t toSkip = SettleLatency(rate);
     TailWatch tail(options.includeTail && !host.IsChainEmpty(), rate, kMaxFrames - length);
 
     // The host's block may be larger than ours; the buffer holds a whole one of either.
@@ -148,6 +166,25 @@ RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
     RenderResult done;
     done.frames = written;
     return done;
+}
+
+uint32_t WorkspaceRenderer::SettleLatency(uint32_t rate) const {
+    host.ResetChain();
+    // Past the end of any workspace: the chain hears silence and nothing is read.
+    constexpr uint64_t kNowhere = UINT32_MAX;
+    std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, PluginHost::BlockSize()));
+    const uint64_t probeFrames = uint64_t{kLatencyProbeMs} * rate / 1000;
+    uint32_t latency = host.LatencyFrames();
+    uint32_t stableBlocks = 0;
+    for (uint64_t probed = 0; stableBlocks < kLatencyStableBlocks && probed < probeFrames;
+         probed += kBlockFrames) {
+        host.ProcessPadded(block.data(), kBlockFrames, kNowhere);
+        const uint32_t now = host.LatencyFrames();
+        stableBlocks = now == latency ? stableBlocks + 1 : 0;
+        latency = now;
+    }
+    host.ResetChain();
+    return latency;
 }
 
 RenderResult WorkspaceRenderer::CopyFrames(WaveFile& output, uint32_t length,

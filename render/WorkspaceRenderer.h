@@ -29,8 +29,10 @@ struct RenderResult {
 /// What a render adds to the workspace.
 struct RenderOptions {
     /// Goes on past the end of the workspace, with silence into the effects, until the output
-    /// has been silent for kTailSilenceMs (and for at most kMaxTailSeconds): the effects' tail.
-    /// Without an effect there is no tail.
+    /// has been quiet for kTailSilenceMs (and for at most kMaxTailSeconds): the effects' tail.
+    /// Quiet means that on each channel every sample stays within kQuietSamples (-90 dBFS) of
+    /// one level, so that an effect whose output settles on a constant offset ends its tail
+    /// too. Without an effect there is no tail.
     bool includeTail = false;
     /// The session file the workspace was opened from, if any: like every source file of the
     /// workspace, never replaced by the render's output.
@@ -43,8 +45,10 @@ struct RenderOptions {
 /// at a time, in few large writes. The chain is reset first, so every render of the same
 /// workspace gives the same file, and the chain's latency is compensated: the output lines up
 /// with the input (the delayed frames are taken from past the end, where the effects hear
-/// silence). With the tail, the file goes on past the workspace and its header is rewritten
-/// once the length is known.
+/// silence). Many effects report their latency only once they have processed, so the chain
+/// first runs on silence until its latency holds still (see SettleLatency) and is reset again.
+/// With the tail, the file goes on past the workspace and its header is rewritten once the
+/// length is known.
 ///
 /// The frames go into a new temporary file beside the output, which replaces the output only
 /// once the whole render has succeeded: a failed or cancelled render leaves an existing
@@ -67,6 +71,13 @@ public:
     /// The tail ends after this much digital silence, or after kMaxTailSeconds.
     static constexpr uint32_t kTailSilenceMs = 500;
     static constexpr uint32_t kMaxTailSeconds = 30;
+    /// -90 dBFS of a 16-bit sample's full scale (32768), rounded down: how far a sample of a
+    /// quiet tail may stray from the level it settles on.
+    static constexpr int32_t kQuietSamples = 1;
+    /// The latency counts once it has held still for this many blocks of silence, or after
+    /// kLatencyProbeMs of them whatever it does.
+    static constexpr uint32_t kLatencyStableBlocks = 8;
+    static constexpr uint32_t kLatencyProbeMs = 1000;
 
     /// Called with the first frame of every block written (the workspace length for blocks
     /// of the tail), then once with the workspace length when the render is complete.
@@ -77,6 +88,13 @@ public:
 
     RenderResult Render(const std::string& path, const Progress& progress,
                         const RenderOptions& options = {}) const;
+
+    /// The chain's latency in frames as it settles: resets the chain, runs it on silence until
+    /// LatencyFrames() has stayed the same for kLatencyStableBlocks blocks (at most
+    /// kLatencyProbeMs of audio, then its latest value), and resets it again so that the
+    /// probe leaves nothing behind. Effects may reset what they report on a resume, so the
+    /// value returned, not a fresh LatencyFrames(), is the one to compensate.
+    uint32_t SettleLatency(uint32_t rate) const;
 
     /// Why `path` may not be a render's output: a phrase for the user when it is, by device
     /// and inode, `sessionFile` or a file of the workspace; "" otherwise (a new file too).
@@ -94,9 +112,15 @@ private:
         bool Ended() const { return ended; }
 
     private:
+        /// Adds one frame to the quiet run, or starts a new run with it when it strays too far.
+        void Watch(const uint8_t* frame);
+
         uint64_t limit;
         uint32_t silenceNeeded;
-        uint32_t silentRun = 0;
+        uint32_t quietRun = 0;
+        // The lowest and highest sample of each channel in the quiet run.
+        int32_t lowest[2] = {0, 0};
+        int32_t highest[2] = {0, 0};
         uint64_t tailFrames = 0;
         bool ended;
     };

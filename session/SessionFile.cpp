@@ -7,7 +7,7 @@
 #include "audio/FramesHash.h"
 #include "platform/LineEscape.h"
 #include "platform/SessionStorage.h"
-#include "session/Base64.h"
+#include "platform/Base64.h"
 
 namespace session_file {
 namespace {
@@ -83,7 +83,15 @@ bool TakeState(std::string_view& line, std::vector<uint8_t>& state) {
         state.clear();
         return true;
     }
-    return !word.empty() && base64::Decode(word, state);
+    if (word.empty()) {
+        return false;
+    }
+    const std::optional<std::string> bytes = platform::Base64Decode(word);
+    if (!bytes.has_value()) {
+        return false;
+    }
+    state.assign(bytes->begin(), bytes->end());
+    return true;
 }
 
 // The rest of an `effect` line: id, bypassed, state and library path.
@@ -180,7 +188,9 @@ std::string Write(const WorkspaceState& state, const std::vector<EffectRecord>& 
     });
     for (const EffectRecord& effect : effects) {
         out << "effect " << effect.uniqueId << ' ' << (effect.bypassed ? "bypassed" : "active")
-            << ' ' << (effect.state.empty() ? std::string("-") : base64::Encode(effect.state))
+            << ' ' << (effect.state.empty() ? std::string("-") : platform::Base64Encode(std::string_view(
+                                      reinterpret_cast<const char*>(effect.state.data()),
+                                      effect.state.size())))
             << ' ' << platform::EscapeLine(platform::AbsolutePath(effect.libraryPath)) << '\n';
         out << "name" << (effect.name.empty() ? "" : " " + platform::EscapeLine(effect.name))
             << '\n';

@@ -270,14 +270,14 @@ TEST_F(SessionCommands, RenderingASessionEqualsTheRenderFromTheWindow) {
 
     const std::string fromSession = dir.File("session.wav");
     std::string error;
-    ASSERT_EQ(RunRenderCommand(fromSession, dir.File("mix.orvane"), {}, error), 0) << error;
+    ASSERT_EQ(RunRenderCommand(fromSession, dir.File("mix.orvane"), {}, {}, error), 0) << error;
     const std::vector<uint8_t> rendered = ReadBytes(fromWindow);
     EXPECT_EQ(rendered.size(), 44u + 4u * length);
     EXPECT_EQ(ReadBytes(fromSession), rendered);
 
     // A session that lists the output among its sources is refused, and the source is kept.
     const std::vector<uint8_t> source = ReadBytes(dir.File("a.wav"));
-    EXPECT_EQ(RunRenderCommand(dir.File("a.wav"), dir.File("mix.orvane"), {}, error), 1);
+    EXPECT_EQ(RunRenderCommand(dir.File("a.wav"), dir.File("mix.orvane"), {}, {}, error), 1);
     EXPECT_EQ(error.rfind(dir.File("a.wav") + ": ", 0), 0u) << error;
     EXPECT_EQ(ReadBytes(dir.File("a.wav")), source);
 }

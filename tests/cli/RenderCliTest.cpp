@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -169,71 +170,76 @@ TEST(RenderCli, RendersASessionsEditsAndNamesAMissingSource) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("out2.wav")));
 }
 
-TEST(CommandLineParse, EffectOptionsGoWithRenderAndAreChecked) {
-    const struct {
-        std::vector<const char*> argv;
-        const char* effect;
+TEST(CommandLineParse, EffectOptionsBelongToTheEffectBeforeThem) {
+    struct Wanted {
+        std::string name;
         std::vector<std::pair<int32_t, float>> parameters;
+        bool bypass;
+        std::string preset;
+    };
+    const struct {
+        std::vector<const char*> argv;  // after "orvane --render o.wav"
+        std::vector<Wanted> effects;
         bool tail;
-        bool error;
+        bool verbose;
     } cases[] = {
-        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "Gain"}, "Gain", {}, false, false},
-        {{"orvane", "--render", "o.wav", "i.wav", "--effect=/x/y.so", "--tail"},
-         "/x/y.so",
-         {},
+        {{"i.wav", "--effect", "Gain"}, {{"Gain", {}, false, ""}}, false, false},
+        {{"i.wav", "--effect=/x/y.so", "--tail"}, {{"/x/y.so", {}, false, ""}}, true, false},
+        {{"--effect", "Big Hall", "--param", "0=0.25", "--param=12=1", "i.wav"},
+         {{"Big Hall", {{0, 0.25f}, {12, 1.0f}}, false, ""}},
+         false,
+         false},
+        {{"--verbose", "--effect", "A", "--param", "0=1", "i.wav", "--effect", "B", "--bypass",
+          "--param", "1=0", "--preset", "p.fxp", "--tail", "--effect", "A"},
+         {{"A", {{0, 1.0f}}, false, ""}, {"B", {{1, 0.0f}}, true, "p.fxp"}, {"A", {}, false, ""}},
          true,
-         false},
-        {{"orvane", "--render", "o.wav", "--effect", "Big Hall", "--param", "0=0.25",
-          "--param=12=1", "i.wav"},
-         "Big Hall",
-         {{0, 0.25f}, {12, 1.0f}},
-         false,
-         false},
-        {{"orvane", "--render", "o.wav", "i.wav", "--effect"}, "", {}, false, true},
-        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "G", "--param", "1.5"},
-         "G",
-         {},
-         false,
          true},
-        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "G", "--param", "0=1.5"},
-         "G",
-         {},
-         false,
-         true},
-        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "G", "--param", "-1=0.5"},
-         "G",
-         {},
-         false,
-         true},
-        {{"orvane", "--render", "o.wav", "i.wav", "--effect", "G", "--param", "0=x"},
-         "G",
-         {},
-         false,
-         true},
-        {{"orvane", "--render", "o.wav", "i.wav", "--param", "0=0.5"},
-         "",
-         {{0, 0.5f}},
-         false,
-         true},
-        {{"orvane", "--render", "o.wav", "i.wav", "--tail"}, "", {}, true, true},
-        {{"orvane", "--effect", "Gain", "i.wav"}, "Gain", {}, false, true},
     };
     for (const auto& c : cases) {
-        const CommandLine line = CommandLine::Parse(static_cast<int>(c.argv.size()), c.argv.data());
+        std::vector<const char*> argv = {"orvane", "--render", "o.wav"};
+        argv.insert(argv.end(), c.argv.begin(), c.argv.end());
+        const CommandLine line = CommandLine::Parse(static_cast<int>(argv.size()), argv.data());
         SCOPED_TRACE(c.argv.back());
-        EXPECT_EQ(!line.error.empty(), c.error) << line.error;
-        if (c.error) {
-            continue;
+        ASSERT_EQ(line.error, "");
+        EXPECT_EQ(line.renderSettings.tail, c.tail);
+        EXPECT_EQ(line.renderSettings.verbose, c.verbose);
+        EXPECT_EQ(line.files, std::vector<std::string>{"i.wav"});
+        ASSERT_EQ(line.effects.size(), c.effects.size());
+        for (size_t e = 0; e < c.effects.size(); ++e) {
+            const RenderEffect& got = line.effects[e];
+            EXPECT_EQ(got.nameOrPath, c.effects[e].name);
+            EXPECT_EQ(got.bypass, c.effects[e].bypass);
+            EXPECT_EQ(got.preset, c.effects[e].preset);
+            ASSERT_EQ(got.parameters.size(), c.effects[e].parameters.size());
+            for (size_t k = 0; k < got.parameters.size(); ++k) {
+                EXPECT_EQ(got.parameters[k].index, c.effects[e].parameters[k].first);
+                EXPECT_EQ(got.parameters[k].value, c.effects[e].parameters[k].second);
+            }
         }
-        EXPECT_EQ(line.effect.nameOrPath, c.effect);
-        EXPECT_EQ(line.effect.tail, c.tail);
-        ASSERT_EQ(line.effect.parameters.size(), c.parameters.size());
-        for (size_t k = 0; k < c.parameters.size(); ++k) {
-            EXPECT_EQ(line.effect.parameters[k].index, c.parameters[k].first);
-            EXPECT_EQ(line.effect.parameters[k].value, c.parameters[k].second);
-        }
-        ASSERT_EQ(line.files.size(), 1u);
-        EXPECT_EQ(line.files[0], "i.wav");
+    }
+}
+
+TEST(CommandLineParse, MisplacedOrMalformedEffectOptionsAreErrors) {
+    const std::vector<std::vector<const char*>> cases = {
+        {"--render", "o.wav", "i.wav", "--effect"},
+        {"--render", "o.wav", "i.wav", "--effect", "G", "--param", "1.5"},
+        {"--render", "o.wav", "i.wav", "--effect", "G", "--param", "0=1.5"},
+        {"--render", "o.wav", "i.wav", "--effect", "G", "--param", "-1=0.5"},
+        {"--render", "o.wav", "i.wav", "--effect", "G", "--param", "0=x"},
+        {"--render", "o.wav", "i.wav", "--param", "0=0.5", "--effect", "G"},
+        {"--render", "o.wav", "i.wav", "--bypass", "--effect", "G"},
+        {"--render", "o.wav", "i.wav", "--preset", "p.fxp", "--effect", "G"},
+        {"--render", "o.wav", "i.wav", "--effect", "G", "--preset", "a.fxp", "--preset", "b.fxp"},
+        {"--render", "o.wav", "i.wav", "--effect", "G", "--preset"},
+        {"--render", "o.wav", "i.wav", "--tail"},
+        {"--effect", "Gain", "i.wav"},
+        {"--verbose", "i.wav"},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv = {"orvane"};
+        argv.insert(argv.end(), c.begin(), c.end());
+        SCOPED_TRACE(c.back());
+        EXPECT_NE(CommandLine::Parse(static_cast<int>(argv.size()), argv.data()).error, "");
     }
 }
 
@@ -243,7 +249,8 @@ class EffectCli : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directory(dir.File("vst"));
-        for (const char* plugin : {"gain.so", "doubler.so", "echo.so", "crashentry.so"}) {
+        for (const char* plugin : {"gain.so", "doubler.so", "echo.so", "crashentry.so",
+                                   "polarity.so", "rectifier.so", "chatty.so"}) {
             std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
                                        dir.File(std::string("vst/") + plugin));
         }
@@ -270,6 +277,16 @@ protected:
         std::vector<int16_t> out;
         for (size_t k = 0; k < samples.size(); ++k) {
             out.push_back(static_cast<int16_t>(samples[k] * (k % 2 == 0 ? left : right)));
+        }
+        return CanonicalWav(out);
+    }
+
+    // The input with every sample through `change`.
+    template <typename Change>
+    Bytes Changed(Change change) const {
+        std::vector<int16_t> out;
+        for (const int16_t sample : samples) {
+            out.push_back(static_cast<int16_t>(change(sample)));
         }
         return CanonicalWav(out);
     }
@@ -309,6 +326,48 @@ TEST_F(EffectCli, ByNameOrPathWithParametersSet) {
     }
 }
 
+// Left samples are positive, right ones negative: a rectifier before a polarity flip gives
+// something else than after it. A parameter given to an effect without parameters would fail.
+TEST_F(EffectCli, AChainRunsInTheOrderGivenAndBypassedEffectsAreLeftOut) {
+    const auto positive = [](int s) { return std::max(s, 0); };
+    const struct {
+        std::string options;
+        Bytes expected;
+    } cases[] = {
+        {"--effect Polarity --effect Rectifier", Changed([&](int s) { return positive(-s); })},
+        {"--effect Rectifier --effect Polarity", Changed([&](int s) { return -positive(s); })},
+        {"--effect Gain --param 0=1 --effect Polarity", Changed([](int s) { return -2 * s; })},
+        {"--effect Polarity --effect Gain --param 0=0.25 --param 1=0", Changed([](int s) {
+             return s > 0 ? 0 : -s / 2;  // only the right channel is negative
+         })},
+        {"--effect Gain --param 0=1 --effect Polarity --effect Rectifier",
+         Changed([&](int s) { return positive(-2 * s); })},
+        {"--effect Gain --param 0=1 --effect Polarity --bypass", Expected(2, 2)},
+        {"--effect Polarity --bypass --effect Rectifier", Changed(positive)},
+        {"--effect Rectifier --bypass --effect Polarity --bypass", Expected(1, 1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        const ProgramRun run = Render(c.options);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(ReadBytes(dir.File("out.wav")) == c.expected);
+    }
+}
+
+TEST_F(EffectCli, PluginsPrintToTheTerminalOnlyWithVerbose) {
+    const ProgramRun quiet = Render("--effect Chatty");
+    ASSERT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(quiet.err, "");
+    const ProgramRun verbose = Render("--effect Chatty --verbose");
+    ASSERT_EQ(verbose.status, 0) << verbose.err;
+    EXPECT_NE(verbose.out.find("chatty stdout: processing"), std::string::npos) << verbose.out;
+    EXPECT_NE(verbose.out.find("chatty raw"), std::string::npos) << verbose.out;
+    EXPECT_NE(verbose.err.find("chatty stderr: processing"), std::string::npos) << verbose.err;
+    EXPECT_TRUE(ReadBytes(dir.File("out.wav")) == Expected(1, 1));
+}
+
 TEST_F(EffectCli, TheTailGoesOnPastTheEnd) {
     const ProgramRun plain = Render("--effect Echo");
     ASSERT_EQ(plain.status, 0) << plain.err;
@@ -331,6 +390,9 @@ TEST_F(EffectCli, AnEffectThatCannotBeUsedIsAnErrorWithNoOutput) {
         {"--effect " + Quoted(dir.File("vst/missing.so")), dir.File("vst/missing.so") + ": "},
         {"--effect " + Quoted(dir.File("vst/crashentry.so")), dir.File("vst/crashentry.so") + ": "},
         {"--effect Gain --param 3=0.5", "Gain: "},
+        {"--effect Gain --effect 'No Such Reverb' --bypass", "No Such Reverb: "},
+        {"--effect Gain --param 0=1 --effect Rectifier --param 0=1", "Rectifier: "},
+        {"--effect Gain --preset " + Quoted(dir.File("in.wav")), "Gain: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options);

@@ -67,7 +67,7 @@ TEST(RenderCommand, WritesTheInputAsACanonicalFileAtItsRate) {
         WriteBytes(in, c.input);
         std::filesystem::remove(out);
         std::string error;
-        EXPECT_EQ(RunRenderCommand(out, in, {}, error), 0) << error;
+        EXPECT_EQ(RunRenderCommand(out, in, {}, {}, error), 0) << error;
         EXPECT_TRUE(error.empty());
         EXPECT_EQ(ReadBytes(out), c.expected);
         EXPECT_EQ(ReadBytes(in), c.input) << "the input is never written";
@@ -112,7 +112,7 @@ TEST(RenderCommand, FailuresNameTheFileLeaveNoOutputAndTheInputAlone) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::string error;
-        EXPECT_NE(RunRenderCommand(c.output, c.input, {}, error), 0);
+        EXPECT_NE(RunRenderCommand(c.output, c.input, {}, {}, error), 0);
         EXPECT_EQ(error.rfind(c.named + ": ", 0), 0u) << error;
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << "one line";
@@ -159,13 +159,14 @@ TEST(RenderCommand, NeverWritesOverItsOwnFilesByAnyName) {
         for (const std::string& output : {own.file, dir.File("x/../x/./" + name), hard, soft}) {
             SCOPED_TRACE(output);
             std::string error;
-            EXPECT_EQ(RunRenderCommand(output, own.input, {}, error), 1);
+            EXPECT_EQ(RunRenderCommand(output, own.input, {}, {}, error), 1);
             EXPECT_EQ(error.rfind(output + ": " + own.reason, 0), 0u) << error;
             EXPECT_TRUE(std::filesystem::is_symlink(soft)) << "the link itself stays";
         }
     }
     std::string error;  // the session given by another spelling is still itself
-    EXPECT_EQ(RunRenderCommand(session, dir.File("x/../x/./mix.orvane"), {}, error), 1) << error;
+    EXPECT_EQ(RunRenderCommand(session, dir.File("x/../x/./mix.orvane"), {}, {}, error), 1)
+        << error;
     EXPECT_EQ(ReadBytes(wav), before[0]);
     EXPECT_EQ(ReadBytes(session), before[1]);
     EXPECT_EQ(ReadBytes(source), before[2]);
