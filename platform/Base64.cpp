@@ -68,6 +68,12 @@ std::optional<std::string> Base64Decode(std::string_view text) {
             }
             group = (group << 6) | static_cast<uint32_t>(sextet);
         }
+        // Bits the padding leaves unused are zero in what Base64Encode writes; anything else
+        // is damage, not another spelling of the same bytes.
+        const uint32_t unused = padding == 0 ? 0 : (1u << (8 * padding)) - 1;
+        if ((group & unused) != 0) {
+            return std::nullopt;
+        }
         for (size_t k = 0; k < 3 - padding; ++k) {
             bytes += static_cast<char>((group >> (16 - 8 * k)) & 0xFF);
         }

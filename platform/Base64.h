@@ -14,7 +14,8 @@ namespace platform {
 std::string Base64Encode(std::string_view bytes);
 
 /// The bytes of base64 text as Base64Encode writes it; nullopt for anything else (a character
-/// outside the alphabet, a length that is not a multiple of four, misplaced padding).
+/// outside the alphabet, a length that is not a multiple of four, misplaced padding, unused
+/// bits that are not zero).
 std::optional<std::string> Base64Decode(std::string_view text);
 
 }  // namespace platform

@@ -4,9 +4,11 @@
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
 
-std::string InstalledEffectNamed(const std::string& name, std::string& error) {
+std::vector<PluginInfo> InstalledEffects() {
     PluginScanner scanner({plugin_paths::ScannerProgram(), plugin_paths::CacheFile()});
-    const std::vector<PluginInfo> catalogue =
-        scanner.Scan(plugin_paths::FindLibraries(plugin_paths::SearchFolders()));
-    return catalog_names::EffectLibraryNamed(catalogue, name, error);
+    return scanner.Scan(plugin_paths::FindLibraries(plugin_paths::SearchFolders()));
+}
+
+std::string InstalledEffectNamed(const std::string& name, std::string& error) {
+    return catalog_names::EffectLibraryNamed(InstalledEffects(), name, error);
 }

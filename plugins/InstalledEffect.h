@@ -1,6 +1,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "plugins/PluginInfo.h"
+
+/// The catalogue of the folders Orvane searches, examining new or changed libraries first.
+std::vector<PluginInfo> InstalledEffects();
 
 /// The library of the installed effect shown as `name` (see catalog_names::ShownNames), from
 /// the catalogue of the folders Orvane searches, examining new or changed libraries first.

@@ -81,7 +81,12 @@ const char* PluginHost::PluginPath(int index) const {
     return catalog[static_cast<size_t>(index)].path.c_str();
 }
 
-EffectSlot* PluginHost::AddEffect(const std::string& fileName, const std::string& shownName) {
+EffectSlot* PluginHost::AddEffect(const std::string& fileName, const std::string& name) {
+    return chain.Add(LoadEffect(fileName, name));
+}
+
+std::unique_ptr<EffectSlot> PluginHost::LoadEffect(const std::string& fileName,
+                                                   const std::string& shownName) {
     lastLoadError.clear();
     if (configuredRate == 0 || blockFrames == 0) {
         lastLoadError = "host not configured";
@@ -97,7 +102,7 @@ EffectSlot* PluginHost::AddEffect(const std::string& fileName, const std::string
     if (name.empty()) {
         name = fileName.substr(fileName.rfind('/') + 1);
     }
-    return chain.Add(EffectSlot::Load(path, name, setup, lastLoadError));
+    return EffectSlot::Load(path, name, setup, lastLoadError);
 }
 
 bool PluginHost::RemoveEffect(size_t index) {

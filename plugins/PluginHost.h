@@ -14,14 +14,14 @@
 class Workspace;
 
 /// Connects the editor to VST 2 effect plug-ins: holds the catalogue of plug-in libraries
-/// (examined elsewhere, see PluginScanner), loads and initialises effects into an ordered
-/// chain, unloads them, answers the plug-ins' calls to their host, and passes blocks of the
-/// workspace through the chain.
+/// (examined elsewhere, see PluginScanner), loads effects into its effect chain, answers the
+/// plug-ins' calls to their host, and passes blocks of the workspace through the chain.
+/// Effects hear full scale as +-1.0: a 16-bit sample reaches them as value / 32768.
 ///
 ///     PluginHost host(&workspace);
 ///     host.Configure(44100, 2048, PluginHost::DefaultPluginDirectory());
 ///     host.SetCatalog(scanner.Scan(libraries));
-///     host.LoadPlugin(host.PluginPath(0), 0, true, nullptr);
+///     host.AddEffect(host.PluginPath(0));     // appended to the chain
 ///     host.Process(block, frames, position);  // 512 frames through the chain
 ///
 /// Everything but Process and HostCallback runs on the user-interface thread. Process may run
@@ -72,6 +72,11 @@ public:
     /// appended to the chain, named `name` (when empty: by its catalogue entry, or its file
     /// name). Returns the slot, or nullptr when nothing was loaded (LastLoadError says why).
     EffectSlot* AddEffect(const std::string& fileName, const std::string& name = {});
+
+    /// Loads an effect as AddEffect does, into a slot that is not in the chain yet: its
+    /// settings can be given before a block reaches it (then EffectChain::Add).
+    std::unique_ptr<EffectSlot> LoadEffect(const std::string& fileName,
+                                           const std::string& name = {});
 
     /// Takes the effect at `index` out of the chain and closes it (editor first). False when
     /// its library could not be freed, which is reported.
@@ -148,7 +153,7 @@ public:
     /// for the thread that waits for Process to end: the chain cannot change meanwhile.
     std::string BusyEffectName() const { return chain.BusyEffectName(); }
 
-    /// The loader's text for the latest LoadPlugin that failed, for diagnosis.
+    /// The loader's text for the latest AddEffect or LoadEffect that failed, for diagnosis.
     const std::string& LastLoadError() const { return lastLoadError; }
 
 private:

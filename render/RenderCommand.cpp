@@ -14,7 +14,9 @@
 #include "plugins/PluginHost.h"
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
+#include "plugins/PresetFile.h"
 #include "render/WorkspaceRenderer.h"
+#include "session/ChainRecords.h"
 #include "session/SessionFile.h"
 
 namespace {
@@ -25,8 +27,10 @@ bool IsSessionPath(const std::string& path) {
            ::strcasecmp(path.c_str() + path.size() - kLength, ".orvane") == 0;
 }
 
-// The workspace INPUT describes: a WAV file alone, or a saved session's files and edits.
-bool OpenInput(const std::string& input, Workspace& workspace, std::string& error) {
+// The workspace INPUT describes: a WAV file alone, or a saved session's files and edits, with
+// the effect chain it kept.
+bool OpenInput(const std::string& input, Workspace& workspace, std::vector<EffectRecord>& effects,
+               std::string& error) {
     // A named pipe or a device would make the read below wait for ever.
     if (const std::string why = platform::WhyNotARegularFile(input); !why.empty()) {
         error = input + ": " + why;
@@ -34,7 +38,7 @@ bool OpenInput(const std::string& input, Workspace& workspace, std::string& erro
     }
     if (IsSessionPath(input)) {
         WorkspaceState state;
-        if (!session_file::Load(input, workspace, state, error)) {
+        if (!session_file::Load(input, workspace, state, effects, error)) {
             return false;  // the error names the session or the source at fault
         }
         workspace.Replace(std::move(state));
@@ -92,8 +96,8 @@ bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& er
         return false;
     }
     // The preset goes in here, before the parameters, which then override what it set.
-    if (!wanted.preset.empty()) {
-        error = wanted.nameOrPath + ": " + wanted.preset + ": presets are not supported yet";
+    if (!wanted.preset.empty() && !PresetFile::Load(wanted.preset, effect, slot->Name(), error)) {
+        error = wanted.nameOrPath + ": " + error;
         return false;
     }
     for (const EffectParameter& parameter : wanted.parameters) {
@@ -107,16 +111,25 @@ bool PrepareEffect(PluginHost& host, const RenderEffect& wanted, std::string& er
     return true;
 }
 
-// Builds the chain in the order given; a bypassed effect is loaded (so that it is checked like
-// the others) and taken out again at once.
-bool PrepareChain(PluginHost& host, const std::vector<RenderEffect>& effects, std::string& error) {
+// Builds the chain: the session's own effects with their settings, then those of the command
+// line in the order given; a bypassed effect is loaded (so that it is checked like the others)
+// and passed by.
+bool PrepareChain(PluginHost& host, const std::vector<EffectRecord>& kept,
+                  const std::vector<RenderEffect>& effects, std::string& error) {
+    if (!kept.empty()) {
+        std::vector<std::string> problems;
+        if (!chain_records::Rebuild(host, kept, InstalledEffects(), problems)) {
+            // Rendered without one of its effects, the session would not sound as saved.
+            error = problems.front();
+            return false;
+        }
+    }
     for (const RenderEffect& effect : effects) {
         if (!PrepareEffect(host, effect, error)) {
             return false;
         }
-        if (effect.bypass && !host.UnloadPlugin(UINT8_MAX, nullptr)) {
-            error = effect.nameOrPath + ": its library could not be unloaded";
-            return false;
+        if (effect.bypass) {
+            host.Chain().SetBypassed(host.ChainSize() - 1, true);
         }
     }
     return true;
@@ -129,7 +142,8 @@ int RunRenderCommand(const std::string& output, const std::string& input,
                      std::string& error) {
     Workspace workspace;
     workspace.BuildNoPeaks();  // nothing is shown: the file is read once, by the render
-    if (!OpenInput(input, workspace, error)) {
+    std::vector<EffectRecord> kept;
+    if (!OpenInput(input, workspace, kept, error)) {
         return 1;
     }
     // Plug-ins print from loading to unloading; the host (and with it every effect) goes
@@ -148,7 +162,7 @@ int RunRenderCommand(const std::string& output, const std::string& input,
         error = output + ": " + why;
         return 1;
     }
-    if (!PrepareChain(host, effects, error)) {
+    if (!PrepareChain(host, kept, effects, error)) {
         return 1;
     }
     const RenderResult result = renderer.Render(

@@ -172,7 +172,7 @@ uint32_t WorkspaceRenderer::SettleLatency(uint32_t rate) const {
     host.ResetChain();
     // Past the end of any workspace: the chain hears silence and nothing is read.
     constexpr uint64_t kNowhere = UINT32_MAX;
-    std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, PluginHost::BlockSize()));
+    std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, host.BlockBytes()));
     const uint64_t probeFrames = uint64_t{kLatencyProbeMs} * rate / 1000;
     uint32_t latency = host.LatencyFrames();
     uint32_t stableBlocks = 0;

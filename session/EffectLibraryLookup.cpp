@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "plugins/EffectState.h"
+
 namespace {
 
 std::string FileNameOf(const std::string& path) {
@@ -70,17 +72,4 @@ EffectLibraryChoice FindEffectLibrary(const EffectRecord& record,
         record.uniqueId == 0 ? " and the effect has no id to find it by elsewhere"
                              : " and no scanned plug-in has id " + EffectIdText(record.uniqueId);
     return {"", name + ": " + WhatBecameOf(record.libraryPath, saved) + elsewhere};
-}
-
-std::string EffectIdText(int32_t id) {
-    const auto bits = static_cast<uint32_t>(id);
-    std::string text = "'";
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const auto c = static_cast<uint8_t>(bits >> shift);
-        if (c < 0x20 || c > 0x7E) {
-            return std::to_string(id);
-        }
-        text += static_cast<char>(c);
-    }
-    return text + "'";
 }

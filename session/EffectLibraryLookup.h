@@ -29,7 +29,3 @@ struct EffectLibraryChoice {
 /// The library to load for `record` among `catalogue` (the scanned plug-ins), or why none.
 EffectLibraryChoice FindEffectLibrary(const EffectRecord& record,
                                       const std::vector<PluginInfo>& catalogue);
-
-/// An effect id for messages: its four bytes as characters in quotes ('ABCD') when they are
-/// all printable, else the number.
-std::string EffectIdText(int32_t id);

@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "audio/FramesHash.h"
+#include "platform/Base64.h"
 #include "platform/LineEscape.h"
 #include "platform/SessionStorage.h"
-#include "platform/Base64.h"
 
 namespace session_file {
 namespace {
@@ -188,9 +188,11 @@ std::string Write(const WorkspaceState& state, const std::vector<EffectRecord>& 
     });
     for (const EffectRecord& effect : effects) {
         out << "effect " << effect.uniqueId << ' ' << (effect.bypassed ? "bypassed" : "active")
-            << ' ' << (effect.state.empty() ? std::string("-") : platform::Base64Encode(std::string_view(
-                                      reinterpret_cast<const char*>(effect.state.data()),
-                                      effect.state.size())))
+            << ' '
+            << (effect.state.empty()
+                    ? std::string("-")
+                    : platform::Base64Encode(std::string_view(
+                          reinterpret_cast<const char*>(effect.state.data()), effect.state.size())))
             << ' ' << platform::EscapeLine(platform::AbsolutePath(effect.libraryPath)) << '\n';
         out << "name" << (effect.name.empty() ? "" : " " + platform::EscapeLine(effect.name))
             << '\n';

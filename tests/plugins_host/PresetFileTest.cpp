@@ -86,7 +86,7 @@ protected:
     }
 
     /// A fresh instance of a test plug-in.
-    vst::AEffect* Fresh(const std::string& plugin) { return Insert(plugin, 99); }
+    vst::AEffect* Fresh(const std::string& plugin) { return Insert(plugin); }
 
     EffectState ReadState(vst::AEffect* effect) {
         std::string error;

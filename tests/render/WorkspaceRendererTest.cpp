@@ -454,7 +454,7 @@ TEST_F(EffectRenderFixture, TheEffectsLatencyIsCompensatedEvenWhenReportedLate) 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.plugins.front() + " and " + std::to_string(c.plugins.size() - 1) + " more");
         while (!host.IsChainEmpty()) {
-            ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
+            ASSERT_TRUE(host.RemoveEffect(0));
         }
         std::filesystem::remove_all(dir.File("vstplugs"));
         std::filesystem::create_directory(dir.File("vstplugs"));
@@ -481,7 +481,7 @@ TEST_F(EffectRenderFixture, TheTailEndsAfterHalfASecondAtOneLevel) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.plugin);
         if (!host.IsChainEmpty()) {
-            ASSERT_TRUE(host.UnloadPlugin(0, nullptr));
+            ASSERT_TRUE(host.RemoveEffect(0));
         }
         Use(c.plugin);
         const auto plain = RenderBytes("plain.wav");
