@@ -7,6 +7,7 @@
 #include <wx/statusbr.h>
 
 #include "app/AboutDialog.h"
+#include "app/EffectsController.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
@@ -143,9 +144,22 @@ CMainFrame::CMainFrame(const Services& frameServices)
     CreateWindows();
     transport = std::make_unique<TransportController>(
         *this, TransportController::Parts{*player, *host, workspace, *view}, soundEnabled);
-    sessions = std::make_unique<SessionController>(
-        SessionController::Parts{*this, session, *host, *player, services.fileDialogs, *view,
-                                 *waveFilesMenu, *status, *transport});
+    effects = std::make_unique<EffectsController>(
+        EffectsController::Parts{*this, *host, *editors, services.fileDialogs, docking,
+                                 [this] {
+                                     wxCommandEvent choose(wxEVT_MENU, cmd::kChoosePlugin);
+                                     OnChoosePlugin(choose);
+                                 },
+                                 [this] {
+                                     if (sessions != nullptr) {
+                                         sessions->EffectsChanged();
+                                     }
+                                 }});
+    docking.Update();
+    sessions = std::make_unique<SessionController>(SessionController::Parts{
+        *this, session, *host, *player, services.fileDialogs, *view, *waveFilesMenu, *status,
+        *transport, [this] { return effects->Capture(); },
+        [this](const std::vector<EffectRecord>& records) { effects->Restore(records); }});
     sessions->ShowWhereYouAre();
 }
 
@@ -169,7 +183,9 @@ void CMainFrame::CreateWindows() {
     }
     SetMenuBar(bar);
     pluginMenu = bar->GetMenu(2);
-    waveFilesMenu = bar->GetMenu(3)->FindItemByPosition(5)->GetSubMenu();
+    // The View menu's last item.
+    wxMenu* viewMenu = bar->GetMenu(3);
+    waveFilesMenu = viewMenu->FindItemByPosition(viewMenu->GetMenuItemCount() - 1)->GetSubMenu();
 
     // Every shortcut a menu text names acts through its menu item; the frame's table holds
     // the other keys of the accelerator table.

@@ -18,6 +18,7 @@
 #include "session/RecoveryFile.h"
 
 class BackgroundScan;
+class EffectsController;
 class PluginEditors;
 class PluginHost;
 class WavePlayer;
@@ -197,9 +198,10 @@ private:
 
     // The controllers, made once the windows exist. They point into the model and at the
     // windows, both of which outlive them; each one's bindings on the frame go with it. The
-    // session controller uses the other two, so it is declared last and destroyed first.
+    // session controller uses the others, so it is declared last and destroyed first.
     std::unique_ptr<StatusController> status;
     std::unique_ptr<TransportController> transport;
+    std::unique_ptr<EffectsController> effects;
     std::unique_ptr<SessionController> sessions;
 
     wxDECLARE_EVENT_TABLE();

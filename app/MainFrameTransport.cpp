@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/CMainFrame.h"
+#include "app/EffectsController.h"
 #include "app/PluginChooser.h"
 #include "app/PluginMenus.h"
 #include "platform/gui/MessageBox.h"
@@ -198,6 +199,9 @@ void CMainFrame::ChoosePlugin(int index) {
         return;
     }
     selectedPlugin = index;
+    if (effects != nullptr) {
+        effects->ChainChanged();
+    }
     OpenPluginEditor(static_cast<int>(host->ChainSize()) - 1);
 }
 
@@ -208,10 +212,17 @@ void CMainFrame::OnEditPlugin(wxCommandEvent&) {
 void CMainFrame::OnRemovePlugin(wxCommandEvent&) {
     host->RemoveEffect(static_cast<size_t>(SelectedSlot()));
     selectedPlugin = -1;
+    if (effects != nullptr) {
+        effects->ChainChanged();
+    }
 }
 
 int CMainFrame::SelectedSlot() const {
-    // The effect chosen last while it is in the chain, else the last one.
+    // The effect selected in the Effects pane, else the one chosen last while it is in the
+    // chain, else the last one.
+    if (effects != nullptr && effects->SelectedSlot() >= 0) {
+        return effects->SelectedSlot();
+    }
     const char* path = host->PluginPath(selectedPlugin);
     const int chosen = path != nullptr ? host->Chain().IndexOfPath(path) : -1;
     return chosen >= 0 ? chosen : static_cast<int>(host->ChainSize()) - 1;

@@ -83,6 +83,8 @@ SessionController::SessionController(const Parts& parts)
       waveFilesMenu(parts.waveFilesMenu),
       status(parts.status),
       transport(parts.transport),
+      captureEffects(parts.captureEffects),
+      restoreEffects(parts.restoreEffects),
       recovery(platform::StateDirectory(),
                [this](const std::string& failure) {
                    // From the writer's thread: handled on the user-interface thread.
@@ -131,6 +133,7 @@ void SessionController::OnNew(wxCommandEvent&) {
     }
     player.Stop();
     session.New();
+    RestoreEffects();
     view.ShowSource(-1);
     AfterWorkspaceChange(true);
     frame.Refresh(true);
@@ -346,7 +349,7 @@ void SessionController::AfterWorkspaceChange(bool filesChanged) {
     }
     ShowWhereYouAre();
     if (session.IsModified()) {
-        recovery.Keep(workspace.Snapshot(), session.Path());
+        recovery.Keep(workspace.Snapshot(), session.Path(), CaptureEffects());
         if (!recoveryTimer.IsRunning()) {
             recoveryTimer.Start(kRecoveryIntervalMs);
         }
@@ -360,7 +363,7 @@ void SessionController::AfterWorkspaceChange(bool filesChanged) {
 void SessionController::OnRecoveryTimer(wxTimerEvent&) {
     // Also catches a source file that changed on disk since the last copy.
     if (session.IsModified()) {
-        recovery.Keep(workspace.Snapshot(), session.Path());
+        recovery.Keep(workspace.Snapshot(), session.Path(), CaptureEffects());
     }
 }
 
@@ -379,7 +382,7 @@ bool SessionController::SaveSession() {
         }
     }
     std::string error;
-    if (!session.Save(std::string(path.fn_str()), error)) {
+    if (!session.Save(std::string(path.fn_str()), CaptureEffects(), error)) {
         ShowSessionError(str::kSessionSaveFailed, error);
         return false;
     }
@@ -444,9 +447,25 @@ bool SessionController::OpenSession(const wxString& path) {
         }
         return false;
     }
+    RestoreEffects();
     view.ShowSource(-1);
     AfterWorkspaceChange(true);
     return true;
+}
+
+void SessionController::EffectsChanged() {
+    session.MarkEffectsChanged();
+    AfterWorkspaceChange(false);
+}
+
+std::vector<EffectRecord> SessionController::CaptureEffects() const {
+    return captureEffects ? captureEffects() : std::vector<EffectRecord>{};
+}
+
+void SessionController::RestoreEffects() {
+    if (restoreEffects) {
+        restoreEffects(session.Effects());
+    }
 }
 
 void SessionController::StartAfresh() {
@@ -492,6 +511,7 @@ bool SessionController::RestoreLeftBehind(RecoveryFile::LeftBehindCopy& copy) {
         ShowSessionError(str::kRecoveryFailed, error);
         return false;
     }
+    RestoreEffects();
     view.ShowSource(-1);
     AfterWorkspaceChange(true);  // the edits go into this run's own copy
     if (recovery.Flush()) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "session/EditSession.h"
+#include "session/EffectRecord.h"
 #include "session/RecoveryFile.h"
 
 class OpenRefusals;
@@ -51,6 +52,10 @@ public:
         wxMenu& waveFilesMenu;
         StatusController& status;  // the readouts, and the recovery copy's trouble
         TransportController& transport;
+        /// The effect chain as the session keeps it now, and the chain to bring back once a
+        /// session is opened, recovered or started anew.
+        std::function<std::vector<EffectRecord>()> captureEffects;
+        std::function<void(const std::vector<EffectRecord>&)> restoreEffects;
     };
 
     explicit SessionController(const Parts& parts);
@@ -76,6 +81,10 @@ public:
     bool OfferRecovery();
     /// Asks to save unsaved changes: true when the caller may go on (saved or not wanted).
     bool ConfirmDiscardChanges();
+
+    /// The effect chain or an effect's settings changed: the session counts as changed, and
+    /// the recovery copy keeps the new chain.
+    void EffectsChanged();
 
     /// Runs edit command `event` (Cut, Paste, Delete) through `runInView` as one undoable
     /// step; false, without running it, for any other event. Otherwise what `runInView` says:
@@ -109,6 +118,9 @@ private:
     bool AddWave(const wxString& path, const wxString& name, OpenRefusals& refused);
     /// Saves to the session's file, asking for one when it has none; false if not saved.
     bool SaveSession();
+    std::vector<EffectRecord> CaptureEffects() const;
+    /// The chain of the session just opened, recovered or made anew.
+    void RestoreEffects();
     /// Restores a left-behind copy into this run; the copy goes once this run's own copy
     /// holds its edits. A failure is shown and the copy kept.
     bool RestoreLeftBehind(RecoveryFile::LeftBehindCopy& copy);
@@ -134,6 +146,8 @@ private:
     wxMenu& waveFilesMenu;
     StatusController& status;
     TransportController& transport;
+    std::function<std::vector<EffectRecord>()> captureEffects;
+    std::function<void(const std::vector<EffectRecord>&)> restoreEffects;
     RecoveryFile recovery;         // the unsaved edits' copy on disk
     bool recoveryFailing = false;  // its latest write failed (and was reported)
     wxTimer recoveryTimer;

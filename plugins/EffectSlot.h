@@ -115,6 +115,12 @@ public:
     /// destructor would; false when the library could not be freed. Called once at most.
     bool Close();
 
+    /// The user changed a setting of the effect (in its editor: the plug-in said so with
+    /// audioMasterAutomate or audioMasterBeginEdit), on any thread. Taken once by whoever keeps
+    /// the session up to date.
+    void MarkSettingsTouched() { settingsTouched.store(true, std::memory_order_relaxed); }
+    bool TakeSettingsTouched() { return settingsTouched.exchange(false); }
+
     /// effMainsChanged 0 then 1: the effect forgets the audio it has heard.
     void Reset();
 
@@ -135,4 +141,5 @@ private:
     EffectChannels channels;
     std::unique_ptr<EffectEditor> editor;
     bool bypassed = false;
+    std::atomic<bool> settingsTouched{false};
 };

@@ -47,6 +47,13 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
                                   intptr_t value, void* ptr, float /*opt*/) {
     // Compared as unsigned so that negative opcodes fall to the default like large ones.
     switch (static_cast<uint32_t>(opcode)) {
+        case vst::audioMasterAutomate:
+        case vst::audioMasterBeginEdit:
+            // A setting changed (or is about to) at the user's hand: the session has changed.
+            if (EffectSlot* slot = EffectSlot::Of(effect)) {
+                slot->MarkSettingsTouched();
+            }
+            return 0;
         case vst::audioMasterVersion:
             return kHostVersion;
         case vst::audioMasterCurrentId:

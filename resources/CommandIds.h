@@ -33,6 +33,7 @@ inline constexpr int kToggleEditBar = 59392;
 inline constexpr int kToggleNavigationBar = 32784;
 inline constexpr int kToggleZoomBar = 32793;
 inline constexpr int kToggleStatusBar = 59393;
+inline constexpr int kToggleEffectsPane = 32856;
 inline constexpr int kShowWorkspace = 32777;
 inline constexpr int kNoFilesLoaded = 32782;
 

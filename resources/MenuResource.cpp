@@ -122,6 +122,8 @@ const std::vector<Entry>& MenuBar() {
                         }),
                 Check(cmd::kToggleStatusBar, "&Status Bar",
                       "Show or hide the status bar\nToggle Status Bar"),
+                Check(cmd::kToggleEffectsPane, "E&ffects",
+                      "Show or hide the effect chain\nToggle Effects"),
                 Separator(),
                 Check(cmd::kShowWorkspace, "&Workspace",
                       "Show the workspace rather than one file alone"),

@@ -412,8 +412,11 @@ void WaveformView::OnMouseMove(wxMouseEvent& event) {
             selectionLength = ToFrames(anchorFrame - selectionStart);
         } else {
             selectionStart = ToFrames(anchorFrame);
-            selectionLength =
-                ToFrames((viewStart + std::min(x, width) * framesPerPixel) - selectionStart);
+            // At or past the right edge the selection takes the shown range to its last frame,
+            // which the product of a pixel and a fraction may fall just short of.
+            const double end =
+                x >= width ? double(viewStart) + viewLength : viewStart + x * framesPerPixel;
+            selectionLength = ToFrames(end - selectionStart);
         }
         // Only the columns of the old and the new band change.
         const Band next = SelectionBand(width);

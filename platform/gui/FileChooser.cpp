@@ -74,4 +74,34 @@ bool SystemFileChooser::ChooseSessionToSave(wxWindow* parent, const wxString& in
     return true;
 }
 
+bool SystemFileChooser::ChoosePresetToOpen(wxWindow* parent, wxString& path) {
+    wxFileDialog dialog(DialogOwner(parent), "Import Preset", lastDirectory_, wxEmptyString,
+                        "VST presets (*.fxp;*.fxb)|*.fxp;*.fxb;*.FXP;*.FXB|All files|*",
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK) {
+        return false;
+    }
+    path = dialog.GetPath();
+    lastDirectory_ = dialog.GetDirectory();
+    return true;
+}
+
+bool SystemFileChooser::ChoosePresetToSave(wxWindow* parent, const wxString& initialName, bool bank,
+                                           wxString& path) {
+    const wxString extension = bank ? ".fxb" : ".fxp";
+    wxFileDialog dialog(DialogOwner(parent), bank ? "Export Bank" : "Export Program",
+                        lastDirectory_, initialName + extension,
+                        bank ? "VST banks (*.fxb)|*.fxb" : "VST programs (*.fxp)|*.fxp",
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK) {
+        return false;
+    }
+    path = dialog.GetPath();
+    if (!path.Lower().EndsWith(extension)) {
+        path += extension;
+    }
+    lastDirectory_ = dialog.GetDirectory();
+    return true;
+}
+
 }  // namespace platform

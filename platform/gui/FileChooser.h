@@ -31,6 +31,14 @@ public:
     /// (ending in .orvane) when the user chose one. GTK's dialog asks before replacing.
     virtual bool ChooseSessionToSave(wxWindow* parent, const wxString& initialName,
                                      wxString& path) = 0;
+
+    /// An effect preset to load (.fxp or .fxb).
+    virtual bool ChoosePresetToOpen(wxWindow* parent, wxString& path) = 0;
+
+    /// Where to save a preset: a program (.fxp) or, with `bank`, a bank (.fxb); the
+    /// extension is added when missing.
+    virtual bool ChoosePresetToSave(wxWindow* parent, const wxString& initialName, bool bank,
+                                    wxString& path) = 0;
 };
 
 /// The real dialogs (GTK's file chooser).
@@ -40,6 +48,9 @@ public:
     bool ChooseWaveToSave(wxWindow* parent, const wxString& initialName, wxString& path) override;
     bool ChooseSessionToOpen(wxWindow* parent, wxString& path) override;
     bool LocateSource(wxWindow* parent, const wxString& savedPath, wxString& path) override;
+    bool ChoosePresetToOpen(wxWindow* parent, wxString& path) override;
+    bool ChoosePresetToSave(wxWindow* parent, const wxString& initialName, bool bank,
+                            wxString& path) override;
     bool ChooseSessionToSave(wxWindow* parent, const wxString& initialName,
                              wxString& path) override;
 

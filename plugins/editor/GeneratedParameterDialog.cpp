@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "platform/GtkSlider.h"
+#include "plugins/EffectSlot.h"
 #include "plugins/PluginHost.h"
 
 namespace {
@@ -242,6 +243,9 @@ void GeneratedParameterDialog::OnSlider(wxCommandEvent& event) {
     const int position = row->slider->GetValue() & 0xFF;
     if (effect->setParameter != nullptr) {
         effect->setParameter(effect, parameter, static_cast<float>(position) * kPositionToValue);
+        if (EffectSlot* slot = EffectSlot::Of(effect)) {
+            slot->MarkSettingsTouched();
+        }
     }
     ShowValue(k);
 }

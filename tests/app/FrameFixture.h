@@ -52,6 +52,12 @@ public:
         ++sessionSaveAsked;
         return Take(sessionsToSave, path);
     }
+    bool ChoosePresetToOpen(wxWindow*, wxString& path) override {
+        return Take(presetsToOpen, path);
+    }
+    bool ChoosePresetToSave(wxWindow*, const wxString&, bool, wxString& path) override {
+        return Take(presetsToSave, path);
+    }
     static bool Take(std::deque<wxString>& queue, wxString& path) {
         if (queue.empty()) {
             return false;  // the user cancelled
@@ -66,6 +72,8 @@ public:
     std::deque<wxString> sessionsToOpen;
     std::deque<wxString> sessionsToSave;
     std::deque<wxString> toLocate;
+    std::deque<wxString> presetsToOpen;
+    std::deque<wxString> presetsToSave;
     std::vector<wxString> locateAsked;  // the saved path of each source asked for
     wxWindow* locateParent = nullptr;
     int sessionSaveAsked = 0;

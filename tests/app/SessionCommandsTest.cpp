@@ -11,11 +11,13 @@
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
+#include <cmath>
 #include <fstream>
 
 #include "app/FrameFixture.h"
 #include "platform/SessionStorage.h"
 #include "playback/WavePlayer.h"
+#include "plugins/PluginHost.h"
 #include "render/RenderCommand.h"
 #include "render/RenderDialog.h"
 #include "resources/CommandIds.h"
@@ -280,6 +282,85 @@ TEST_F(SessionCommands, RenderingASessionEqualsTheRenderFromTheWindow) {
     EXPECT_EQ(RunRenderCommand(dir.File("a.wav"), dir.File("mix.orvane"), {}, {}, error), 1);
     EXPECT_EQ(error.rfind(dir.File("a.wav") + ": ", 0), 0u) << error;
     EXPECT_EQ(ReadBytes(dir.File("a.wav")), source);
+}
+
+class SessionWithEffects : public SessionCommands {
+public:
+    std::vector<std::string> Plugins() const override {
+        return {"gain.so", "chunky.so", "latency.so"};
+    }
+    // Adds the catalogued plug-in whose library is `file` to the chain, as its menu item does.
+    vst::AEffect* Add(const std::string& file) {
+        const std::vector<PluginInfo>& catalogue = frame->Host().Catalog();
+        for (size_t i = 0; i < catalogue.size(); ++i) {
+            if (catalogue[i].path.ends_with("/" + file)) {
+                Command(cmd::kFirstPlugin + static_cast<int>(i));
+            }
+        }
+        EffectChain& chain = frame->Host().Chain();
+        return chain.Empty() ? nullptr : chain.At(chain.Size() - 1).Effect();
+    }
+};
+
+// The chain and every effect's settings (parameters, a chunk, a program, a bypass) survive a
+// session saved in one window: a fresh process renders the same bytes, and a new window holds
+// the same chain.
+TEST_F(SessionWithEffects, TheChainAndItsSettingsAreKeptBySessions) {
+    LoadA();
+    vst::AEffect* gain = Add("gain.so");
+    vst::AEffect* chunky = Add("chunky.so");
+    Add("latency.so");
+    ASSERT_EQ(frame->Host().ChainSize(), 3u);
+    gain->setParameter(gain, 0, 0.25f);  // half the level
+    PluginHost::Dispatch(chunky, vst::effSetProgram, 0, 2);
+    chunky->setParameter(chunky, 1, 0.75f);
+    frame->Host().Chain().SetBypassed(2, true);
+    files.sessionsToSave.push_back(dir.File("mix.orvane"));
+    Command(cmd::kSaveSession);
+
+    const std::string fromWindow = dir.File("window.wav");
+    auto* dialog = new RenderDialog(frame, files);
+    dialog->Attach(&frame->Host(), &frame->GetWorkspace());
+    dialog->Show();
+    dialog->PathField()->ChangeValue(fromWindow);
+    wxCommandEvent start(wxEVT_BUTTON, dialog->StartButton()->GetId());
+    start.SetEventObject(dialog->StartButton());
+    dialog->StartButton()->ProcessWindowEvent(start);
+    dialog->Destroy();
+    wxWindow* closing = frame;
+    frame->Close();
+    FinishClosing(closing);
+    frame = nullptr;
+
+    const std::string command = std::string(ORVANE_PROGRAM) + " --render '" +
+                                dir.File("session.wav") + "' '" + dir.File("mix.orvane") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const std::vector<uint8_t> rendered = ReadBytes(fromWindow);
+    ASSERT_GT(rendered.size(), 44u);
+    EXPECT_EQ(ReadBytes(dir.File("session.wav")), rendered);
+    // Half the level: the gain's setting was in the render, not its default of unity.
+    const std::vector<uint8_t> source = ReadBytes(dir.File("a.wav"));
+    ASSERT_EQ(source.size(), rendered.size());
+    const auto sample = [](const std::vector<uint8_t>& bytes, size_t i) {
+        return static_cast<int16_t>(bytes[44 + 2 * i] | bytes[45 + 2 * i] << 8);
+    };
+    for (size_t i = 0; i < 64; ++i) {
+        EXPECT_EQ(sample(rendered, i), std::lround(sample(source, i) / 2.0)) << i;
+    }
+
+    frame = new CMainFrame({audio, files});
+    frame->Show();
+    frame->WaitForPluginScan();
+    ASSERT_TRUE(frame->OpenSession(dir.File("mix.orvane")));
+    EffectChain& chain = frame->Host().Chain();
+    ASSERT_EQ(chain.Size(), 3u);
+    vst::AEffect* reopened = chain.At(1).Effect();
+    EXPECT_FLOAT_EQ(chain.At(0).Effect()->getParameter(chain.At(0).Effect(), 0), 0.25f);
+    EXPECT_EQ(PluginHost::Dispatch(reopened, vst::effGetProgram), 2);
+    EXPECT_FLOAT_EQ(reopened->getParameter(reopened, 1), 0.75f);
+    EXPECT_FALSE(chain.At(1).Bypassed());
+    EXPECT_TRUE(chain.At(2).Bypassed());
+    EXPECT_EQ(frame->Session().IsModified(), false);
 }
 
 // Each of New, Open Session, Exit and closing the window with unsaved changes: Cancel keeps

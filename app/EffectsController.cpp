@@ -1,0 +1,201 @@
+#include "app/EffectsController.h"
+
+#include <wx/aui/framemanager.h>
+#include <wx/frame.h>
+
+#include "platform/gui/FileChooser.h"
+#include "platform/gui/MessageBox.h"
+#include "plugins/EffectState.h"
+#include "plugins/PluginHost.h"
+#include "plugins/PresetFile.h"
+#include "plugins/editor/PluginEditors.h"
+#include "resources/CommandIds.h"
+#include "resources/Strings.h"
+#include "session/ChainRecords.h"
+
+namespace {
+
+// How often the effects' editors are asked whether the user changed a setting.
+constexpr int kSettingsPollMs = 250;
+
+std::string LatencyText(uint32_t frames) {
+    return frames == 0 ? std::string() : "latency " + std::to_string(frames) + " frames";
+}
+
+}  // namespace
+
+EffectsController::EffectsController(const Parts& parts) : parts(parts) {
+    pane = new EffectsPane(&parts.frame, *this);
+    parts.docking.AddPane(pane, EffectsPane::PaneInfo());
+    settingsTimer.Bind(wxEVT_TIMER, &EffectsController::OnSettingsTimer, this);
+    settingsTimer.Start(kSettingsPollMs);
+    parts.frame.Bind(wxEVT_MENU, &EffectsController::OnTogglePane, this, cmd::kToggleEffectsPane);
+    parts.frame.Bind(wxEVT_UPDATE_UI, &EffectsController::OnUpdateTogglePane, this,
+                     cmd::kToggleEffectsPane);
+}
+
+EffectsController::~EffectsController() {
+    settingsTimer.Stop();
+}
+
+bool EffectsController::Valid(size_t row) const {
+    return row < parts.host.ChainSize();
+}
+
+void EffectsController::ChainChanged() {
+    pane->Rebuild();
+    if (parts.changed) {
+        parts.changed();
+    }
+}
+
+int EffectsController::SelectedSlot() const {
+    const long row = pane->SelectedRow();
+    return row >= 0 && Valid(static_cast<size_t>(row)) ? static_cast<int>(row) : -1;
+}
+
+std::vector<EffectRecord> EffectsController::Capture() const {
+    return chain_records::Capture(parts.host.Chain());
+}
+
+void EffectsController::Restore(const std::vector<EffectRecord>& records) {
+    parts.host.Chain().Clear();
+    std::vector<std::string> problems;
+    chain_records::Rebuild(parts.host, records, parts.host.Catalog(), problems);
+    pane->Rebuild();
+    if (!problems.empty()) {
+        std::string text = "Some effects of the session could not be restored:";
+        for (const std::string& problem : problems) {
+            text += "\n" + problem;
+        }
+        ShowError(text);
+    }
+}
+
+std::vector<EffectRow> EffectsController::Rows() const {
+    std::vector<EffectRow> rows;
+    const EffectChain& chain = parts.host.Chain();
+    for (size_t i = 0; i < chain.Size(); ++i) {
+        const EffectSlot& slot = chain.At(i);
+        EffectRow row;
+        row.name = slot.Name();
+        row.bypassed = slot.Bypassed();
+        row.hasEditor = (slot.Effect()->flags & vst::effFlagsHasEditor) != 0;
+        row.status = LatencyText(slot.LatencyFrames());
+        if (slot.Effect()->numPrograms > 0) {
+            const EffectPrograms programs(slot.Effect());
+            row.programs = programs.Names();
+            row.program = programs.Current();
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void EffectsController::AddEffect() {
+    if (parts.chooseEffect) {
+        parts.chooseEffect();
+    }
+}
+
+void EffectsController::RemoveEffect(size_t row) {
+    if (Valid(row)) {
+        parts.host.RemoveEffect(row);
+        ChainChanged();
+    }
+}
+
+void EffectsController::MoveEffect(size_t from, size_t to) {
+    if (Valid(from) && Valid(to)) {
+        parts.host.Chain().Move(from, to);
+        ChainChanged();
+    }
+}
+
+void EffectsController::SetBypassed(size_t row, bool bypassed) {
+    if (Valid(row)) {
+        parts.host.Chain().SetBypassed(row, bypassed);
+        ChainChanged();
+    }
+}
+
+void EffectsController::OpenEditor(size_t row) {
+    if (Valid(row)) {
+        parts.editors.OpenEditor(row);
+    }
+}
+
+void EffectsController::ChooseProgram(size_t row, int program) {
+    if (!Valid(row)) {
+        return;
+    }
+    {
+        // Between blocks: the effect switches its whole state.
+        ChainGuardHold hold(parts.host.Chain().Guard());
+        EffectPrograms(parts.host.Chain().At(row).Effect()).Choose(program);
+    }
+    ChainChanged();
+}
+
+void EffectsController::ImportPreset(size_t row) {
+    wxString path;
+    if (!Valid(row) || !parts.fileDialogs.ChoosePresetToOpen(&parts.frame, path)) {
+        return;
+    }
+    EffectSlot& slot = parts.host.Chain().At(row);
+    std::string error;
+    bool loaded = false;
+    {
+        ChainGuardHold hold(parts.host.Chain().Guard());
+        loaded = PresetFile::Load(std::string(path.fn_str()), slot.Effect(), slot.Name(), error);
+    }
+    if (!loaded) {
+        ShowError(error);
+        return;
+    }
+    ChainChanged();
+}
+
+void EffectsController::ExportPreset(size_t row, bool wholeBank) {
+    if (!Valid(row)) {
+        return;
+    }
+    EffectSlot& slot = parts.host.Chain().At(row);
+    wxString path;
+    if (!parts.fileDialogs.ChoosePresetToSave(&parts.frame, wxString::FromUTF8(slot.Name()),
+                                              wholeBank, path)) {
+        return;
+    }
+    std::string error;
+    const auto scope = wholeBank ? PresetFile::Scope::kBank : PresetFile::Scope::kProgram;
+    if (!PresetFile::Save(std::string(path.fn_str()), slot.Effect(), scope, error)) {
+        ShowError(error);
+    }
+}
+
+void EffectsController::OnSettingsTimer(wxTimerEvent&) {
+    bool touched = false;
+    EffectChain& chain = parts.host.Chain();
+    for (size_t i = 0; i < chain.Size(); ++i) {
+        touched = chain.At(i).TakeSettingsTouched() || touched;
+    }
+    if (touched) {
+        ChainChanged();  // a program's name or the latency may have changed too
+    }
+}
+
+void EffectsController::OnTogglePane(wxCommandEvent&) {
+    wxAuiPaneInfo& info = parts.docking.GetPane(pane);
+    info.Show(!info.IsShown());
+    parts.docking.Update();
+}
+
+void EffectsController::OnUpdateTogglePane(wxUpdateUIEvent& event) {
+    event.Check(parts.docking.GetPane(pane).IsShown());
+}
+
+void EffectsController::ShowError(const std::string& text) const {
+    platform::ShowMessageBox(&parts.frame,
+                             {wxString::FromUTF8(text), str::Text(str::kAppTitle),
+                              platform::MessageButtons::kOk, platform::MessageIcon::kError});
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <wx/event.h>
+#include <wx/timer.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/EffectsPane.h"
+#include "session/EffectRecord.h"
+
+class PluginEditors;
+class PluginHost;
+class wxAuiManager;
+class wxFrame;
+
+namespace platform {
+class FileChooser;
+}
+
+/// The effect chain as the user works with it: the docked "Effects" pane over the host's
+/// chain (add, remove, reorder, bypass, editors, the plug-in's programs, preset files), the
+/// chain as sessions keep it, and the session told whenever the chain or a setting changes.
+///
+///     EffectsController effects({frame, host, editors, fileDialogs, docking, add, changed});
+///     session.Save(path, effects.Capture(), error);
+///     effects.Restore(session.Effects());  // after a session is opened
+///
+/// Everything runs on the user-interface thread; the parts outlive it.
+class EffectsController : public wxEvtHandler, public EffectsPaneModel {
+public:
+    struct Parts {
+        wxFrame& frame;  // parents the pane and the messages; carries the View command
+        PluginHost& host;
+        PluginEditors& editors;
+        platform::FileChooser& fileDialogs;
+        wxAuiManager& docking;
+        std::function<void()> chooseEffect;  // asks for an effect to add (the chooser)
+        std::function<void()> changed;       // the chain or a setting changed
+    };
+
+    explicit EffectsController(const Parts& parts);
+    ~EffectsController() override;
+    EffectsController(const EffectsController&) = delete;
+    EffectsController& operator=(const EffectsController&) = delete;
+
+    EffectsPane& Pane() const { return *pane; }
+
+    /// The chain changed elsewhere (a menu command): the pane follows, the session is told.
+    void ChainChanged();
+
+    /// The chain position commands act on: the pane's selection, else -1.
+    int SelectedSlot() const;
+
+    /// The chain as a session keeps it, each effect with its current settings.
+    std::vector<EffectRecord> Capture() const;
+
+    /// Replaces the chain by the recorded one (an opened or recovered session); effects that
+    /// cannot come back are named in one message, the others are restored.
+    void Restore(const std::vector<EffectRecord>& records);
+
+    // The pane's requests.
+    std::vector<EffectRow> Rows() const override;
+    void AddEffect() override;
+    void RemoveEffect(size_t row) override;
+    void MoveEffect(size_t from, size_t to) override;
+    void SetBypassed(size_t row, bool bypassed) override;
+    void OpenEditor(size_t row) override;
+    void ChooseProgram(size_t row, int program) override;
+    void ImportPreset(size_t row) override;
+    void ExportPreset(size_t row, bool wholeBank) override;
+
+private:
+    void OnSettingsTimer(wxTimerEvent& event);
+    void OnTogglePane(wxCommandEvent& event);
+    void OnUpdateTogglePane(wxUpdateUIEvent& event);
+    void ShowError(const std::string& text) const;
+    bool Valid(size_t row) const;
+
+    Parts parts;
+    EffectsPane* pane = nullptr;  // owned by the frame's window tree
+    wxTimer settingsTimer;        // looks for settings changed in the effects' editors
+};
