@@ -65,6 +65,17 @@ public:
         UpdateUi();
         return frame->GetMenuBar()->FindItem(menu::MenuItemId(id))->GetItemLabel();
     }
+    // "Render to file..." into `path`, as the user starts it in the dialog.
+    void RenderFromWindow(const std::string& path) {
+        auto* dialog = new RenderDialog(frame, files);
+        dialog->Attach(&frame->Host(), &frame->GetWorkspace());
+        dialog->Show();
+        dialog->PathField()->ChangeValue(path);
+        wxCommandEvent start(wxEVT_BUTTON, dialog->StartButton()->GetId());
+        start.SetEventObject(dialog->StartButton());
+        dialog->StartButton()->ProcessWindowEvent(start);
+        dialog->Destroy();
+    }
     // a.wav loaded and the workspace shown; the state counts as saved.
     void LoadA() {
         LoadThroughDialog(MakeWav("a.wav", kFrames, 1));
@@ -254,14 +265,7 @@ TEST_F(SessionCommands, RenderingASessionEqualsTheRenderFromTheWindow) {
     Command(cmd::kSaveSession);
 
     const std::string fromWindow = dir.File("window.wav");
-    auto* dialog = new RenderDialog(frame, files);
-    dialog->Attach(&frame->Host(), &frame->GetWorkspace());
-    dialog->Show();
-    dialog->PathField()->ChangeValue(fromWindow);
-    wxCommandEvent start(wxEVT_BUTTON, dialog->StartButton()->GetId());
-    start.SetEventObject(dialog->StartButton());
-    dialog->StartButton()->ProcessWindowEvent(start);
-    dialog->Destroy();
+    RenderFromWindow(fromWindow);
     const uint32_t length = frame->GetWorkspace().TotalLength();
 
     // The window holds its sources open (and locked) until it is gone.
@@ -319,14 +323,7 @@ TEST_F(SessionWithEffects, TheChainAndItsSettingsAreKeptBySessions) {
     Command(cmd::kSaveSession);
 
     const std::string fromWindow = dir.File("window.wav");
-    auto* dialog = new RenderDialog(frame, files);
-    dialog->Attach(&frame->Host(), &frame->GetWorkspace());
-    dialog->Show();
-    dialog->PathField()->ChangeValue(fromWindow);
-    wxCommandEvent start(wxEVT_BUTTON, dialog->StartButton()->GetId());
-    start.SetEventObject(dialog->StartButton());
-    dialog->StartButton()->ProcessWindowEvent(start);
-    dialog->Destroy();
+    RenderFromWindow(fromWindow);
     wxWindow* closing = frame;
     frame->Close();
     FinishClosing(closing);
