@@ -1,5 +1,5 @@
-// The main window: construction and layout, command routing, and the window commands. The
-// plug-in commands are in MainFrameTransport.cpp; the controllers carry the rest.
+// The main window: construction and layout, command routing, and the window commands; the
+// controllers carry the rest.
 
 #include "app/CMainFrame.h"
 
@@ -8,6 +8,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/EffectsController.h"
+#include "app/PluginCatalogController.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
@@ -22,8 +23,9 @@
 
 namespace {
 
-constexpr int kScanTimerId = 3;
-constexpr int kScanStartLatestMilliseconds = 1000;
+// The player's buffers are the host's blocks: one block size for both, and for the renderer.
+constexpr uint32_t kBlockBytes = PluginHost::kBlockBytes;
+constexpr uint32_t kSampleRate = WaveFile::kDefaultSampleRate;  // until a workspace sets one
 
 // wx reads the shortcut after the tab only without spaces; the menu shows it as GTK does.
 wxString MenuLabel(const char* text) {
@@ -93,23 +95,14 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(cmd::kToggleNavigationBar, CMainFrame::OnToggleToolBar)
     EVT_MENU(cmd::kToggleZoomBar, CMainFrame::OnToggleToolBar)
     EVT_MENU(cmd::kAbout, CMainFrame::OnAbout)
-    EVT_MENU(cmd::kEditPlugin, CMainFrame::OnEditPlugin)
-    EVT_MENU(cmd::kRemovePlugin, CMainFrame::OnRemovePlugin)
-    EVT_MENU(cmd::kChoosePlugin, CMainFrame::OnChoosePlugin)
-    EVT_MENU(cmd::kRescanPlugins, CMainFrame::OnRescanPlugins)
 
     EVT_UPDATE_UI(cmd::kNextPane, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kPrevPane, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kToggleEditBar, CMainFrame::OnUpdateToggleToolBar)
     EVT_UPDATE_UI(cmd::kToggleNavigationBar, CMainFrame::OnUpdateToggleToolBar)
     EVT_UPDATE_UI(cmd::kToggleZoomBar, CMainFrame::OnUpdateToggleToolBar)
-    EVT_UPDATE_UI(cmd::kEditPlugin, CMainFrame::OnUpdatePluginCommands)
-    EVT_UPDATE_UI(cmd::kRemovePlugin, CMainFrame::OnUpdatePluginCommands)
-    EVT_UPDATE_UI(cmd::kRescanPlugins, CMainFrame::OnUpdateRescanPlugins)
-    EVT_UPDATE_UI(cmd::kChoosePlugin, CMainFrame::OnUpdateRescanPlugins)
 
     EVT_SET_FOCUS(CMainFrame::OnSetFocus)
-    EVT_TIMER(kScanTimerId, CMainFrame::OnScanTimer)
     EVT_CHAR_HOOK(CMainFrame::OnCharHook)
 wxEND_EVENT_TABLE()
     // clang-format on
@@ -137,18 +130,19 @@ CMainFrame::CMainFrame(const Services& frameServices)
     : FrameModel(frameServices.audio),
       services(frameServices),
       hostMessages(*host, this),
-      playbackPatience(*player, this),
-      scanTimer(this, kScanTimerId) {
+      playbackPatience(*player, this) {
     const bool soundEnabled = TransportController::OpenSoundDevice(*player, this);
-    PreparePlugins();
+    // The catalogue holds real paths; relative names still mean "vstplugs/".
+    host->Configure(kSampleRate, kBlockBytes, PluginHost::DefaultPluginDirectory());
     CreateWindows();
     transport = std::make_unique<TransportController>(
         *this, TransportController::Parts{*player, *host, workspace, *view}, soundEnabled);
     effects = std::make_unique<EffectsController>(
         EffectsController::Parts{*this, *host, *editors, services.fileDialogs, docking,
                                  [this] {
-                                     wxCommandEvent choose(wxEVT_MENU, cmd::kChoosePlugin);
-                                     OnChoosePlugin(choose);
+                                     if (catalogue != nullptr) {
+                                         catalogue->ShowChooser();
+                                     }
                                  },
                                  [this] {
                                      if (sessions != nullptr) {
@@ -156,6 +150,8 @@ CMainFrame::CMainFrame(const Services& frameServices)
                                      }
                                  }});
     docking.Update();
+    catalogue = std::make_unique<PluginCatalogController>(
+        PluginCatalogController::Parts{*this, *host, *pluginMenu, *status, *view, *effects});
     sessions = std::make_unique<SessionController>(SessionController::Parts{
         *this, session, *host, *player, services.fileDialogs, *view, *waveFilesMenu, *status,
         *transport, [this] { return effects->Capture(); },
@@ -210,13 +206,6 @@ void CMainFrame::CreateWindows() {
     });
     docking.Update();
     editors = std::make_unique<PluginEditors>(*host, this);
-    fixedPluginItems = pluginMenu->GetMenuItemCount();
-    // The start-up scan begins once the window has been painted: a first scan runs a
-    // process per library, which would otherwise compete with the window for the processor.
-    // The timer starts it anyway should no paint come (a window started minimised).
-    scanAwaitsWindow = true;
-    view->Bind(wxEVT_PAINT, &CMainFrame::OnFirstViewPaint, this);
-    scanTimer.StartOnce(kScanStartLatestMilliseconds);
     view->ShowSource(-1);
 }
 
@@ -278,7 +267,7 @@ bool CMainFrame::TryBefore(wxEvent& event) {
         if (type == wxEVT_MENU && !IsCommandEnabled(event.GetId())) {
             return true;
         }
-        if (RoutePluginRange(event)) {
+        if (catalogue != nullptr && catalogue->RoutePluginRange(event)) {
             return true;
         }
         // The view has the first claim on every command it maps (edit, zoom, sources); an
@@ -360,4 +349,20 @@ void CMainFrame::OnSetFocus(wxFocusEvent&) {
     if (view != nullptr) {
         view->SetFocus();
     }
+}
+
+int CMainFrame::SelectedPlugin() const {
+    return effects->ChosenEntry();
+}
+
+void CMainFrame::WaitForPluginScan() {
+    catalogue->WaitForScan();
+}
+
+bool CMainFrame::IsScanningPlugins() const {
+    return catalogue->IsScanning();
+}
+
+void CMainFrame::ChoosePlugin(int index) {
+    effects->ChooseFromCatalogue(index);
 }

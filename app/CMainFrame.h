@@ -17,8 +17,8 @@
 #include "session/EditSession.h"
 #include "session/RecoveryFile.h"
 
-class BackgroundScan;
 class EffectsController;
+class PluginCatalogController;
 class PluginEditors;
 class PluginHost;
 class WavePlayer;
@@ -113,7 +113,8 @@ public:
     PluginHost& Host() const { return *host; }
     WavePlayer& Player() const { return *player; }
     PluginEditors& Editors() const { return *editors; }
-    int SelectedPlugin() const { return selectedPlugin; }
+    /// The catalogue entry chosen last while its effect is in the chain, or -1.
+    int SelectedPlugin() const;
     wxAuiManager& Docking() { return docking; }
     wxMenu* WaveFilesMenu() const { return waveFilesMenu; }
     wxMenu* PluginMenu() const { return pluginMenu; }
@@ -121,13 +122,13 @@ public:
     /// Waits for a running or still awaited plug-in scan to end and fills the menu from it, as
     /// the scan's timer would when it notices the end.
     void WaitForPluginScan();
-    bool IsScanningPlugins() const { return scan != nullptr || scanAwaitsWindow; }
-    /// Makes catalogue entry `index` the active effect, as its menu item does.
+    bool IsScanningPlugins() const;
+    /// Chooses catalogue entry `index` as its menu item does: added to the chain.
     void ChoosePlugin(int index);
+    EffectsController& Effects() const { return *effects; }
 
 private:
     // Construction
-    void PreparePlugins();
     void CreateWindows();
     void CreateToolBars();
     void SetStatusProgress(const std::string& topic, const wxString& text) {
@@ -135,11 +136,9 @@ private:
     }
     /// A menu item's or tool's help, shown in the first pane while it is pointed at.
     void DoGiveHelp(const wxString& help, bool show) override;
-    void FillPluginMenu();
 
     // Routing
     bool TryBefore(wxEvent& event) override;
-    bool RoutePluginRange(wxEvent& event);
     bool IsCommandEnabled(int id);
     /// Offers `event` to the view alone; true when the view handled it.
     bool OfferToView(wxEvent& event);
@@ -151,27 +150,10 @@ private:
     void OnUpdateDisabled(wxUpdateUIEvent& event);
     void OnUpdateToggleToolBar(wxUpdateUIEvent& event);
 
-    // Plug-in commands (MainFrameTransport.cpp)
-    void StartPluginScan(bool rescan);
-    void OnFirstViewPaint(wxPaintEvent& event);
-    void OnScanTimer(wxTimerEvent& event);
-    void FinishPluginScan();
-    void OnChoosePlugin(wxCommandEvent& event);
-    void OnRescanPlugins(wxCommandEvent& event);
-    void OnUpdateRescanPlugins(wxUpdateUIEvent& event);
-    bool RetryPlugin(size_t index);
-    void OnEditPlugin(wxCommandEvent& event);
-    void OnRemovePlugin(wxCommandEvent& event);
-    void OnUpdatePluginCommands(wxUpdateUIEvent& event);
-
     // Window messages
     void OnSetFocus(wxFocusEvent& event);
     void OnCharHook(wxKeyEvent& event);
 
-    /// Shows the editor of the chain's effect at `position`.
-    void OpenPluginEditor(int position);
-    /// The chain position the Edit and Remove commands act on.
-    int SelectedSlot() const;
     wxAuiToolBar* ToolBarOf(int toggleCommand) const;
     void ArrangeToolBars();
 
@@ -182,18 +164,13 @@ private:
     wxAuiManager docking;
     HostMessageBoxes hostMessages;
     PlaybackPatience playbackPatience;       // while the window waits for a stuck effect
-    std::unique_ptr<PluginEditors> editors;  // the one plug-in editor window
-    std::unique_ptr<BackgroundScan> scan;    // the plug-in scan while it runs
-    bool scanAwaitsWindow = false;           // the start-up scan waits for the first paint
-    int selectedPlugin = -1;
-    size_t fixedPluginItems = 0;  // the "VST Plugins" items before the vendor submenus
+    std::unique_ptr<PluginEditors> editors;  // opens the effects' editor windows
 
     WaveformPanel* viewPanel = nullptr;
     WaveformView* view = nullptr;
     std::vector<wxAuiToolBar*> toolBars;  // edit, navigation, zoom
     wxMenu* waveFilesMenu = nullptr;
     wxMenu* pluginMenu = nullptr;
-    wxTimer scanTimer;
     bool routing = false;  // an event is being offered to the view
 
     // The controllers, made once the windows exist. They point into the model and at the
@@ -202,6 +179,7 @@ private:
     std::unique_ptr<StatusController> status;
     std::unique_ptr<TransportController> transport;
     std::unique_ptr<EffectsController> effects;
+    std::unique_ptr<PluginCatalogController> catalogue;
     std::unique_ptr<SessionController> sessions;
 
     wxDECLARE_EVENT_TABLE();

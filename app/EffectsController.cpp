@@ -30,6 +30,11 @@ EffectsController::EffectsController(const Parts& parts) : parts(parts) {
     settingsTimer.Bind(wxEVT_TIMER, &EffectsController::OnSettingsTimer, this);
     settingsTimer.Start(kSettingsPollMs);
     parts.frame.Bind(wxEVT_MENU, &EffectsController::OnTogglePane, this, cmd::kToggleEffectsPane);
+    parts.frame.Bind(wxEVT_MENU, &EffectsController::OnEditCommand, this, cmd::kEditPlugin);
+    parts.frame.Bind(wxEVT_MENU, &EffectsController::OnRemoveCommand, this, cmd::kRemovePlugin);
+    for (const int id : {cmd::kEditPlugin, cmd::kRemovePlugin}) {
+        parts.frame.Bind(wxEVT_UPDATE_UI, &EffectsController::OnUpdateChainCommands, this, id);
+    }
     parts.frame.Bind(wxEVT_UPDATE_UI, &EffectsController::OnUpdateTogglePane, this,
                      cmd::kToggleEffectsPane);
 }
@@ -49,9 +54,76 @@ void EffectsController::ChainChanged() {
     }
 }
 
+void EffectsController::ChooseFromCatalogue(int index) {
+    PluginHost& host = parts.host;
+    const char* path = host.PluginPath(index);
+    const char* name = host.PluginName(index);
+    // One in the chain already: its editor, with the settings the user made.
+    const int inChain = path != nullptr ? host.Chain().IndexOfPath(path) : -1;
+    if (inChain >= 0) {
+        chosenPath = path;
+        chosenIndex = index;
+        parts.editors.OpenEditor(static_cast<size_t>(inChain));
+        return;
+    }
+    // Appended under the player's lock, so playback goes on through the longer chain.
+    if (path == nullptr || host.AddEffect(path, name) == nullptr) {
+        const wxString reason = path == nullptr ? wxString("it is not in the catalogue")
+                                                : wxString::FromUTF8(host.LastLoadError());
+        ShowError(
+            std::string(wxString::Format("Failed to initialize plugin \"%s\" (%s): %s.",
+                                         wxString::FromUTF8(name != nullptr ? name : ""),
+                                         wxString::FromUTF8(path != nullptr ? path : "?"), reason)
+                            .utf8_str()));
+        return;
+    }
+    chosenPath = path;
+    chosenIndex = index;
+    ChainChanged();
+    parts.editors.OpenEditor(host.ChainSize() - 1);
+}
+
+int EffectsController::ChosenEntry() const {
+    const std::vector<PluginInfo>& catalogue = parts.host.Catalog();
+    if (chosenPath.empty() || parts.host.Chain().IndexOfPath(chosenPath) < 0) {
+        return -1;
+    }
+    // The same entry while the catalogue has not changed under it; else found by its library.
+    if (chosenIndex >= 0 && static_cast<size_t>(chosenIndex) < catalogue.size() &&
+        catalogue[static_cast<size_t>(chosenIndex)].path == chosenPath) {
+        return chosenIndex;
+    }
+    for (size_t i = 0; i < catalogue.size(); ++i) {
+        if (catalogue[i].path == chosenPath) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 int EffectsController::SelectedSlot() const {
     const long row = pane->SelectedRow();
-    return row >= 0 && Valid(static_cast<size_t>(row)) ? static_cast<int>(row) : -1;
+    if (row >= 0 && Valid(static_cast<size_t>(row))) {
+        return static_cast<int>(row);
+    }
+    const int chosen = chosenPath.empty() ? -1 : parts.host.Chain().IndexOfPath(chosenPath);
+    return chosen >= 0 ? chosen : static_cast<int>(parts.host.ChainSize()) - 1;
+}
+
+void EffectsController::OnEditCommand(wxCommandEvent&) {
+    if (const int slot = SelectedSlot(); slot >= 0) {
+        parts.editors.OpenEditor(static_cast<size_t>(slot));
+    }
+}
+
+void EffectsController::OnRemoveCommand(wxCommandEvent&) {
+    if (const int slot = SelectedSlot(); slot >= 0) {
+        RemoveEffect(static_cast<size_t>(slot));
+    }
+}
+
+void EffectsController::OnUpdateChainCommands(wxUpdateUIEvent& event) {
+    event.Enable(!parts.host.IsChainEmpty());
 }
 
 std::vector<EffectRecord> EffectsController::Capture() const {

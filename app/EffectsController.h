@@ -21,7 +21,8 @@ class FileChooser;
 
 /// The effect chain as the user works with it: the docked "Effects" pane over the host's
 /// chain (add, remove, reorder, bypass, editors, the plug-in's programs, preset files), the
-/// chain as sessions keep it, and the session told whenever the chain or a setting changes.
+/// "VST Plugins" commands that add, edit and remove effects, the chain as sessions keep it,
+/// and the session told whenever the chain or a setting changes.
 ///
 ///     EffectsController effects({frame, host, editors, fileDialogs, docking, add, changed});
 ///     session.Save(path, effects.Capture(), error);
@@ -47,10 +48,19 @@ public:
 
     EffectsPane& Pane() const { return *pane; }
 
-    /// The chain changed elsewhere (a menu command): the pane follows, the session is told.
+    /// The chain changed: the pane follows, the session is told.
     void ChainChanged();
 
-    /// The chain position commands act on: the pane's selection, else -1.
+    /// Catalogue entry `index` chosen (its menu item, the chooser): appended to the chain and
+    /// its editor shown, or, when its library is in the chain already, that effect's editor
+    /// shown with the settings the user made. A failure is told.
+    void ChooseFromCatalogue(int index);
+
+    /// The catalogue entry chosen last while its effect is in the chain, or -1.
+    int ChosenEntry() const;
+
+    /// The chain position Edit and Remove act on: the pane's selection, else the effect
+    /// chosen last, else the last one (-1 for an empty chain).
     int SelectedSlot() const;
 
     /// The chain as a session keeps it, each effect with its current settings.
@@ -72,6 +82,9 @@ public:
     void ExportPreset(size_t row, bool wholeBank) override;
 
 private:
+    void OnEditCommand(wxCommandEvent& event);
+    void OnRemoveCommand(wxCommandEvent& event);
+    void OnUpdateChainCommands(wxUpdateUIEvent& event);
     void OnSettingsTimer(wxTimerEvent& event);
     void OnTogglePane(wxCommandEvent& event);
     void OnUpdateTogglePane(wxUpdateUIEvent& event);
@@ -79,6 +92,8 @@ private:
     bool Valid(size_t row) const;
 
     Parts parts;
+    std::string chosenPath;       // the library of the catalogue entry chosen last
+    int chosenIndex = -1;         // that entry, while the catalogue is the same
     EffectsPane* pane = nullptr;  // owned by the frame's window tree
     wxTimer settingsTimer;        // looks for settings changed in the effects' editors
 };

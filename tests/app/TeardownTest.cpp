@@ -51,12 +51,14 @@ TEST_F(Teardown, EveryStateClosesCleanly) {
         bool load;        // an effect chosen from the menu
         bool editorOpen;  // its editor window left open
         bool playing;     // playback running through it
+        bool bypassed;    // the effect passed by in the chain
     } states[] = {
-        {"empty", false, false, false},
-        {"a plug-in loaded", true, false, false},
-        {"an editor open", true, true, false},
-        {"during playback", true, false, true},
-        {"an editor open during playback", true, true, true},
+        {"empty", false, false, false, false},
+        {"a plug-in loaded", true, false, false, false},
+        {"an editor open", true, true, false, false},
+        {"during playback", true, false, true, false},
+        {"an editor open during playback", true, true, true, false},
+        {"bypassed with its editor open during playback", true, true, true, true},
     };
     for (const State& s : states) {
         SCOPED_TRACE(s.name);
@@ -75,6 +77,7 @@ TEST_F(Teardown, EveryStateClosesCleanly) {
                 frame->Editors().CloseOpenEditor();
             }
             ASSERT_EQ(frame->Editors().Window() != nullptr, s.editorOpen);
+            frame->Host().Chain().SetBypassed(0, s.bypassed);
         }
         if (s.playing) {
             Command(cmd::kShowWorkspace);
