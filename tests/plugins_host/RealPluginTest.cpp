@@ -1,7 +1,10 @@
-// Debian's DPF effect plug-ins (package dpf-plugins-vst, installed by scripts/setup) through
-// the real host: examined under their own names, loaded, fed a sine, unloaded.
+// Debian's DPF effect plug-ins (packages dpf-plugins-vst and zam-plugins, installed by
+// scripts/setup) through the real host: examined under their own names, loaded, fed a sine,
+// unloaded; and a limiter that must hear full scale where the file has it.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "HostFixture.h"
@@ -94,6 +97,72 @@ TEST_F(RealPluginFixture, EachProcessesASineIntoSoundAndUnloads) {
 
         EXPECT_TRUE(host.RemoveEffect(0)) << p.file;
         EXPECT_TRUE(host.IsChainEmpty());
+    }
+}
+
+// Three seconds of a square wave with 50-frame half periods between high and low.
+std::vector<Frame> Square(int16_t high, int16_t low) {
+    std::vector<Frame> frames;
+    for (int i = 0; i < 3 * 44100; ++i) {
+        const int16_t s = (i / 50) % 2 == 0 ? high : low;
+        frames.push_back(MakeFrame(s, s));
+    }
+    return frames;
+}
+
+// ZaMaximX2 is a look-ahead limiter whose default ceiling sits just under full scale. It says
+// whether the host hands it samples at the level the file holds: a full-scale square must
+// come out held down, a quiet one must pass at its own level. Were the host to scale the
+// samples down on the way in (and up on the way out), the loud square would pass untouched.
+class RealLimiterFixture : public HostFixture {
+protected:
+    static constexpr const char* kFile = "ZaMaximX2-vst.so";
+
+    void SetUp() override {
+        const std::string source = std::string(ORVANE_SYSTEM_VST_DIR) + "/" + kFile;
+        ASSERT_TRUE(std::filesystem::exists(source))
+            << source << " is missing: install zam-plugins (scripts/setup does)";
+        InstallFile(source, kFile);
+        Configure();
+    }
+
+    // The largest sample magnitude the limiter gives over the whole square (fresh instance).
+    int PeakThroughLimiter(int16_t high, int16_t low) {
+        UseFrames(Square(high, low));
+        EXPECT_NE(EffectOf(host.AddEffect(kFile)), nullptr) << host.LastLoadError();
+        int peak = 0;
+        size_t total = 0;
+        for (uint32_t position = 0; position + 512 <= 3 * 44100; position += 512) {
+            for (Frame f : ProcessAt(position)) {
+                for (int16_t s : {LeftOf(f), RightOf(f)}) {
+                    peak = std::max(peak, std::abs(static_cast<int>(s)));
+                    ++total;
+                }
+            }
+        }
+        EXPECT_GT(total, 0u);
+        EXPECT_TRUE(host.RemoveEffect(0));
+        return peak;
+    }
+};
+
+TEST_F(RealLimiterFixture, HoldsAFullScaleSquareDownAndPassesAQuietOne) {
+    struct Case {
+        int16_t high;
+        int16_t low;
+        int minPeak;  // the limiter keeps at least this much of the peak
+        int maxPeak;  // and lets no more than this through
+    };
+    const Case cases[] = {
+        // Measured: 32497 (about -0.07 dB). Handed at half scale, it came through whole (32768).
+        {32767, -32768, 31000, 32600},
+        // An eighth of full scale is far under the ceiling: it keeps its level.
+        {4096, -4096, 4090, 4102},
+    };
+    for (const Case& c : cases) {
+        const int peak = PeakThroughLimiter(c.high, c.low);
+        EXPECT_GE(peak, c.minPeak) << "square at " << c.high;
+        EXPECT_LE(peak, c.maxPeak) << "square at " << c.high;
     }
 }
 
