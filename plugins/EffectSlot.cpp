@@ -97,7 +97,9 @@ bool OpenedEffect::Close() {
         vst::AEffect* closing = effect;
         effect = nullptr;
         PluginHost::Dispatch(closing, vst::effClose);
-        IdleRequests::Forget(closing);
+        if (setup->idleRequests != nullptr) {
+            setup->idleRequests->Forget(closing);  // nothing may call the closed effect
+        }
     }
     return !library.IsOpen() || library.Close();
 }
@@ -116,6 +118,11 @@ const EffectSetup* OpenedEffect::SetupForHostCallback(const vst::AEffect* effect
     }
     const OpenedEffect* opened = Of(effect);
     return opened != nullptr ? opened->setup : nullptr;
+}
+
+IdleRequests* OpenedEffect::IdleRequestsOf(const vst::AEffect* effect) {
+    const OpenedEffect* opened = Of(effect);
+    return opened != nullptr ? opened->setup->idleRequests : nullptr;
 }
 
 std::unique_ptr<EffectSlot> EffectSlot::Load(const std::string& path, const std::string& name,

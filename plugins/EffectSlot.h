@@ -10,12 +10,18 @@
 #include "plugins/EffectChannels.h"
 #include "plugins/HostSeams.h"
 
+class IdleRequests;
+
 /// What the host tells every effect it opens, and answers their questions with
-/// (audioMasterGetSampleRate, audioMasterGetBlockSize). Owned by the host; effects reach it
-/// through their slot, so two hosts in one process each answer for their own effects.
+/// (audioMasterGetSampleRate, audioMasterGetBlockSize), and the queue their idle requests
+/// go to. Owned by the host; effects reach it through their slot, so two hosts in one process
+/// each answer for their own effects.
 struct EffectSetup {
     std::atomic<uint32_t> sampleRate{0};
     std::atomic<uint32_t> blockFrames{0};
+    /// Where audioMasterIdle and audioMasterNeedIdle go; nullptr: they are ignored. Set
+    /// before any effect is opened with this setup, and outlives them.
+    IdleRequests* idleRequests = nullptr;
 };
 
 /// An effect library loaded into the process and its effect opened, not yet resumed. The
@@ -53,6 +59,9 @@ public:
     /// knows its AEffect, `ForHostCallback` gives that setup instead.
     static const OpenedEffect* Of(const vst::AEffect* effect);
     static const EffectSetup* SetupForHostCallback(const vst::AEffect* effect);
+    /// The idle queue of the host an effect belongs to, or nullptr for an unknown effect (and
+    /// for one still being opened: it gets idle calls once it is open).
+    static IdleRequests* IdleRequestsOf(const vst::AEffect* effect);
 
 private:
     friend class EffectSlot;

@@ -60,8 +60,10 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
             return kEffectId;
         case vst::audioMasterIdle:
             // Run on the user-interface thread only, and never inside the effect's own idle;
-            // a null effect (asking from its entry point) is ignored.
-            IdleRequests::Request(effect, vst::effEditIdle);
+            // an effect of no host (or a null one, asking from its entry point) is ignored.
+            if (IdleRequests* idle = OpenedEffect::IdleRequestsOf(effect)) {
+                idle->Request(effect, vst::effEditIdle);
+            }
             return 0;
         case vst::audioMasterWantMidi:
             return 0;  // this host sends no MIDI; never confuse it with a size request
@@ -78,11 +80,11 @@ intptr_t PluginHost::HostCallback(vst::AEffect* effect, int32_t opcode, int32_t 
             // taken as soon as it is announced.
             return 1;
         case vst::audioMasterNeedIdle:
-            if (effect == nullptr) {
-                return 0;
+            if (IdleRequests* idle = OpenedEffect::IdleRequestsOf(effect)) {
+                idle->Request(effect, vst::effIdle);
+                return 1;
             }
-            IdleRequests::Request(effect, vst::effIdle);
-            return 1;
+            return 0;
         case vst::audioMasterGetSampleRate:
             return RateFor(effect);
         case vst::audioMasterGetBlockSize:

@@ -1,34 +1,23 @@
 #include "plugins/IdleRequests.h"
 
 #include <algorithm>
-#include <mutex>
-#include <thread>
 #include <utility>
-#include <vector>
 
 #include "plugins/PluginHost.h"
 
-namespace {
+IdleRequests::IdleRequests() : userInterfaceThread(std::this_thread::get_id()) {}
 
-struct Pending {
-    vst::AEffect* effect;
-    int32_t opcode;
-    bool operator==(const Pending&) const = default;
-};
+void IdleRequests::SetUserInterfaceThread() {
+    std::lock_guard hold(mutex);
+    userInterfaceThread = std::this_thread::get_id();
+}
 
-std::mutex mutex;
-std::thread::id userInterfaceThread;
-std::vector<Pending> pending;
-std::vector<const vst::AEffect*> idling;  // effects inside an idle call; that thread only
-std::function<void()> waker;
-
-bool IsUserInterfaceThread() {
+bool IdleRequests::IsUserInterfaceThread() const {
     std::lock_guard hold(mutex);
     return std::this_thread::get_id() == userInterfaceThread;
 }
 
-// Remembers the request; true when it is new.
-bool Remember(vst::AEffect* effect, int32_t opcode) {
+bool IdleRequests::Remember(vst::AEffect* effect, int32_t opcode) {
     std::lock_guard hold(mutex);
     const Pending request{effect, opcode};
     if (std::find(pending.begin(), pending.end(), request) != pending.end()) {
@@ -38,22 +27,14 @@ bool Remember(vst::AEffect* effect, int32_t opcode) {
     return true;
 }
 
-bool IsIdling(const vst::AEffect* effect) {
+bool IdleRequests::IsIdling(const vst::AEffect* effect) const {
     return std::find(idling.begin(), idling.end(), effect) != idling.end();
 }
 
-// The one place idle calls are made: on the user-interface thread, marked while they run.
-void Dispatch(vst::AEffect* effect, int32_t opcode) {
+void IdleRequests::Dispatch(vst::AEffect* effect, int32_t opcode) {
     idling.push_back(effect);
     PluginHost::Dispatch(effect, opcode);
     idling.erase(std::find(idling.begin(), idling.end(), effect));
-}
-
-}  // namespace
-
-void IdleRequests::SetUserInterfaceThread() {
-    std::lock_guard hold(mutex);
-    userInterfaceThread = std::this_thread::get_id();
 }
 
 void IdleRequests::Request(vst::AEffect* effect, int32_t opcode) {
@@ -123,7 +104,7 @@ void IdleRequests::SetWaker(std::function<void()> newWaker) {
     waker = std::move(newWaker);
 }
 
-size_t IdleRequests::PendingCount() {
+size_t IdleRequests::PendingCount() const {
     std::lock_guard hold(mutex);
     return pending.size();
 }

@@ -4,10 +4,9 @@
 
 #include "platform/Directory.h"
 #include "plugins/CatalogNames.h"
-#include "plugins/IdleRequests.h"
 
 PluginHost::PluginHost(Workspace* workspace) : workspace(workspace) {
-    IdleRequests::SetUserInterfaceThread();  // the host is built on that thread
+    setup.idleRequests = &idleRequests;
 }
 
 PluginHost::~PluginHost() = default;

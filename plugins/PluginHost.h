@@ -9,6 +9,7 @@
 #include "platform/VstAbi.h"
 #include "plugins/EffectChain.h"
 #include "plugins/HostSeams.h"
+#include "plugins/IdleRequests.h"
 #include "plugins/PluginInfo.h"
 
 class Workspace;
@@ -149,6 +150,10 @@ public:
     /// What effects are told and ask for (rate, block size).
     const EffectSetup& Setup() const { return setup; }
 
+    /// Its effects' requests for idle time; the user-interface thread is the one that built
+    /// the host. The editors wake it and run what it defers.
+    IdleRequests& Idle() { return idleRequests; }
+
     /// The name of the effect a Process call is inside right now, or "" when none is. Meant
     /// for the thread that waits for Process to end: the chain cannot change meanwhile.
     std::string BusyEffectName() const { return chain.BusyEffectName(); }
@@ -173,6 +178,7 @@ private:
     uint32_t framesRead = 0;
     uint32_t blockFrames = 0;
     uint32_t configuredRate = 0;
+    IdleRequests idleRequests;  // before `setup`, which points at it
     EffectSetup setup;
     std::vector<PluginInfo> catalog;
     std::vector<std::string> names;  // the display names PluginName hands out

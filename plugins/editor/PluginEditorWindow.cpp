@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/X11Window.h"
+#include "plugins/EffectSlot.h"
 #include "plugins/IdleRequests.h"
 #include "plugins/PluginHost.h"
 
@@ -102,9 +103,14 @@ void PluginEditorWindow::Detach() {
 }
 
 void PluginEditorWindow::OnIdleTimer(wxTimerEvent&) {
+    // Through the host's queue, so that an idle call the plug-in is inside is never re-entered.
+    IdleRequests* idle = OpenedEffect::IdleRequestsOf(effect);
+    if (idle == nullptr) {
+        return;
+    }
     // A hidden editor has nothing to draw.
     if (open && IsShown()) {
-        IdleRequests::Run(effect, vst::effEditIdle);
+        idle->Run(effect, vst::effEditIdle);
     }
-    IdleRequests::RunDeferred();  // what plug-ins asked for from other threads or nested
+    idle->RunDeferred();  // what plug-ins asked for from other threads or nested
 }

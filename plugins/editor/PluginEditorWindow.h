@@ -14,7 +14,8 @@ class wxScrolledWindow;
 ///     if (window->OpenPluginEditor()) window->Show();
 ///
 /// Linux plug-ins handle their X11 events only when the host calls effEditIdle, so while the
-/// editor is open a timer sends it every kIdleMilliseconds. Detach (also run by the destructor)
+/// editor is open a timer sends it every kIdleMilliseconds, through the idle queue of the
+/// effect's host (an effect of no host gets none). Detach (also run by the destructor)
 /// stops the timer and sends effEditClose while the parent window still exists.
 class PluginEditorWindow : public EditorFrame {
 public:

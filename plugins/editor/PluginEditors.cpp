@@ -76,16 +76,23 @@ PluginEditors::PluginEditors(PluginHost& host, wxWindow* owner) : host(host), ow
     // A plug-in's X error, such as one about its editor's parent that went away, must never
     // end the process.
     platform::InstallX11ErrorHandler();
-    // Idle asked for on another thread runs on this one, as soon as its event loop turns.
-    IdleRequests::SetWaker([] {
+    // Idle asked for on another thread runs on this one, as soon as its event loop turns. A
+    // wake still queued when these editors are gone finds `alive` expired and does nothing.
+    IdleRequests* idle = &host.Idle();
+    std::weak_ptr<const bool> alive = liveness;
+    idle->SetWaker([idle, alive] {
         if (wxTheApp != nullptr) {
-            wxTheApp->CallAfter([] { IdleRequests::RunDeferred(); });
+            wxTheApp->CallAfter([idle, alive] {
+                if (alive.lock() != nullptr) {
+                    idle->RunDeferred();
+                }
+            });
         }
     });
 }
 
 PluginEditors::~PluginEditors() {
-    IdleRequests::SetWaker({});
+    host.Idle().SetWaker({});
     CloseOpenEditor();
 }
 

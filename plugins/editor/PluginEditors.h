@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "plugins/editor/EditorFrame.h"
 
@@ -23,10 +24,12 @@ class PluginHost;
 ///
 /// An effect's editor is opened once: its close box only hides it, and OpenEditor for the same
 /// effect shows it again, so plug-ins that leak on every open leak once. Several effects'
-/// editors may be open at a time.
+/// editors may be open at a time. While it exists, idle that plug-ins ask for on other
+/// threads is run on the user-interface thread as soon as its event loop turns.
 class PluginEditors {
 public:
-    /// `owner` owns the editor windows (they float on it); installs the X error handler.
+    /// `owner` owns the editor windows (they float on it); installs the X error handler and
+    /// the host's idle waker.
     PluginEditors(PluginHost& host, wxWindow* owner);
     ~PluginEditors();
     PluginEditors(const PluginEditors&) = delete;
@@ -54,4 +57,6 @@ private:
     wxWindow* owner;
     wxWeakRef<EditorFrame> window;
     bool alwaysGenerated = false;
+    // Expires with these editors, so that no queued wake runs after them.
+    std::shared_ptr<const bool> liveness = std::make_shared<const bool>(true);
 };

@@ -26,7 +26,7 @@ protected:
         while (!host.IsChainEmpty()) {
             host.RemoveEffect(0);
         }
-        IdleRequests::SetWaker({});
+        host.Idle().SetWaker({});
     }
 
     platform::SharedLibrary library;
@@ -37,7 +37,7 @@ protected:
 TEST_F(IdleThreads, RequestsFromProcessingRunLaterOnTheInterfaceThread) {
     ASSERT_NE(effect, nullptr);
     std::atomic<int> wakes{0};
-    IdleRequests::SetWaker([&wakes] { wakes++; });
+    host.Idle().SetWaker([&wakes] { wakes++; });
     std::thread processing([this] {
         for (int block = 0; block < 50; ++block) {
             uint32_t frames = 0;
@@ -49,15 +49,15 @@ TEST_F(IdleThreads, RequestsFromProcessingRunLaterOnTheInterfaceThread) {
     EXPECT_EQ(log->processed.load(), 50);
     EXPECT_EQ(log->editIdles.load() + log->effectIdles.load(), 0)
         << "nothing ran on the processing thread";
-    EXPECT_EQ(IdleRequests::PendingCount(), 2u) << "one effEditIdle and one effIdle, once each";
+    EXPECT_EQ(host.Idle().PendingCount(), 2u) << "one effEditIdle and one effIdle, once each";
     EXPECT_EQ(wakes.load(), 2) << "the interface thread was woken once per new request";
 
-    IdleRequests::RunDeferred();
+    host.Idle().RunDeferred();
     EXPECT_EQ(log->editIdles.load(), 1);
     EXPECT_EQ(log->effectIdles.load(), 1);
     EXPECT_EQ(log->offThreadIdles.load(), 0);
     EXPECT_EQ(log->deepest.load(), 1) << "the requests made inside the idle calls waited";
-    EXPECT_EQ(IdleRequests::PendingCount(), 2u) << "and are kept for the next round";
+    EXPECT_EQ(host.Idle().PendingCount(), 2u) << "and are kept for the next round";
 }
 
 TEST_F(IdleThreads, IdleAskingForIdleIsNeverReentered) {
@@ -67,7 +67,7 @@ TEST_F(IdleThreads, IdleAskingForIdleIsNeverReentered) {
     EXPECT_EQ(log->editIdles.load(), 1);
     EXPECT_EQ(log->deepest.load(), 1);
     for (int round = 0; round < 10; ++round) {
-        IdleRequests::RunDeferred();
+        host.Idle().RunDeferred();
     }
     EXPECT_EQ(log->editIdles.load(), 11) << "one call per round, no recursion";
     EXPECT_EQ(log->deepest.load(), 1);
@@ -79,11 +79,32 @@ TEST_F(IdleThreads, ClosingAnEffectDropsItsRequests) {
     std::thread([this] {
         PluginHost::HostCallback(effect, vst::audioMasterNeedIdle, 0, 0, nullptr, 0.0f);
     }).join();
-    EXPECT_EQ(IdleRequests::PendingCount(), 1u);
+    EXPECT_EQ(host.Idle().PendingCount(), 1u);
     host.RemoveEffect(0);
-    EXPECT_EQ(IdleRequests::PendingCount(), 0u);
-    IdleRequests::RunDeferred();  // would call the closed effect
+    EXPECT_EQ(host.Idle().PendingCount(), 0u);
+    host.Idle().RunDeferred();  // would call the closed effect
     EXPECT_EQ(log->effectIdles.load(), 0);
+}
+
+TEST_F(IdleThreads, EachHostRunsOnlyItsOwnEffectsRequests) {
+    ASSERT_NE(effect, nullptr);
+    PluginHost other(&workspace);
+    other.Configure(44100, 2048, pluginDir);
+    EffectSlot* otherSlot = other.AddEffect("idler.so");
+    ASSERT_NE(otherSlot, nullptr) << other.LastLoadError();
+    vst::AEffect* otherEffect = otherSlot->Effect();
+    std::thread([&] {
+        PluginHost::HostCallback(effect, vst::audioMasterNeedIdle, 0, 0, nullptr, 0.0f);
+        PluginHost::HostCallback(otherEffect, vst::audioMasterIdle, 0, 0, nullptr, 0.0f);
+    }).join();
+    EXPECT_EQ(host.Idle().PendingCount(), 1u);
+    EXPECT_EQ(other.Idle().PendingCount(), 1u);
+
+    other.Idle().RunDeferred();
+    EXPECT_EQ(log->effectIdles.load(), 0) << "the other host ran this host's request";
+    EXPECT_EQ(log->editIdles.load(), 1);
+    host.Idle().RunDeferred();
+    EXPECT_EQ(log->effectIdles.load(), 1);
 }
 
 }  // namespace
