@@ -20,8 +20,7 @@ inline bool PrepareChain(benchmark::State& state, const GeneratedWavFile& source
     }
     const std::filesystem::path path(library);
     host.Configure(44100, 2048, path.parent_path().string());
-    if (!library.empty() &&
-        host.AddEffect(path.filename().string()) == nullptr) {
+    if (!library.empty() && host.AddEffect(path.filename().string()) == nullptr) {
         state.SkipWithError((library + ": " + host.LastLoadError()).c_str());
         return false;
     }

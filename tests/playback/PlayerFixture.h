@@ -5,10 +5,10 @@
 #include <filesystem>
 
 #include "audio/Workspace.h"
-#include "support/LoadedEffect.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
 #include "support/FakeAudioOutput.h"
+#include "support/LoadedEffect.h"
 #include "support/TestWav.h"
 
 namespace testing_support {
