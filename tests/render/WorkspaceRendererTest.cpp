@@ -469,6 +469,33 @@ TEST_F(EffectRenderFixture, TheEffectsLatencyIsCompensatedEvenWhenReportedLate) 
     }
 }
 
+// A chain is its effects one after the other: a render through A (a polarity flip and an
+// echo) then B (a rectifier and a late-reporting delay) equals a render through A whose file
+// is then rendered through B. The rectifier commutes with neither part of A, so a wrong order
+// or a missing effect shows.
+TEST_F(EffectRenderFixture, ARenderThroughAThenBEqualsARenderOfAsOutputThroughB) {
+    Open(3000);
+    for (const char* plugin : {"polarity.so", "echo.so", "rectifier.so", "latelatency.so"}) {
+        Use(plugin);
+    }
+    const auto chained = RenderBytes("chained.wav");
+    host.Chain().SetBypassed(2, true);
+    host.Chain().SetBypassed(3, true);
+    RenderBytes("throughA.wav");
+    ASSERT_TRUE(host.RemoveEffect(0));
+    ASSERT_TRUE(host.RemoveEffect(0));
+    host.Chain().SetBypassed(0, false);
+    host.Chain().SetBypassed(1, false);
+    workspace.Clear();
+    ASSERT_TRUE(workspace.AddFile(dir.File("throughA.wav").c_str()));
+    const auto twice = RenderBytes("twice.wav");
+    ASSERT_EQ(chained.size(), 44 + 4 * 3000u);
+    EXPECT_TRUE(chained == twice);
+    // A rectified A differs from a plain one: the rectifier was heard.
+    EXPECT_FALSE(
+        std::equal(chained.begin(), chained.end(), ReadBytes(dir.File("throughA.wav")).begin()));
+}
+
 // Echo decays to silence; Offset Echo decays to a constant offset, which must end the tail
 // as silence does, long before the 30-second cap.
 TEST_F(EffectRenderFixture, TheTailEndsAfterHalfASecondAtOneLevel) {
