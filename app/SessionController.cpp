@@ -66,6 +66,16 @@ wxString DescribeLeftBehind(const RecoveryFile::LeftBehindCopy& copy) {
         holds += "), length " +
                  wxString::FromUTF8(time_scale::FormatTime(copy.Frames(), copy.SampleRate()));
     }
+    // The effects' settings are part of what a restore brings back.
+    const std::vector<std::string>& effects = copy.EffectNames();
+    if (!effects.empty()) {
+        holds += wxString::Format(", through %zu effect%s (", effects.size(),
+                                  effects.size() == 1 ? "" : "s");
+        for (size_t i = 0; i < effects.size(); ++i) {
+            holds += (i == 0 ? "" : ", ") + wxString::FromUTF8(effects[i]);
+        }
+        holds += ")";
+    }
     return wxString::Format(wxString::FromUTF8(str::Text(str::kRestoreRecovery)), session, when,
                             holds);
 }

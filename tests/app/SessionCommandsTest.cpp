@@ -22,6 +22,7 @@
 #include "render/RenderDialog.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
+#include "session/EffectRecord.h"
 #include "session/SessionFile.h"
 #include "view/WaveformView.h"
 
@@ -441,7 +442,8 @@ TEST_F(SessionCommands, UnsavedChangesAreNeverDroppedWithoutAsking) {
 // threads cannot be stopped, though: a child that caught one of them inside the allocator
 // waits for ever on its lock, so an alarm ends such a child and the run is made again.
 pid_t CrashedRun(const std::string& state, const Workspace::State& edited,
-                 const std::string& sessionPath, bool zombie) {
+                 const std::string& sessionPath, bool zombie,
+                 const std::vector<EffectRecord>& effects) {
     constexpr unsigned kChildSeconds = 20;
     constexpr int kAttempts = 5;
     for (int attempt = 1;; ++attempt) {
@@ -449,7 +451,7 @@ pid_t CrashedRun(const std::string& state, const Workspace::State& edited,
         if (child == 0) {
             alarm(kChildSeconds);
             RecoveryFile recovery(state);
-            recovery.Keep(edited, sessionPath);
+            recovery.Keep(edited, sessionPath, effects);
             recovery.Flush();
             raise(SIGKILL);
         }
@@ -492,6 +494,7 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
         std::vector<MessageAnswer> answers;
         int restored;           // the run whose edits the window holds after (-1: none)
         std::vector<int> kept;  // the runs whose copies the start after this one offers
+        std::vector<std::string> effects = {};  // the chain the newest run kept, by name
     } cases[] = {
         {"two crashed runs",
          2,
@@ -514,7 +517,7 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
          {MessageAnswer::kRestore, MessageAnswer::kOk},
          -1,
          {0}},
-        {"Discard", 1, false, false, {MessageAnswer::kDiscard}, -1, {}},
+        {"Discard", 1, false, false, {MessageAnswer::kDiscard}, -1, {}, {"Echo One", "Gain"}},
         {"a zombie's copy", 1, true, false, {MessageAnswer::kRestore}, 0, {}},
     };
     int caseNumber = 0;
@@ -540,9 +543,15 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
             std::vector<Frame> edited(all.begin(), all.begin() + 100 * (run + 1));
             edited.insert(edited.end(), all.begin() + 1000, all.end());
             audioOf.push_back(edited);
-            frame->Recovery().Flush();  // its writer waits, holding nothing, over the fork
+            frame->Recovery().Flush();        // its writer waits, holding nothing, over the fork
+            std::vector<EffectRecord> chain;  // the newest run's
+            for (const std::string& effect : c.effects) {
+                if (run == c.runs - 1) {
+                    chain.push_back({"/nowhere/" + effect + ".so", 0, effect, false, {}});
+                }
+            }
             const pid_t child = CrashedRun(state, ws.Snapshot(), dir.File(name + ".orvane"),
-                                           c.zombie && run == c.runs - 1);
+                                           c.zombie && run == c.runs - 1, chain);
             if (c.zombie && run == c.runs - 1) {
                 zombies.push_back(child);
             }
@@ -567,6 +576,10 @@ TEST_F(SessionCommands, TheNextStartOffersEveryCopyACrashLeftAndRemovesOnlyWhatI
             EXPECT_NE(asked.text.Find("1 file (" + name + ".wav)"), wxNOT_FOUND) << asked.text;
             const char* length = run == 0 ? "0:00:00.047" : "0:00:00.049";  // 2100, 2200 frames
             EXPECT_NE(asked.text.Find(length), wxNOT_FOUND) << asked.text;
+            if (offer == 0 && !c.effects.empty()) {
+                EXPECT_NE(asked.text.Find("through 2 effects (Echo One, Gain)"), wxNOT_FOUND)
+                    << asked.text;
+            }
         }
         if (c.sourceGone) {
             ASSERT_EQ(messages.size(), 2u);
