@@ -155,6 +155,9 @@ std::vector<EffectRow> EffectsController::Rows() const {
         row.hasEditor = (slot.Effect()->flags & vst::effFlagsHasEditor) != 0;
         row.status = LatencyText(slot.LatencyFrames());
         if (slot.Effect()->numPrograms > 0) {
+            // Between blocks: an effect that names only its current program is switched
+            // through all of them to list them.
+            ChainGuardHold hold(chain.Guard());
             const EffectPrograms programs(slot.Effect());
             row.programs = programs.Names();
             row.program = programs.Current();
@@ -240,7 +243,13 @@ void EffectsController::ExportPreset(size_t row, bool wholeBank) {
     }
     std::string error;
     const auto scope = wholeBank ? PresetFile::Scope::kBank : PresetFile::Scope::kProgram;
-    if (!PresetFile::Save(std::string(path.fn_str()), slot.Effect(), scope, error)) {
+    bool saved = false;
+    {
+        // Between blocks: a bank of parameters is read by switching through its programs.
+        ChainGuardHold hold(parts.host.Chain().Guard());
+        saved = PresetFile::Save(std::string(path.fn_str()), slot.Effect(), scope, error);
+    }
+    if (!saved) {
         ShowError(error);
     }
 }
