@@ -8,6 +8,7 @@
 #include "app/PluginChooser.h"
 #include "app/PluginMenus.h"
 #include "app/StatusController.h"
+#include "plugins/InstalledEffect.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
@@ -20,14 +21,6 @@ constexpr int kScanPollMilliseconds = 100;
 // The start-up scan begins at the first paint, or after this long should none come (a window
 // started minimised).
 constexpr int kScanStartLatestMilliseconds = 1000;
-
-PluginScanner::Settings ScanSettings(bool rescan) {
-    PluginScanner::Settings settings;
-    settings.scanner = plugin_paths::ScannerProgram();
-    settings.cacheFile = plugin_paths::CacheFile();
-    settings.rescan = rescan;
-    return settings;
-}
 
 }  // namespace
 
@@ -62,7 +55,8 @@ void PluginCatalogController::StartScan(bool rescan) {
     }
     // Found and examined on a thread of its own: the window is usable meanwhile, and the menu
     // fills when the scan ends.
-    scan = std::make_unique<BackgroundScan>(ScanSettings(rescan), plugin_paths::SearchFolders());
+    scan = std::make_unique<BackgroundScan>(InstalledScanSettings(rescan),
+                                            plugin_paths::SearchFolders());
     parts.status.SetProgress("plug-ins", "Looking for plug-ins...");
     scanTimer.Start(kScanPollMilliseconds);
 }
@@ -148,7 +142,7 @@ bool PluginCatalogController::Retry(size_t index) {
         return false;
     }
     wxBusyCursor busy;
-    PluginScanner scanner(ScanSettings(true));
+    PluginScanner scanner(InstalledScanSettings(true));
     catalogue[index] = scanner.Examine(catalogue[index].path);
     const bool ok = catalogue[index].ok;
     PluginScanner::WriteCache(plugin_paths::CacheFile(), catalogue);

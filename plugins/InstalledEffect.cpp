@@ -4,8 +4,16 @@
 #include "plugins/PluginPaths.h"
 #include "plugins/PluginScanner.h"
 
+PluginScanner::Settings InstalledScanSettings(bool rescan) {
+    PluginScanner::Settings settings;
+    settings.scanner = plugin_paths::ScannerProgram();
+    settings.cacheFile = plugin_paths::CacheFile();
+    settings.rescan = rescan;
+    return settings;
+}
+
 std::vector<PluginInfo> InstalledEffects() {
-    PluginScanner scanner({plugin_paths::ScannerProgram(), plugin_paths::CacheFile()});
+    PluginScanner scanner(InstalledScanSettings());
     return scanner.Scan(plugin_paths::FindLibraries(plugin_paths::SearchFolders()));
 }
 

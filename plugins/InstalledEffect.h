@@ -4,6 +4,11 @@
 #include <vector>
 
 #include "plugins/PluginInfo.h"
+#include "plugins/PluginScanner.h"
+
+/// How Orvane examines the plug-ins it finds: with orvane-scan and its cache; with `rescan`,
+/// every library again.
+PluginScanner::Settings InstalledScanSettings(bool rescan = false);
 
 /// The catalogue of the folders Orvane searches, examining new or changed libraries first.
 std::vector<PluginInfo> InstalledEffects();

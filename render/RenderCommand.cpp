@@ -52,13 +52,6 @@ bool OpenInput(const std::string& input, Workspace& workspace, std::vector<Effec
     return true;
 }
 
-PluginScanner::Settings ScanSettings() {
-    PluginScanner::Settings settings;
-    settings.scanner = plugin_paths::ScannerProgram();
-    settings.cacheFile = plugin_paths::CacheFile();
-    return settings;
-}
-
 // The library at `path`, examined by orvane-scan before it is loaded here.
 std::string FindByPath(const std::string& path, std::string& error) {
     const std::string absolute = platform::AbsolutePath(path);
@@ -67,7 +60,7 @@ std::string FindByPath(const std::string& path, std::string& error) {
         error = path + ": " + (missing ? "no such plug-in library" : why);
         return {};
     }
-    const PluginInfo info = PluginScanner(ScanSettings()).Examine(absolute);
+    const PluginInfo info = PluginScanner(InstalledScanSettings()).Examine(absolute);
     if (!info.ok) {
         error = path + ": " + info.failure;
         return {};
