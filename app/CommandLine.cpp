@@ -107,6 +107,27 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             line.renderSettings.tail = true;
         } else if (!optionsEnded && arg == "--verbose") {
             line.renderSettings.verbose = true;
+        } else if (is("--format")) {
+            std::string name;
+            const bool named = value("--format", name);
+            line.renderSettings.format = render_format::Parse(name);
+            if (!named || !line.renderSettings.format) {
+                line.error = "--format needs one of wav16, wav24, wav32f, flac16, flac24";
+                break;
+            }
+        } else if (!optionsEnded && arg == "--no-dither") {
+            line.renderSettings.dither = false;
+        } else if (is("--rate")) {
+            std::string text;
+            const bool given = value("--rate", text);
+            const bool digits = !text.empty() && text.size() <= 6 &&
+                                text.find_first_not_of("0123456789") == std::string::npos;
+            const uint32_t rate = digits ? static_cast<uint32_t>(std::stoul(text)) : 0;
+            if (!given || rate < RenderSettings::kMinRate || rate > RenderSettings::kMaxRate) {
+                line.error = "--rate needs a sample rate in Hz, from 8000 to 384000";
+                break;
+            }
+            line.renderSettings.rate = rate;
         } else if (!optionsEnded && arg == "--list-plugins") {
             line.listPlugins = true;
         } else if (!optionsEnded && arg == "--rescan") {
@@ -117,10 +138,14 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             line.files.push_back(arg);
         }
     }
-    const bool renderOptions =
-        !line.effects.empty() || line.renderSettings.tail || line.renderSettings.verbose;
+    const RenderSettings& settings = line.renderSettings;
+    const bool renderOptions = !line.effects.empty() || settings.tail || settings.verbose ||
+                               settings.format.has_value() || !settings.dither ||
+                               settings.rate != 0;
     if (line.error.empty() && renderOptions && !line.render) {
-        line.error = "--effect, --param, --bypass, --preset, --tail and --verbose go with --render";
+        line.error =
+            "--effect, --param, --bypass, --preset, --tail, --verbose, --format, --no-dither "
+            "and --rate go with --render";
     } else if (line.error.empty() && line.effects.empty() && line.renderSettings.tail) {
         line.error = "--tail needs --effect";
     }
@@ -138,7 +163,8 @@ std::string CommandLine::Usage() {
     return "Usage: orvane [OPTION]... [FILE]...\n"
            "   or: orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]...\n"
            "                                      [--bypass] [--preset FILE]]... [--tail]\n"
-           "                                      [--verbose]\n"
+           "                                      [--verbose] [--format FORMAT]\n"
+           "                                      [--no-dither] [--rate HZ]\n"
            "Edit WAV files and play them through a VST 2 effect.\n"
            "\n"
            "Each FILE is opened at start-up as \"Load Wave...\" would open it, in order:\n"
@@ -151,7 +177,7 @@ std::string CommandLine::Usage() {
            "at their own sample rate; they are edited as 16-bit stereo.\n"
            "\n"
            "  --render OUTPUT INPUT  render INPUT (a WAV file, or a session: *.orvane) into\n"
-           "                         OUTPUT, a 16-bit stereo WAV file at INPUT's rate,\n"
+           "                         OUTPUT, a stereo file (see --format) at INPUT's rate,\n"
            "                         without a window or a sound device;\n"
            "                         prints nothing and exits 0 on success, or prints one\n"
            "                         line naming the file and the reason and exits 1\n"
@@ -169,6 +195,13 @@ std::string CommandLine::Usage() {
            "                         0.5 s (at most 30 s)\n"
            "  --verbose              with --render: let the plug-ins' own messages through\n"
            "                         (they are discarded otherwise)\n"
+           "  --format FORMAT        with --render: wav16, wav24, wav32f (32-bit float),\n"
+           "                         flac16 or flac24; without it, OUTPUT's extension\n"
+           "                         chooses (.flac: flac16, otherwise wav16)\n"
+           "  --no-dither            with --render: reduce effects' output to 16 bits by\n"
+           "                         rounding alone (dithered otherwise)\n"
+           "  --rate HZ              with --render: convert the output to HZ (8000 to\n"
+           "                         384000)\n"
            "  --list-plugins         print every plug-in found (name, vendor, path, status)\n"
            "                         and exit\n"
            "  --rescan               examine every plug-in again (rebuilds the cache) and exit\n"

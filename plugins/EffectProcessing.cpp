@@ -112,6 +112,14 @@ uint32_t PluginHost::ProcessPadded(void* buffer, uint32_t frames, uint64_t posit
     return delivered;
 }
 
+uint32_t PluginHost::ProcessPaddedFloat(uint32_t frames, uint64_t position, const float*& left,
+                                        const float*& right) {
+    const uint32_t delivered = RunChain(position, std::min(frames, blockFrames));
+    left = inputLeft.data();
+    right = inputRight.data();
+    return delivered;
+}
+
 uint32_t PluginHost::RunChain(uint64_t position, uint32_t padTo) {
     // The workspace is read once per block; then the signal lives in the input pair and every
     // effect, first to last, turns it into its own output, which becomes the next one's input.

@@ -99,6 +99,11 @@ public:
     /// effects' delayed output and tails come out. For renders. Returns the frames the source
     /// delivered (fewer than `frames` past its end or where it comes up short).
     uint32_t ProcessPadded(void* buffer, uint32_t frames, uint64_t position);
+    /// ProcessPadded without the reduction to 16 bits: the chain's output as floats (full scale
+    /// +-1.0), `frames` of them (at most one block) at `left` and `right`, valid until the next
+    /// call. For renders into formats finer than 16 bits, and for dithering.
+    uint32_t ProcessPaddedFloat(uint32_t frames, uint64_t position, const float*& left,
+                                const float*& right);
 
     /// Suspends and resumes every effect of the chain (effMainsChanged 0, then 1), so that
     /// each clears what it remembers of earlier audio: done before every play and render, so

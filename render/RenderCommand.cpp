@@ -147,6 +147,9 @@ int RunRenderCommand(const std::string& output, const std::string& input,
     const WorkspaceRenderer renderer(host, workspace);
     RenderOptions options;
     options.includeTail = settings.tail;
+    options.format = settings.format.value_or(render_format::ForPath(output));
+    options.dither = settings.dither;
+    options.outputRate = settings.rate;
     if (IsSessionPath(input)) {
         options.sessionFile = input;  // the render never writes over the session it renders
     }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "render/RenderFormat.h"
 
 /// A parameter set before a command-line render: its index and normalised value (0 to 1).
 struct EffectParameter {
@@ -25,12 +28,22 @@ struct RenderEffect {
 struct RenderSettings {
     bool tail = false;     // render on past the end until the effects fall silent
     bool verbose = false;  // let the plug-ins' own output through to the terminal
+    /// The output's format; without one, the output's extension chooses (see
+    /// render_format::ForPath).
+    std::optional<RenderFormat> format;
+    bool dither = true;  // dither a changed signal that is reduced to 16 bits
+    uint32_t rate = 0;   // the output's sample rate; 0 keeps the input's
+    /// The sample rates --rate accepts.
+    static constexpr uint32_t kMinRate = 8000;
+    static constexpr uint32_t kMaxRate = 384000;
 };
 
 /// `orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]... [--bypass]
-/// [--preset FILE]]... [--tail] [--verbose]`: opens INPUT as the workspace (a WAV file, or a
-/// saved session, *.orvane, with its files and edits) and renders it, through the effects in
-/// order (or none), into OUTPUT as a canonical 16-bit stereo WAV file at the workspace's rate.
+/// [--preset FILE]]... [--tail] [--verbose] [--format F] [--no-dither] [--rate HZ]`: opens INPUT
+/// as the workspace (a WAV file, or a saved session, *.orvane, with its files and edits) and
+/// renders it, through the effects in order (or none), into OUTPUT in the chosen format (by
+/// default by OUTPUT's extension: FLAC for .flac, otherwise 16-bit WAV) at the workspace's rate
+/// or the one asked for.
 /// Needs no display and no sound device.
 ///
 /// An effect given by name is looked up among the plug-ins found where Orvane looks for them

@@ -1,7 +1,11 @@
 #include "render/RenderDialog.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/evtloop.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
@@ -44,17 +48,28 @@ wxEND_EVENT_TABLE()
     pathField = new wxTextCtrl(this, kPathField, wxEmptyString, at(65, 30), size(190, 15));
     pathField->SetMaxLength(kMaxPathChars);
     new wxButton(this, kSelectButton, "Select", at(5, 30), size(50, 15));
-    startButton = new wxButton(this, kStartButton, "Start", at(10, 90), size(50, 15));
-    closeButton = new wxButton(this, wxID_CANCEL, "Close", at(209, 90), size(50, 14));
-    progressBar = new wxGauge(this, kProgressBar, kGaugeSteps, at(5, 65), size(250, 15),
+    new wxStaticText(this, wxID_ANY, "Format:", at(10, 52), size(34, 8));
+    formatChoice = new wxChoice(this, wxID_ANY, at(65, 50), size(95, 14));
+    for (const RenderFormat format : render_format::kAll) {
+        formatChoice->Append(render_format::Label(format));
+    }
+    formatChoice->SetSelection(0);
+    ditherBox = new wxCheckBox(this, wxID_ANY, "Dither to 16 bits", at(170, 52), size(90, 10));
+    ditherBox->SetValue(true);
+    ditherBox->SetToolTip(
+        "Add triangular dither where the effects' output is reduced to 16 bits; audio that no "
+        "effect changed is written exactly");
+    startButton = new wxButton(this, kStartButton, "Start", at(10, 105), size(50, 15));
+    closeButton = new wxButton(this, wxID_CANCEL, "Close", at(209, 105), size(50, 14));
+    progressBar = new wxGauge(this, kProgressBar, kGaugeSteps, at(5, 80), size(250, 15),
                               wxGA_HORIZONTAL | wxGA_SMOOTH);
     new wxStaticText(this, wxID_ANY, "Select file:", at(10, 15), size(34, 8));
-    new wxStaticText(this, wxID_ANY, "Progress:", at(10, 55), size(30, 8));
-    tailBox = new wxCheckBox(this, wxID_ANY, "Include effect tail", at(70, 92), size(120, 10));
+    new wxStaticText(this, wxID_ANY, "Progress:", at(10, 70), size(30, 8));
+    tailBox = new wxCheckBox(this, wxID_ANY, "Include effect tail", at(70, 107), size(120, 10));
     tailBox->SetToolTip("Render on past the end until the effect has been silent for 0.5 s");
     startButton->SetDefault();
     SetEscapeId(wxID_CANCEL);  // Esc and the close box end the dialog as "Close" does
-    SetClientSize(size(266, 111));
+    SetClientSize(size(266, 126));
 }
 
 void RenderDialog::Attach(PluginHost* pluginHost, Workspace* ws, const std::string& session) {
@@ -70,6 +85,14 @@ void RenderDialog::OnSelect(wxCommandEvent&) {
     }
     outputPath = chosen;
     confirmedPath = chosen;
+    // A name ending in .flac asks for FLAC; the bit depth stays the user's choice.
+    const RenderFormat chosenFormat = SelectedFormat();
+    if (render_format::ForPath(std::string(chosen.fn_str())) == RenderFormat::kFlac16 &&
+        chosenFormat != RenderFormat::kFlac16 && chosenFormat != RenderFormat::kFlac24) {
+        const auto* flac = std::find(std::begin(render_format::kAll), std::end(render_format::kAll),
+                                     RenderFormat::kFlac16);
+        formatChoice->SetSelection(static_cast<int>(flac - std::begin(render_format::kAll)));
+    }
     // A long path is shown whole, so that "Start" sees it and refuses it, not a cut copy.
     pathField->SetMaxLength(std::max<unsigned long>(kMaxPathChars, chosen.length()));
     pathField->ChangeValue(outputPath);
@@ -102,6 +125,8 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     startButton->Enable(false);
     pathField->Enable(false);
     tailBox->Enable(false);
+    formatChoice->Enable(false);
+    ditherBox->Enable(false);
     FindWindow(kSelectButton)->Enable(false);
     closeButton->SetLabel("Cancel");
     const uint32_t length = workspace->TotalLength();
@@ -115,6 +140,8 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     RenderOptions options;
     options.includeTail = tailBox->GetValue();
     options.sessionFile = sessionFile;
+    options.format = SelectedFormat();
+    options.dither = ditherBox->GetValue();
     const RenderResult result = renderer.Render(
         std::string(outputPath.fn_str()),
         [this, length](uint32_t frame) {
@@ -128,6 +155,8 @@ void RenderDialog::OnStart(wxCommandEvent&) {
     closeButton->SetLabel("Close");
     pathField->Enable(true);
     tailBox->Enable(true);
+    formatChoice->Enable(true);
+    ditherBox->Enable(true);
     FindWindow(kSelectButton)->Enable(true);
     startButton->Enable(true);  // another render, to this path or another, may follow
     const wxString reason = wxString::FromUTF8(result.reason);
@@ -212,6 +241,12 @@ void RenderDialog::ShowProgress(uint32_t frame, uint32_t length) {
             wxGUIEventLoop().YieldFor(events);
         }
     }
+}
+
+RenderFormat RenderDialog::SelectedFormat() const {
+    const int index = formatChoice->GetSelection();
+    const int count = static_cast<int>(std::size(render_format::kAll));
+    return index >= 0 && index < count ? render_format::kAll[index] : RenderFormat::kWav16;
 }
 
 void RenderDialog::Report(const wxString& text) {

@@ -5,10 +5,13 @@
 #include <atomic>
 #include <string>
 
+#include "render/RenderFormat.h"
+
 class PluginHost;
 class Workspace;
 class wxButton;
 class wxCheckBox;
+class wxChoice;
 class wxGauge;
 class wxTextCtrl;
 
@@ -17,12 +20,13 @@ class FileChooser;
 }
 
 /// "Render to file...": the user picks an output path, presses "Start" and watches the
-/// progress bar while the whole workspace, through the active effect, goes into a new WAV
-/// file. An existing file is replaced only once the user agreed (in the save dialog, or when
-/// Start is pressed on a typed path) and only by a complete render. During the render "Close"
-/// reads "Cancel" and stops it; nothing is written then. A finished render says how long it
-/// took and how long the file is; afterwards "Close" is the default button and Start may
-/// render again.
+/// progress bar while the whole workspace, through the active effect, goes into a new file
+/// in the chosen format (WAV 16, 24 or 32-bit float, FLAC 16 or 24), dithered where effects'
+/// output is reduced to 16 bits unless the user turns that off. An existing file is replaced only
+/// once the user agreed (in the save dialog, or when Start is pressed on a typed path) and only by
+/// a complete render. During the render "Close" reads "Cancel" and stops it; nothing is written
+/// then. A finished render says how long it took and how long the file is; afterwards "Close" is
+/// the default button and Start may render again.
 ///
 ///     RenderDialog dialog(frame, fileDialogs);
 ///     dialog.Attach(&host, &workspace);
@@ -51,6 +55,14 @@ public:
     wxGauge* ProgressBar() const { return progressBar; }
     /// "Include effect tail": render on past the end until the effect falls silent.
     wxCheckBox* TailBox() const { return tailBox; }
+    /// The file format, one entry per render_format::kAll, WAV 16-bit first.
+    wxChoice* FormatChoice() const { return formatChoice; }
+    /// "Dither to 16 bits": TPDF dither where effects' output is reduced to 16 bits; on by
+    /// default.
+    wxCheckBox* DitherBox() const { return ditherBox; }
+
+    /// The format the choice names.
+    RenderFormat SelectedFormat() const;
 
 private:
     void ShowProgress(uint32_t frame, uint32_t length);
@@ -65,6 +77,8 @@ private:
     wxGauge* progressBar = nullptr;
     wxTextCtrl* pathField = nullptr;
     wxCheckBox* tailBox = nullptr;
+    wxChoice* formatChoice = nullptr;
+    wxCheckBox* ditherBox = nullptr;
     wxString outputPath;
     wxString confirmedPath;  // the save dialog already asked about replacing it
     PluginHost* host = nullptr;

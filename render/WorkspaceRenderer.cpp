@@ -6,6 +6,7 @@
 #include "audio/Workspace.h"
 #include "platform/ReplacementFile.h"
 #include "plugins/PluginHost.h"
+#include "render/RenderWriter.h"
 
 namespace {
 
@@ -57,9 +58,12 @@ WorkspaceRenderer::WorkspaceRenderer(PluginHost& pluginHost, Workspace& ws)
 RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& progress,
                                        const RenderOptions& options) const {
     const uint32_t length = workspace.TotalLength();
-    if (length > kMaxFrames) {
-        return {RenderOutcome::kTooLong, "the workspace is longer than a WAV file can hold (" +
-                                             std::to_string(kMaxFrames) + " frames)"};
+    const uint32_t maxFrames = render_format::MaxFrames(options.format);
+    if (length > maxFrames) {
+        return {RenderOutcome::kTooLong, std::string("the workspace is longer than a ") +
+                                             render_format::Label(options.format) +
+                                             " file can hold (" + std::to_string(maxFrames) +
+                                             " frames)"};
     }
     if (std::string why = WhyOwnFile(path, options.sessionFile); !why.empty()) {
         return {RenderOutcome::kOwnFile, std::move(why)};
@@ -69,59 +73,65 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     if (!replacement.Create(path)) {
         return {RenderOutcome::kCannotCreate, replacement.FailureReason()};
     }
-    WaveFile output;
-    if (!output.Open(replacement.Path().c_str(), WaveFile::kWrite)) {
+    // The header carries the workspace's own rate, so the file plays at the speed it was heard.
+    const uint32_t rate =
+        workspace.SampleRate() != 0 ? workspace.SampleRate() : WaveFile::kDefaultSampleRate;
+    const bool converted = options.outputRate != 0 && options.outputRate != rate;
+    RenderWriter output(options.format, rate,
+                        options.dither && (converted || ChainChangesSignal()));
+    uint32_t announced = length;
+    if (converted) {
+        output.ResampleTo(options.outputRate);
+        announced = static_cast<uint32_t>(std::min<uint64_t>(
+            RateConverter::ConvertedLength(length, rate, options.outputRate), maxFrames));
+    }
+    if (!output.Open(replacement.Path(), announced)) {
         return {RenderOutcome::kCannotCreate, output.FailureReason()};
     }
-    const RenderResult written = WriteFrames(output, length, options, progress);
-    const bool closed = output.Close() == 0;
+    RenderResult written = WriteFrames(output, length, options, progress);
     if (written.outcome != RenderOutcome::kDone) {
         return written;
     }
-    if (!closed) {
-        return {RenderOutcome::kWriteFailed, "the file could not be closed"};
+    if (!output.Finish()) {
+        return {RenderOutcome::kWriteFailed, output.FailureReason()};
+    }
+    if (output.FramesWritten() > maxFrames) {
+        return {RenderOutcome::kTooLong, std::string("the output is longer than a ") +
+                                             render_format::Label(options.format) +
+                                             " file can hold"};
     }
     if (!replacement.Commit()) {
         return {RenderOutcome::kWriteFailed, replacement.FailureReason()};
     }
     progress(length);
+    written.frames = static_cast<uint32_t>(output.FramesWritten());
     return written;
 }
 
-RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
+RenderResult WorkspaceRenderer::WriteFrames(RenderWriter& output, uint32_t length,
                                             const RenderOptions& options,
                                             const Progress& progress) const {
     if (!progress(0)) {
         return {RenderOutcome::kCancelled, {}};
     }
-    // The header carries the workspace's own rate, so the file plays at the speed it was heard.
     const uint32_t rate =
         workspace.SampleRate() != 0 ? workspace.SampleRate() : WaveFile::kDefaultSampleRate;
-    if (!output.WriteHeader(length, rate)) {
-        return {RenderOutcome::kWriteFailed, output.FailureReason()};
-    }
     if (host.IsChainEmpty()) {
         return CopyFrames(output, length, progress);
     }
     // The first `toSkip` frames out of the chain come before the workspace's first frame. The
     // chain is reset on the way, so that a render never starts with the last one's tail.
     uint64_t toSkip = SettleLatency(rate);
-    TailWatch tail(options.includeTail && !host.IsChainEmpty(), rate, kMaxFrames - length);
-
-    // The host's block may be larger than ours; the buffer holds a whole one of either.
-    std::vector<uint8_t> block(std::max<size_t>(size_t{kBlockFrames} * 4, host.BlockBytes()));
-    // Frames go to the file a batch at a time, in few large writes.
-    std::vector<uint8_t> batch(size_t{kBatchFrames} * 4);
-    uint32_t batched = 0;
-    const auto flush = [&] {
-        const bool ok = output.WriteFrames(batch.data(), batched) == batched;
-        batched = 0;
-        return ok;
-    };
+    TailWatch tail(options.includeTail && !host.IsChainEmpty(), rate,
+                   render_format::MaxFrames(options.format) - length);
+    // The tail is judged on the frames as 16 bits would hold them.
+    std::vector<uint8_t> rounded(size_t{kBlockFrames} * 4);
     uint64_t position = 0;  // where the chain reads the workspace; runs on past its end
     uint32_t written = 0;   // frames taken for the file
     while (written < length || !tail.Ended()) {
-        const uint32_t delivered = host.ProcessPadded(block.data(), kBlockFrames, position);
+        const float* left = nullptr;
+        const float* right = nullptr;
+        const uint32_t delivered = host.ProcessPaddedFloat(kBlockFrames, position, left, right);
         // A block that comes up short inside the workspace means a source file shrank behind
         // our back; silence in its place would pass for the user's audio.
         if (position < length) {
@@ -138,34 +148,35 @@ RenderResult WorkspaceRenderer::WriteFrames(WaveFile& output, uint32_t length,
             first = static_cast<uint32_t>(std::min<uint64_t>(toSkip, kBlockFrames));
             toSkip -= first;
         }
-        const uint8_t* frames = block.data() + size_t{first} * 4;
         uint32_t count = kBlockFrames - first;
         if (written < length) {
             count = std::min(count, length - written);  // never a frame past the workspace
         } else {
-            count = tail.Take(frames, count);
+            PluginHost::FloatToInt16(left + first, right + first, rounded.data(), count);
+            count = tail.Take(rounded.data(), count);
         }
-        if (batched + count > kBatchFrames && !flush()) {
+        if (!output.WriteFloat(left + first, right + first, count)) {
             return {RenderOutcome::kWriteFailed, output.FailureReason()};
         }
-        std::copy_n(frames, size_t{count} * 4, batch.data() + size_t{batched} * 4);
-        batched += count;
         const uint32_t before = written;
         written += count;
         if (!progress(std::min(before, length))) {
             return {RenderOutcome::kCancelled, {}};
         }
     }
-    if (batched > 0 && !flush()) {
-        return {RenderOutcome::kWriteFailed, output.FailureReason()};
-    }
-    // The tail made the file longer than its header announced.
-    if (written != length && !output.RewriteHeader(written, rate)) {
-        return {RenderOutcome::kWriteFailed, output.FailureReason()};
-    }
     RenderResult done;
     done.frames = written;
     return done;
+}
+
+bool WorkspaceRenderer::ChainChangesSignal() const {
+    const EffectChain& chain = host.Chain();
+    for (size_t i = 0; i < chain.Size(); ++i) {
+        if (!chain.At(i).Bypassed()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 uint32_t WorkspaceRenderer::SettleLatency(uint32_t rate) const {
@@ -187,7 +198,7 @@ uint32_t WorkspaceRenderer::SettleLatency(uint32_t rate) const {
     return latency;
 }
 
-RenderResult WorkspaceRenderer::CopyFrames(WaveFile& output, uint32_t length,
+RenderResult WorkspaceRenderer::CopyFrames(RenderWriter& output, uint32_t length,
                                            const Progress& progress) const {
     // Without effects the output is the workspace as it is (no latency, no tail): a batch is
     // read in one go, straight into the buffer that is written, with progress and the check
@@ -204,7 +215,7 @@ RenderResult WorkspaceRenderer::CopyFrames(WaveFile& output, uint32_t length,
                 return {RenderOutcome::kCancelled, {}};
             }
         }
-        if (output.WriteFrames(batch.data(), count) != count) {
+        if (!output.WriteInt16(batch.data(), count)) {
             return {RenderOutcome::kWriteFailed, output.FailureReason()};
         }
         written += count;

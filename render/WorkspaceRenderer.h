@@ -6,13 +6,14 @@
 #include <string>
 
 #include "plugins/PluginHost.h"
+#include "render/RenderFormat.h"
 
 class Workspace;
 
 /// How a render ended.
 enum class RenderOutcome {
     kDone,          // the whole workspace is in the file
-    kTooLong,       // the workspace has more frames than a WAV header can announce
+    kTooLong,       // the workspace has more frames than the format's header can announce
     kCannotCreate,  // the output could not be created; nothing was written
     kWriteFailed,   // a write failed part-way; the incomplete file was removed
     kSourceShort,   // a source file came up short (changed on disk); nothing was written
@@ -37,18 +38,27 @@ struct RenderOptions {
     /// The session file the workspace was opened from, if any: like every source file of the
     /// workspace, never replaced by the render's output.
     std::string sessionFile;
+    /// The file format written.
+    RenderFormat format = RenderFormat::kWav16;
+    /// Adds TPDF dither where a changed signal (an effect is active, or the rate is converted)
+    /// is reduced to 16 bits. An unchanged signal is never dithered: it is written exactly.
+    bool dither = true;
+    /// The output's sample rate; 0 keeps the workspace's. Another rate converts the output.
+    uint32_t outputRate = 0;
 };
 
 /// Writes the whole workspace, passed block by block through the plug-in host's effect chain,
-/// into a new WAV file: a header announcing the workspace length, then exactly that many
-/// frames, taken in blocks of 512 at positions 0, 512, 1024 ... The blocks are written a batch
-/// at a time, in few large writes. The chain is reset first, so every render of the same
-/// workspace gives the same file, and the chain's latency is compensated: the output lines up
-/// with the input (the delayed frames are taken from past the end, where the effects hear
-/// silence). Many effects report their latency only once they have processed, so the chain
-/// first runs on silence until its latency holds still (see SettleLatency) and is reset again.
-/// With the tail, the file goes on past the workspace and its header is rewritten once the
-/// length is known.
+/// into a new file in one of the render formats (see RenderWriter): exactly the workspace's
+/// frames, taken in blocks of 512 at positions 0, 512, 1024 ... The effects' float output goes
+/// to the file as it is, without a trip through 16 bits, and is dithered where it is reduced to
+/// 16 bits (RenderOptions::dither); without an active effect the 16-bit frames are written
+/// exactly. The blocks are written a batch at a time, in few large writes. The chain is reset
+/// first, so every render of the same workspace gives the same file, and the chain's latency is
+/// compensated: the output lines up with the input (the delayed frames are taken from past the end,
+/// where the effects hear silence). Many effects report their latency only once they have
+/// processed, so the chain first runs on silence until its latency holds still (see SettleLatency)
+/// and is reset again. With the tail, the file goes on past the workspace and its header is
+/// rewritten once the length is known.
 ///
 /// The frames go into a new temporary file beside the output, which replaces the output only
 /// once the whole render has succeeded: a failed or cancelled render leaves an existing
@@ -66,7 +76,8 @@ public:
     static constexpr uint32_t kBlockFrames = PluginHost::kBlockBytes / PluginHost::kBytesPerFrame;
     /// Frames per write: 1 MB of output, a whole number of blocks.
     static constexpr uint32_t kBatchFrames = kBlockFrames * 512;
-    /// The longest workspace a WAV header can announce: 4n + 36 fits in 32 bits.
+    /// The longest workspace a 16-bit WAV header can announce: 4n + 36 fits in 32 bits (other
+    /// formats: render_format::MaxFrames).
     static constexpr uint32_t kMaxFrames = (0xFFFFFFFFu - 36) / 4;
     /// The tail ends after this much digital silence, or after kMaxTailSeconds.
     static constexpr uint32_t kTailSilenceMs = 500;
@@ -125,11 +136,13 @@ private:
         bool ended;
     };
 
-    RenderResult WriteFrames(class WaveFile& output, uint32_t length, const RenderOptions& options,
-                             const Progress& progress) const;
+    RenderResult WriteFrames(class RenderWriter& output, uint32_t length,
+                             const RenderOptions& options, const Progress& progress) const;
     /// WriteFrames for an empty chain.
-    RenderResult CopyFrames(class WaveFile& output, uint32_t length,
+    RenderResult CopyFrames(class RenderWriter& output, uint32_t length,
                             const Progress& progress) const;
+    /// True when an effect of the chain is not bypassed: the signal changes on its way.
+    bool ChainChangesSignal() const;
     std::string FileComingUpShort(uint32_t position) const;
 
     PluginHost& host;

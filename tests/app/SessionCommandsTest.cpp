@@ -336,14 +336,15 @@ TEST_F(SessionWithEffects, TheChainAndItsSettingsAreKeptBySessions) {
     const std::vector<uint8_t> rendered = ReadBytes(fromWindow);
     ASSERT_GT(rendered.size(), 44u);
     EXPECT_EQ(ReadBytes(dir.File("session.wav")), rendered);
-    // Half the level: the gain's setting was in the render, not its default of unity.
+    // Half the level: the gain's setting was in the render, not its default of unity (a half
+    // step is dithered to either neighbour).
     const std::vector<uint8_t> source = ReadBytes(dir.File("a.wav"));
     ASSERT_EQ(source.size(), rendered.size());
     const auto sample = [](const std::vector<uint8_t>& bytes, size_t i) {
         return static_cast<int16_t>(bytes[44 + 2 * i] | bytes[45 + 2 * i] << 8);
     };
     for (size_t i = 0; i < 64; ++i) {
-        EXPECT_EQ(sample(rendered, i), std::lround(sample(source, i) / 2.0)) << i;
+        EXPECT_LT(std::abs(sample(rendered, i) - sample(source, i) / 2.0), 1.0) << i;
     }
 
     frame = new CMainFrame({audio, files});
