@@ -19,6 +19,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "resources/Strings.h"
+#include "view/RateConversionDialog.h"
 #include "view/TimeScale.h"
 #include "view/WaveformView.h"
 
@@ -102,6 +103,11 @@ SessionController::SessionController(const Parts& parts)
                }),
       recoveryTimer(this) {
     Bind(wxEVT_TIMER, &SessionController::OnRecoveryTimer, this);
+    // A paste from a file of another rate converts it into a file the session owns.
+    view.ConvertRatesWith(
+        [this](std::shared_ptr<const WaveFile> file, uint32_t first, uint32_t count) {
+            return ConvertRangeForPaste(&frame, session, std::move(file), first, count);
+        });
     const struct {
         int id;
         void (SessionController::*handler)(wxCommandEvent&);
@@ -305,9 +311,10 @@ bool SessionController::RunAsEditStep(wxEvent& event, const std::function<bool()
         return false;
     }
     session.BeginEdit(action, ViewSelection());
+    const size_t files = workspace.FileCount();
     const bool handled = runInView();
     if (session.EndEdit(ViewSelection())) {
-        AfterWorkspaceChange(false);
+        AfterWorkspaceChange(workspace.FileCount() != files);  // a converted paste adds one
     }
     return handled;
 }
@@ -353,6 +360,7 @@ void SessionController::OnUpdateSelectAll(wxUpdateUIEvent& event) {
 }
 
 void SessionController::AfterWorkspaceChange(bool filesChanged) {
+    session.ReleaseOwnedFiles();  // a converted range that no edit can bring back goes
     if (filesChanged) {
         RebuildWaveFilesMenu();
         transport.FollowWorkspaceRate();

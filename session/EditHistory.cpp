@@ -35,3 +35,12 @@ void EditHistory::Clear() {
     done.clear();
     undone.clear();
 }
+
+void EditHistory::ForEachState(const std::function<void(const Workspace::State&)>& visit) const {
+    for (const std::vector<Step>* steps : {&done, &undone}) {
+        for (const Step& step : *steps) {
+            visit(step.before);
+            visit(step.after);
+        }
+    }
+}

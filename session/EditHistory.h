@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ public:
     const Step* Redo();
 
     void Clear();
+
+    /// Calls visit with the states before and after every step, undone ones included.
+    void ForEachState(const std::function<void(const Workspace::State&)>& visit) const;
 
 private:
     std::vector<Step> done;

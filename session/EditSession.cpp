@@ -99,6 +99,7 @@ bool EditSession::Open(const std::string& sessionPath, std::string& error,
     savedState = located ? nullptr : workspace.Snapshot();
     effects = std::move(chain);
     effectsChanged = false;
+    AdoptOwnedSources();
     return true;
 }
 
@@ -136,5 +137,56 @@ bool EditSession::Recover(const std::string& sessionText, const std::string& ses
     path = sessionPath;
     effects = std::move(chain);
     savedState.reset();  // differs from every state: the edits are not in the session file
+    AdoptOwnedSources();
     return true;
+}
+
+namespace {
+
+bool StateRefersTo(const Workspace::State& state, const std::string& filePath) {
+    if (!state) {
+        return false;
+    }
+    for (const auto& file : *state->files) {
+        if (file->Path() == filePath) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+EditSession::~EditSession() {
+    // What the session file on disk names stays; everything else made for this run goes.
+    owned.ReleaseUnreferenced(
+        [this](const std::string& filePath) { return StateRefersTo(savedState, filePath); });
+}
+
+bool EditSession::RefersTo(const std::string& filePath) const {
+    // A segment's file is always listed in the state it belongs to, except on the clipboard,
+    // which outlives the files' listing (Close Wave refuses a file it holds, New does not).
+    if (StateRefersTo(workspace.Snapshot(), filePath) || StateRefersTo(savedState, filePath)) {
+        return true;
+    }
+    for (const Segment& segment : workspace.Clipboard()) {
+        if (segment.file != nullptr && segment.file->Path() == filePath) {
+            return true;
+        }
+    }
+    bool found = false;
+    history.ForEachState(
+        [&](const Workspace::State& state) { found = found || StateRefersTo(state, filePath); });
+    return found;
+}
+
+size_t EditSession::ReleaseOwnedFiles() {
+    return owned.ReleaseUnreferenced(
+        [this](const std::string& filePath) { return RefersTo(filePath); });
+}
+
+void EditSession::AdoptOwnedSources() {
+    for (const auto& file : *workspace.Snapshot()->files) {
+        owned.Adopt(file->Path(), path);
+    }
 }

@@ -6,6 +6,7 @@
 #include "audio/Workspace.h"
 #include "session/EditHistory.h"
 #include "session/EffectRecord.h"
+#include "session/OwnedFiles.h"
 #include "session/SessionFile.h"
 
 /// One editing session: the workspace (its opened files and edit list, the clipboard), the
@@ -27,6 +28,8 @@
 class EditSession {
 public:
     EditSession() = default;
+    /// Removes the files the session made that the last saved state does not name.
+    ~EditSession();
     EditSession(const EditSession&) = delete;
     EditSession& operator=(const EditSession&) = delete;
 
@@ -56,6 +59,15 @@ public:
     /// moved, bypassed or set otherwise): the session counts as modified until the next Save,
     /// Open, New or StartAfresh.
     void MarkEffectsChanged() { effectsChanged = true; }
+
+    /// The files this session made for itself (see OwnedFiles): create them here.
+    OwnedFiles& Owned() { return owned; }
+    /// True when the workspace, its clipboard, the edit history or the last saved state holds
+    /// a segment of, or lists, the file at `filePath`.
+    bool RefersTo(const std::string& filePath) const;
+    /// Removes the owned files nothing refers to any more (RefersTo); call after every edit.
+    /// Returns how many went.
+    size_t ReleaseOwnedFiles();
 
     /// The session file ("" before the first save), and its name for titles and prompts.
     const std::string& Path() const { return path; }
@@ -93,6 +105,10 @@ public:
                  std::string& error);
 
 private:
+    /// Owns the sources of the current state that lie where owned files are made.
+    void AdoptOwnedSources();
+
+    OwnedFiles owned;  // first: its files are removed after everything holding them closed
     EditHistory history;
     Workspace workspace;
     Workspace::State savedState = workspace.Snapshot();

@@ -183,6 +183,7 @@ void WaveformView::RemoveSelection(bool toClipboard) {
     }
     const uint32_t end = RangeEnd(selectionStart, selectionLength);
     if (toClipboard) {
+        crossRateCopy.reset();
         workspace->CutRange(selectionStart, end);
     } else {
         workspace->DeleteRange(selectionStart, end);
@@ -199,20 +200,53 @@ void WaveformView::OnCopy(wxCommandEvent&) {
     const uint32_t end = RangeEnd(selectionStart, selectionLength);
     if (showWorkspace) {
         workspace->CopyRange(selectionStart, end);
+        crossRateCopy.reset();
+    } else if (workspace->CopyFromFile(selectionStart, end, fileIndex)) {
+        crossRateCopy.reset();
+    } else if (convertRate) {
+        // Another rate: the range is converted when it is pasted, and only then.
+        const Workspace::State state = workspace->Snapshot();
+        const std::shared_ptr<const WaveFile> file = (*state->files)[fileIndex];
+        const uint32_t last = std::min(end, file->FrameCount());
+        const uint32_t first = std::min(selectionStart, last);
+        crossRateCopy = CrossRateCopy{file, first, last - first};
     } else {
-        if (!workspace->CopyFromFile(selectionStart, end, fileIndex)) {
-            const WaveFile* file = workspace->File(fileIndex);
-            platform::ShowMessageBox(
-                this, {RateMismatchText(wxFileName(file->Path()).GetFullName(), file->SampleRate(),
-                                        workspace->SampleRate()),
-                       str::Text(str::kAppTitle), platform::MessageButtons::kOk,
-                       platform::MessageIcon::kError});
-        }
+        const WaveFile* file = workspace->File(fileIndex);
+        platform::ShowMessageBox(
+            this, {RateMismatchText(wxFileName(file->Path()).GetFullName(), file->SampleRate(),
+                                    workspace->SampleRate()),
+                   str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
     }
+}
+
+bool WaveformView::ConvertCopiedRange() {
+    const std::string converted =
+        convertRate(crossRateCopy->file, crossRateCopy->first, crossRateCopy->count);
+    if (converted.empty()) {
+        return false;
+    }
+    std::string why;
+    if (!workspace->AddFile(converted.c_str(), &why)) {
+        platform::ShowMessageBox(
+            this, {wxString::Format("Cannot open the converted audio %s: %s",
+                                    wxString::FromUTF8(converted), wxString::FromUTF8(why)),
+                   str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                   platform::MessageIcon::kError});
+        return false;
+    }
+    const auto index = static_cast<uint32_t>(workspace->FileCount() - 1);
+    workspace->CopyFromFile(0, workspace->FileLength(index), static_cast<uint8_t>(index));
+    crossRateCopy.reset();  // from now on the clipboard holds the converted frames
+    return true;
 }
 
 void WaveformView::OnPaste(wxCommandEvent&) {
     if (workspace == nullptr) {
+        return;
+    }
+    // Converted first: a cancelled conversion leaves the selection and everything else as is.
+    if (crossRateCopy.has_value() && !ConvertCopiedRange()) {
         return;
     }
     const bool wholeShown = viewStart == 0 && viewLength == SourceLength();
@@ -236,8 +270,8 @@ void WaveformView::OnUpdateCutDelete(wxUpdateUIEvent& event) {
 }
 
 void WaveformView::OnUpdatePaste(wxUpdateUIEvent& event) {
-    event.Enable(showWorkspace && workspace != nullptr && !workspace->IsClipboardEmpty() &&
-                 !IsPlaying());
+    event.Enable(showWorkspace && workspace != nullptr &&
+                 (!workspace->IsClipboardEmpty() || crossRateCopy.has_value()) && !IsPlaying());
 }
 
 void WaveformView::OnUpdateCopyZoomIn(wxUpdateUIEvent& event) {

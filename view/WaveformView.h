@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 
 class Workspace;
 class WavePlayer;
+class WaveFile;
 
 /// Sent by the view (and passed up to its parents) whenever what it shows changes: the
 /// source, the shown range, the selection or the insertion point.
@@ -63,6 +66,15 @@ public:
     void ReportProgressTo(std::function<void(const std::string&)> report) {
         reportProgress = std::move(report);
     }
+
+    /// Makes frames [first, first + count) of `file`, whose rate is not the workspace's, into a
+    /// new file at the workspace's rate and returns its path; "" when that failed (the user was
+    /// told) or was cancelled.
+    using RateConversion = std::function<std::string(std::shared_ptr<const WaveFile> file,
+                                                     uint32_t first, uint32_t count)>;
+    /// With a conversion, a Copy from a file of another rate is taken, and converted when it
+    /// is pasted; without one it is refused.
+    void ConvertRatesWith(RateConversion conversion) { convertRate = std::move(conversion); }
 
     /// The next mouse move, of any kind, leaves the selection alone; the frame calls this
     /// before a file dialog whose closing click would otherwise reach the view as a drag.
@@ -217,6 +229,19 @@ private:
     /// The columns the band covers at this width: the selection's, clamped to the view, or
     /// the insertion point's one column.
     Band SelectionBand(int width) const;
+
+    /// Converts the range copied from a file of another rate and puts the result on the
+    /// clipboard; false (nothing changed) when the conversion failed or was cancelled.
+    bool ConvertCopiedRange();
+
+    /// A Copy from a file of another rate, waiting for the paste that converts it.
+    struct CrossRateCopy {
+        std::shared_ptr<const WaveFile> file;
+        uint32_t first = 0;
+        uint32_t count = 0;
+    };
+    std::optional<CrossRateCopy> crossRateCopy;
+    RateConversion convertRate;
 
     bool showWorkspace = true;
     uint8_t fileIndex = 0;
