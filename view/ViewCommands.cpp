@@ -19,12 +19,11 @@ using view_math::ToFrames;
 
 namespace {
 
-// Why a Copy from a file of another rate was refused: its frames would play at the wrong speed.
+// Why a Copy from a file of another rate was refused where no conversion is at hand: its
+// frames would play at the wrong speed.
 wxString RateMismatchText(const wxString& fileName, uint32_t fileRate, uint32_t workspaceRate) {
-    return wxString::Format(
-        "Cannot copy from %s: it is at %u Hz and the workspace at %u Hz. "
-        "Orvane does not convert sample rates.",
-        fileName, fileRate, workspaceRate);
+    return wxString::Format("Cannot copy from %s: it is at %u Hz and the workspace at %u Hz.",
+                            fileName, fileRate, workspaceRate);
 }
 
 }  // namespace

@@ -2,12 +2,15 @@
 // with no display and no sound device in its environment.
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "app/CommandLine.h"
 #include "audio/Workspace.h"
@@ -411,6 +414,85 @@ TEST(RenderCli, HelpDescribesRenderWithoutADisplay) {
     const ProgramRun run = RunOrvane(dir, "--help");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("--render OUTPUT INPUT"), std::string::npos) << run.out;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandLineParse, FormatDitherAndRateGoWithARender) {
+    const struct {
+        std::vector<const char*> argv;
+        std::optional<RenderFormat> format;
+        bool dither;
+        uint32_t rate;
+        bool error;
+    } cases[] = {
+        {{"orvane", "--render", "o.wav", "i.wav"}, std::nullopt, true, 0, false},
+        {{"orvane", "--render", "o.wav", "i.wav", "--format", "FLAC24", "--no-dither"},
+         RenderFormat::kFlac24, false, 0, false},
+        {{"orvane", "--render", "o.wav", "i.wav", "--format=wav32f", "--rate=96000"},
+         RenderFormat::kWavFloat, true, 96000, false},
+        {{"orvane", "--render", "o.wav", "i.wav", "--format", "mp3"}, std::nullopt, true, 0, true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--format"}, std::nullopt, true, 0, true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--rate", "7999"}, std::nullopt, true, 0, true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--rate", "44.1k"}, std::nullopt, true, 0, true},
+        {{"orvane", "--render", "o.wav", "i.wav", "--rate", "384001"}, std::nullopt, true, 0, true},
+        {{"orvane", "i.wav", "--no-dither"}, std::nullopt, false, 0, true},
+        {{"orvane", "i.wav", "--rate", "48000"}, std::nullopt, true, 48000, true},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = CommandLine::Parse(static_cast<int>(c.argv.size()), c.argv.data());
+        SCOPED_TRACE(c.argv.back());
+        EXPECT_EQ(!line.error.empty(), c.error) << line.error;
+        if (!c.error) {
+            EXPECT_EQ(line.renderSettings.format, c.format);
+            EXPECT_EQ(line.renderSettings.dither, c.dither);
+            EXPECT_EQ(line.renderSettings.rate, c.rate);
+        }
+    }
+}
+
+// The format by name or by the output's extension, and the rate converted, read back.
+TEST(RenderCli, WritesTheFormatAndRateAsked) {
+    TempDir dir;
+    constexpr int kFrames = 3000;
+    std::vector<int16_t> samples;
+    for (int k = 0; k < kFrames; ++k) {
+        samples.push_back(static_cast<int16_t>(k * 7));
+        samples.push_back(static_cast<int16_t>(-k * 5));
+    }
+    WriteBytes(dir.File("in.wav"), CanonicalWav(samples, 44100));
+    const struct {
+        const char* output;
+        const char* options;
+        int format;
+        int rate;
+    } cases[] = {
+        {"a.flac", "", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100},
+        {"b.wav", "--format wav24", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 44100},
+        {"c.flac", "--format wav32f --rate 22050", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 22050},
+        {"d.wav", "--rate 48000", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        const ProgramRun run = RunOrvane(dir, "--render " + Quoted(dir.File(c.output)) + " " +
+                                                  Quoted(dir.File("in.wav")) + " " + c.options);
+        ASSERT_EQ(run.status, 0) << run.err;
+        SF_INFO info{};
+        SNDFILE* file = sf_open(dir.File(c.output).c_str(), SFM_READ, &info);
+        ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+        std::vector<short> back(static_cast<size_t>(info.frames) * 2);
+        sf_readf_short(file, back.data(), info.frames);
+        sf_close(file);
+        EXPECT_EQ(info.format, c.format);
+        EXPECT_EQ(info.samplerate, c.rate);
+        EXPECT_EQ(info.frames, std::lround(kFrames * double(c.rate) / 44100));
+        if (c.rate == 44100) {
+            EXPECT_TRUE(std::equal(back.begin(), back.end(), samples.begin()))
+                << "an unchanged render is the input exactly";
+        }
+    }
 }
 
 }  // namespace
