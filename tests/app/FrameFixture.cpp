@@ -19,6 +19,7 @@ void FrameFixture::SetUp() {
     // Recovery files go into the test's own directory.
     std::filesystem::create_directory("state");
     setenv("XDG_STATE_HOME", (dir.Path() / "state").c_str(), 1);
+    setenv("XDG_DATA_HOME", (dir.Path() / "data").c_str(), 1);  // converted pastes go there
     for (const std::string& plugin : Plugins()) {
         std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
                                    "vstplugs/" + plugin);
