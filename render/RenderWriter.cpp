@@ -2,7 +2,9 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "audio/WaveFile.h"
 
@@ -121,6 +123,19 @@ bool RenderWriter::WriteInt16(const uint8_t* frames, uint32_t count) {
         }
         return WriteFloat(left.data(), right.data(), count);
     }
+    if (wave != nullptr) {
+        // Canonical WAV holds these very bytes: copied a batch at a time.
+        for (uint32_t done = 0; done < count;) {
+            if (buffered == kBatchFrames && !Flush()) {
+                return false;
+            }
+            const uint32_t n = std::min(count - done, kBatchFrames - buffered);
+            std::memcpy(&bytes[size_t{buffered} * 4], frames + size_t{done} * 4, size_t{n} * 4);
+            buffered += n;
+            done += n;
+        }
+        return true;
+    }
     for (uint32_t i = 0; i < count; ++i) {
         if (buffered == kBatchFrames && !Flush()) {
             return false;
@@ -129,9 +144,7 @@ bool RenderWriter::WriteInt16(const uint8_t* frames, uint32_t count) {
         for (int channel = 0; channel < 2; ++channel) {
             const int16_t sample = ReadSample(frame + 2 * channel);
             const size_t at = size_t{buffered} * 2 + static_cast<size_t>(channel);
-            if (wave != nullptr) {
-                PutSample(&bytes[at * 2], sample);
-            } else if (format == RenderFormat::kWavFloat) {
+            if (format == RenderFormat::kWavFloat) {
                 floats[at] = static_cast<float>(sample / k16BitScale);
             } else {
                 integers[at] = LeftAligned(sample, 16);

@@ -82,8 +82,15 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     uint32_t announced = length;
     if (converted) {
         output.ResampleTo(options.outputRate);
-        announced = static_cast<uint32_t>(std::min<uint64_t>(
-            RateConverter::ConvertedLength(length, rate, options.outputRate), maxFrames));
+        const uint64_t convertedLength =
+            RateConverter::ConvertedLength(length, rate, options.outputRate);
+        if (convertedLength > maxFrames) {
+            return {RenderOutcome::kTooLong,
+                    std::string("at ") + std::to_string(options.outputRate) +
+                        " Hz the workspace is longer than a " +
+                        render_format::Label(options.format) + " file can hold"};
+        }
+        announced = static_cast<uint32_t>(convertedLength);
     }
     if (!output.Open(replacement.Path(), announced)) {
         return {RenderOutcome::kCannotCreate, output.FailureReason()};
@@ -95,6 +102,7 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     if (!output.Finish()) {
         return {RenderOutcome::kWriteFailed, output.FailureReason()};
     }
+    // A tail at a higher rate may still outgrow the format.
     if (output.FramesWritten() > maxFrames) {
         return {RenderOutcome::kTooLong, std::string("the output is longer than a ") +
                                              render_format::Label(options.format) +
