@@ -2,11 +2,13 @@
 
 #include <portaudio.h>
 #include <sndfile.h>
+#include <soxr.h>
 #include <wx/utils.h>
 
 namespace {
 
-// libsndfile names itself in its version text ("libsndfile-1.2.0"): the number alone.
+// libsndfile and libsoxr name themselves in their version text ("libsndfile-1.2.0"): the
+// number alone.
 wxString WithoutName(const char* text, const char* name) {
     wxString version = wxString::FromUTF8(text != nullptr ? text : "");
     version.StartsWith(wxString(name) + "-", &version);
@@ -31,5 +33,6 @@ std::vector<LibraryVersion> LibraryVersions() {
          "wxWindows Library Licence"},
         {"PortAudio", AudioLibraryVersion(), "MIT licence"},
         {"libsndfile", WithoutName(sf_version_string(), "libsndfile"), "GNU LGPL 2.1 or later"},
+        {"libsoxr", WithoutName(soxr_version(), "libsoxr"), "GNU LGPL 2.1 or later"},
     };
 }

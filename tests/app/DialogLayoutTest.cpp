@@ -87,6 +87,7 @@ TEST_F(DialogLayout, AboutNamesTheVersionTheLibrariesAndTheLicence) {
              R"(\n *wxWidgets 3\.[0-9]+\.[0-9]+ \(wxWindows Library Licence\))",
              R"(\n *PortAudio 19\.[0-9]+\.[0-9]+ \(MIT licence\))",
              R"(\n *libsndfile [0-9]+\.[0-9]+\.[0-9]+ \(GNU LGPL 2\.1 or later\))",
+             R"(\n *libsoxr [0-9]+\.[0-9]+\.[0-9]+ \(GNU LGPL 2\.1 or later\))",
              R"(licence)",
          }) {
         EXPECT_TRUE(std::regex_search(text, std::regex(pattern))) << pattern << " in\n" << text;
