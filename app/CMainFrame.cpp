@@ -232,10 +232,13 @@ void CMainFrame::OnCharHook(wxKeyEvent& event) {
         if (key.keyCode != event.GetKeyCode()) {
             continue;
         }
-        // A window-wide key without Ctrl or Alt may come with Shift ('+' on many layouts);
-        // a waveform key names its modifiers exactly (Shift extends the selection).
-        const bool windowKey = key.route == menu::Route::kWindow && !HasCtrlOrAlt(key.flags) &&
-                               ours && !HasCtrlOrAlt(flags);
+        // A printable key may need Shift to be typed ('+' on many layouts); any other key
+        // names its modifiers exactly (Shift+Delete cuts, Shift+Left extends).
+        const bool printable = key.keyCode >= WXK_SPACE && key.keyCode < WXK_DELETE;
+        const bool modifiersMatch =
+            key.flags == flags || (printable && key.flags == 0 && flags == wxACCEL_SHIFT);
+        const bool windowKey =
+            key.route == menu::Route::kWindow && !HasCtrlOrAlt(key.flags) && ours && modifiersMatch;
         const bool viewKey = key.route == menu::Route::kView && inView && key.flags == flags;
         if (windowKey || viewKey) {
             wxCommandEvent command(wxEVT_MENU, key.command);

@@ -69,6 +69,8 @@ TEST_F(Accelerators, EditKeysReachTheirCommands) {
         {"Ctrl+Z again", 'Z', wxMOD_CONTROL, cmd::kUndo},
         {"Ctrl+Shift+Z", 'Z', wxMOD_CONTROL | wxMOD_SHIFT, cmd::kRedo},
         {"Shift+Delete", WXK_DELETE, wxMOD_SHIFT, cmd::kCut},
+        {"Delete", WXK_DELETE, wxMOD_NONE, cmd::kDelete},
+        {"Ctrl+Delete", WXK_DELETE, wxMOD_CONTROL, cmd::kDelete},
         {"Ctrl+Insert", WXK_INSERT, wxMOD_CONTROL, cmd::kCopy},
         {"Shift+Insert", WXK_INSERT, wxMOD_SHIFT, cmd::kPaste},
         {"Ctrl+L", 'L', wxMOD_CONTROL, cmd::kLoadWave},     // the dialog is cancelled
