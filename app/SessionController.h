@@ -27,8 +27,8 @@ class FileChooser;
 }  // namespace platform
 
 /// The main window's files and session: New, Load Wave, Close Wave, Open Session, Save
-/// Session, Render to File, Undo, Redo and Select All, every edit as one undoable step, the
-/// question about unsaved changes (before New, Open and closing the window), the title, the
+/// Session (and As), Render to File, Undo, Redo and Select All, every edit as one undoable step,
+/// the question about unsaved changes (before New, Open and closing the window), the title, the
 /// "Wave files" menu, and the recovery copy that keeps unsaved edits through a crash, with its
 /// offer at the next start.
 ///

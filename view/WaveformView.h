@@ -23,9 +23,10 @@ wxDECLARE_EVENT(EVT_WAVEFORM_VIEW_CHANGED, wxCommandEvent);
 /// vertical lines, one per pixel column, from each column's smallest to its largest sample:
 /// the left channel in the upper half, the right channel in the lower half. It holds the
 /// visible range and the selection in frames, turns left-button drags into a selection,
-/// marks the selection by inverting a band of the full height, and carries the edit, zoom and
-/// source commands with their enabling rules. The insertion point (an empty selection) is a
-/// line: one inverted column.
+/// marks the selection by inverting a band of the full height, and carries the edit, zoom,
+/// movement and source commands with their enabling rules. The insertion point (an empty
+/// selection) is a line: one inverted column. The selection keeps an anchor, the end it was
+/// started from: Shift with a click or a movement key moves only the other end.
 ///
 /// The picture is drawn into the view's own pixel buffer and then copied to the window, so
 /// that the band can be inverted pixel by pixel: a drag only inverts the old band and the new

@@ -119,34 +119,18 @@ TEST_F(MainWindowLayout, EveryMenuItemReachesAHandlerWithAnIdAndKeysOfItsOwn) {
     }
 }
 
-// The shortcuts the menus show are the ones a desktop user expects, and Help > Keyboard lists
-// every one of them with what it does.
+// Help > Keyboard lists every shortcut the menus show, with what it does.
 TEST_F(MainWindowLayout, MenusShowTheExpectedKeysAndTheKeyboardListNamesThemAll) {
     wxMenuBar* bar = frame->GetMenuBar();
-    const struct {
-        int command;
-        const char* key;
-    } expected[] = {
-        {cmd::kExit, "Ctrl+Q"},
-        {cmd::kDelete, "Del"},
-        {cmd::kSelectAll, "Ctrl+A"},
-        {cmd::kCloseWave, "Ctrl+W"},
-        {cmd::kOpenSession, "Ctrl+O"},
-        {cmd::kSaveSessionAs, "Ctrl+Shift+S"},
-        {cmd::kRenderToFile, "Ctrl+Shift+R"},
-        {cmd::kSaveSession, "Ctrl+S"},
-    };
-    for (const auto& e : expected) {
-        SCOPED_TRACE(e.key);
-        const wxMenuItem* item = bar->FindItem(menu::MenuItemId(e.command));
-        ASSERT_NE(item, nullptr);
-        std::unique_ptr<wxAcceleratorEntry> shown(item->GetAccel());
-        ASSERT_NE(shown, nullptr) << item->GetItemLabel() << " shows no key";
-        wxAcceleratorEntry wanted;
-        ASSERT_TRUE(wanted.FromString(e.key));
-        EXPECT_EQ(shown->GetFlags(), wanted.GetFlags());
-        EXPECT_EQ(shown->GetKeyCode(), wanted.GetKeyCode());
-    }
+    // Render to file opens a modal dialog, so no test presses its key: its text is read here.
+    const wxMenuItem* render = bar->FindItem(menu::MenuItemId(cmd::kRenderToFile));
+    ASSERT_NE(render, nullptr);
+    std::unique_ptr<wxAcceleratorEntry> shown(render->GetAccel());
+    ASSERT_NE(shown, nullptr);
+    wxAcceleratorEntry wanted;
+    ASSERT_TRUE(wanted.FromString("Ctrl+Shift+R"));
+    EXPECT_EQ(shown->GetFlags(), wanted.GetFlags());
+    EXPECT_EQ(shown->GetKeyCode(), wanted.GetKeyCode());
 
     KeyboardDialog dialog(frame);
     const wxListCtrl& list = dialog.Keys();
