@@ -8,7 +8,9 @@
 
 #include "app/AboutDialog.h"
 #include "app/EffectsController.h"
+#include "app/KeyboardDialog.h"
 #include "app/PluginCatalogController.h"
+#include "app/RecentFilesController.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
@@ -27,16 +29,19 @@ namespace {
 constexpr uint32_t kBlockBytes = PluginHost::kBlockBytes;
 constexpr uint32_t kSampleRate = WaveFile::kDefaultSampleRate;  // until a workspace sets one
 
-// wx reads the shortcut after the tab only without spaces; the menu shows it as GTK does.
-wxString MenuLabel(const char* text) {
-    wxString label = wxString::FromUTF8(text);
-    const int tab = label.Find('\t');
-    if (tab != wxNOT_FOUND) {
-        wxString shortcut = label.Mid(tab + 1);
-        shortcut.Replace(" ", "");
-        label = label.Left(tab) + "\t" + shortcut;
-    }
-    return label;
+// The entry's text with its shortcut from the key table after a tab, which the menu shows as
+// GTK does and carries as its accelerator.
+wxString MenuLabel(const menu::Entry& entry) {
+    return wxString::FromUTF8(menu::MenuText(entry));
+}
+
+bool HasCtrlOrAlt(int flags) {
+    return (flags & (wxACCEL_CTRL | wxACCEL_ALT)) != 0;
+}
+
+int AccelFlagsOf(const wxKeyEvent& event) {
+    return (event.ControlDown() ? wxACCEL_CTRL : 0) | (event.AltDown() ? wxACCEL_ALT : 0) |
+           (event.ShiftDown() ? wxACCEL_SHIFT : 0);
 }
 
 void AppendEntries(wxMenu* menu, const std::vector<menu::Entry>& entries) {
@@ -48,42 +53,17 @@ void AppendEntries(wxMenu* menu, const std::vector<menu::Entry>& entries) {
             case menu::Kind::kSubmenu: {
                 auto* sub = new wxMenu;
                 AppendEntries(sub, e.children);
-                menu->AppendSubMenu(sub, MenuLabel(e.text));
+                menu->AppendSubMenu(sub, MenuLabel(e));
                 break;
             }
             case menu::Kind::kItem:
             case menu::Kind::kCheck:
-                menu->Append(menu::MenuItemId(e.id), MenuLabel(e.text),
+                menu->Append(menu::MenuItemId(e.id), MenuLabel(e),
                              wxString::FromUTF8(menu::StatusText(e.id)),
                              e.kind == menu::Kind::kCheck ? wxITEM_CHECK : wxITEM_NORMAL);
                 break;
         }
     }
-}
-
-bool MenuHasShortcut(const wxMenu* menu, int flags, int keyCode) {
-    for (const wxMenuItem* item : menu->GetMenuItems()) {
-        if (item->IsSubMenu()) {
-            if (MenuHasShortcut(item->GetSubMenu(), flags, keyCode)) {
-                return true;
-            }
-            continue;
-        }
-        std::unique_ptr<wxAcceleratorEntry> accel(item->GetAccel());
-        if (accel && accel->GetFlags() == flags && accel->GetKeyCode() == keyCode) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool MenuHasShortcut(const wxMenuBar* bar, int flags, int keyCode) {
-    for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
-        if (MenuHasShortcut(bar->GetMenu(i), flags, keyCode)) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -95,9 +75,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxFrame)
     EVT_MENU(cmd::kToggleNavigationBar, CMainFrame::OnToggleToolBar)
     EVT_MENU(cmd::kToggleZoomBar, CMainFrame::OnToggleToolBar)
     EVT_MENU(cmd::kAbout, CMainFrame::OnAbout)
+    EVT_MENU(cmd::kKeyboardHelp, CMainFrame::OnKeyboardHelp)
 
-    EVT_UPDATE_UI(cmd::kNextPane, CMainFrame::OnUpdateDisabled)
-    EVT_UPDATE_UI(cmd::kPrevPane, CMainFrame::OnUpdateDisabled)
     EVT_UPDATE_UI(cmd::kToggleEditBar, CMainFrame::OnUpdateToggleToolBar)
     EVT_UPDATE_UI(cmd::kToggleNavigationBar, CMainFrame::OnUpdateToggleToolBar)
     EVT_UPDATE_UI(cmd::kToggleZoomBar, CMainFrame::OnUpdateToggleToolBar)
@@ -156,6 +135,11 @@ CMainFrame::CMainFrame(const Services& frameServices)
         *this, session, *host, *player, services.fileDialogs, *view, *waveFilesMenu, *status,
         *transport, [this] { return effects->Capture(); },
         [this](const std::vector<EffectRecord>& records) { effects->Restore(records); }});
+    recentFiles = std::make_unique<RecentFilesController>(
+        RecentFilesController::Parts{*this, *sessions, *openRecentMenu});
+    fileDrop = new FileDropTarget(
+        [this](const std::vector<wxString>& paths) { recentFiles->Open(paths); });
+    SetDropTarget(fileDrop);
     sessions->ShowWhereYouAre();
 }
 
@@ -175,24 +159,24 @@ void CMainFrame::CreateWindows() {
     for (const menu::Entry& top : menu::MenuBar()) {
         auto* topMenu = new wxMenu;
         AppendEntries(topMenu, top.children);
-        bar->Append(topMenu, MenuLabel(top.text));
+        bar->Append(topMenu, MenuLabel(top));
     }
     SetMenuBar(bar);
     pluginMenu = bar->GetMenu(2);
+    openRecentMenu = bar->FindItem(menu::MenuItemId(cmd::kNoRecentFiles))->GetMenu();
     // The View menu's last item.
     wxMenu* viewMenu = bar->GetMenu(3);
     waveFilesMenu = viewMenu->FindItemByPosition(viewMenu->GetMenuItemCount() - 1)->GetSubMenu();
 
     // Every shortcut a menu text names acts through its menu item; the frame's table holds
-    // the other keys of the accelerator table.
+    // the window's other keys with Ctrl or Alt. The rest arrive through OnCharHook.
     std::vector<wxAcceleratorEntry> keys;
-    for (const menu::Accelerator& a : menu::Accelerators()) {
-        if (!MenuHasShortcut(bar, a.flags, a.keyCode)) {
-            keys.emplace_back(a.flags, a.keyCode, a.command);
+    for (const menu::Key& key : menu::Keys()) {
+        if (key.route == menu::Route::kWindow && HasCtrlOrAlt(key.flags)) {
+            keys.emplace_back(key.flags, key.keyCode, key.command);
         }
     }
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(keys.size()), keys.data()));
-    // Single keys (menu::PlainKeys) arrive through OnCharHook: no accelerator sees them.
 
     docking.SetManagedWindow(this);
     viewPanel = new WaveformPanel(this);
@@ -242,15 +226,25 @@ void CMainFrame::OnCharHook(wxKeyEvent& event) {
     // (which passes its keys up here) belongs to that window.
     auto* origin = dynamic_cast<wxWindow*>(event.GetEventObject());
     const bool ours = origin == nullptr || wxGetTopLevelParent(origin) == this;
-    // Shift may be part of the key ('+' on many layouts); other modifiers make it another key.
-    if (ours && (event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
-        for (const menu::PlainKey& key : menu::PlainKeys()) {
-            if (key.keyCode == event.GetKeyCode()) {
-                wxCommandEvent command(wxEVT_MENU, key.command);
-                command.SetEventObject(this);
-                ProcessWindowEvent(command);
-                return;
-            }
+    const bool inView = origin == view;
+    const int flags = AccelFlagsOf(event);
+    for (const menu::Key& key : menu::Keys()) {
+        if (key.keyCode != event.GetKeyCode()) {
+            continue;
+        }
+        // A printable key may need Shift to be typed ('+' on many layouts); any other key
+        // names its modifiers exactly (Shift+Delete cuts, Shift+Left extends).
+        const bool printable = key.keyCode >= WXK_SPACE && key.keyCode < WXK_DELETE;
+        const bool modifiersMatch =
+            key.flags == flags || (printable && key.flags == 0 && flags == wxACCEL_SHIFT);
+        const bool windowKey =
+            key.route == menu::Route::kWindow && !HasCtrlOrAlt(key.flags) && ours && modifiersMatch;
+        const bool viewKey = key.route == menu::Route::kView && inView && key.flags == flags;
+        if (windowKey || viewKey) {
+            wxCommandEvent command(wxEVT_MENU, key.command);
+            command.SetEventObject(this);
+            ProcessWindowEvent(command);
+            return;
         }
     }
     event.Skip();
@@ -303,10 +297,6 @@ void CMainFrame::OnExit(wxCommandEvent&) {
     Close();  // OnClose asks about unsaved changes
 }
 
-void CMainFrame::OnUpdateDisabled(wxUpdateUIEvent& event) {
-    event.Enable(false);
-}
-
 wxAuiToolBar* CMainFrame::ToolBarOf(int toggleCommand) const {
     switch (toggleCommand) {
         case cmd::kToggleEditBar:
@@ -343,6 +333,11 @@ void CMainFrame::OnUpdateToggleToolBar(wxUpdateUIEvent& event) {
 void CMainFrame::OnAbout(wxCommandEvent&) {
     AboutDialog about(this);
     about.ShowModal();
+}
+
+void CMainFrame::OnKeyboardHelp(wxCommandEvent&) {
+    KeyboardDialog keys(this);
+    keys.ShowModal();
 }
 
 void CMainFrame::OnSetFocus(wxFocusEvent&) {

@@ -18,6 +18,8 @@
 #include "session/RecoveryFile.h"
 
 class EffectsController;
+class FileDropTarget;
+class RecentFilesController;
 class PluginCatalogController;
 class PluginEditors;
 class PluginHost;
@@ -126,6 +128,10 @@ public:
     /// Chooses catalogue entry `index` as its menu item does: added to the chain.
     void ChoosePlugin(int index);
     EffectsController& Effects() const { return *effects; }
+    /// File > "Open Recent", and the opening of files dropped on the window.
+    RecentFilesController& RecentFiles() const { return *recentFiles; }
+    /// What takes the files dropped on the window (the window owns it).
+    FileDropTarget& FileDrop() const { return *fileDrop; }
 
 private:
     // Construction
@@ -147,7 +153,7 @@ private:
     void OnExit(wxCommandEvent& event);
     void OnToggleToolBar(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
-    void OnUpdateDisabled(wxUpdateUIEvent& event);
+    void OnKeyboardHelp(wxCommandEvent& event);
     void OnUpdateToggleToolBar(wxUpdateUIEvent& event);
 
     // Window messages
@@ -171,7 +177,9 @@ private:
     std::vector<wxAuiToolBar*> toolBars;  // edit, navigation, zoom
     wxMenu* waveFilesMenu = nullptr;
     wxMenu* pluginMenu = nullptr;
-    bool routing = false;  // an event is being offered to the view
+    wxMenu* openRecentMenu = nullptr;
+    FileDropTarget* fileDrop = nullptr;  // owned by the window
+    bool routing = false;                // an event is being offered to the view
 
     // The controllers, made once the windows exist. They point into the model and at the
     // windows, both of which outlive them; each one's bindings on the frame go with it. The
@@ -181,6 +189,7 @@ private:
     std::unique_ptr<EffectsController> effects;
     std::unique_ptr<PluginCatalogController> catalogue;
     std::unique_ptr<SessionController> sessions;
+    std::unique_ptr<RecentFilesController> recentFiles;  // opens through the sessions
 
     wxDECLARE_EVENT_TABLE();
 };

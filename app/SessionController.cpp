@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/OpenMessages.h"
+#include "app/RecentFilesController.h"
 #include "app/StatusController.h"
 #include "app/TransportController.h"
 #include "platform/SessionStorage.h"
@@ -117,6 +118,7 @@ SessionController::SessionController(const Parts& parts)
         {cmd::kCloseWave, &SessionController::OnCloseWave},
         {cmd::kOpenSession, &SessionController::OnOpenSession},
         {cmd::kSaveSession, &SessionController::OnSaveSession},
+        {cmd::kSaveSessionAs, &SessionController::OnSaveSessionAs},
         {cmd::kRenderToFile, &SessionController::OnRenderToFile},
         {cmd::kUndo, &SessionController::OnUndo},
         {cmd::kRedo, &SessionController::OnRedo},
@@ -192,6 +194,7 @@ bool SessionController::AddWave(const wxString& path, const wxString&, OpenRefus
         refused.Add(path, wxString::FromUTF8(why));
         return false;
     }
+    RememberRecentFile(path);
     AfterWorkspaceChange(true);
     // The file that seeds an empty workspace is shown as the workspace, ready for editing;
     // a file opened later is shown alone, beside the workspace it leaves unchanged.
@@ -347,12 +350,12 @@ void SessionController::OnUpdateUndoRedo(wxUpdateUIEvent& event) {
         if (!action.empty()) {
             text += " " + wxString::FromUTF8(action);
         }
-        event.SetText(text + (undo ? "\tCtrl+Z" : "\tCtrl+Shift+Z"));
+        event.SetText(text + "\t" + menu::MenuShortcut(event.GetId()));
     }
 }
 
 void SessionController::OnSelectAll(wxCommandEvent&) {
-    view.SelectVisibleRange();
+    view.SelectWholeSource();
 }
 
 void SessionController::OnUpdateSelectAll(wxUpdateUIEvent& event) {
@@ -391,11 +394,12 @@ void SessionController::ShowSessionError(uint32_t stringId, const std::string& w
                  platform::MessageIcon::kError});
 }
 
-bool SessionController::SaveSession() {
+bool SessionController::SaveSession(bool askName) {
     wxString path = wxString(session.Path().c_str(), wxConvFile);
-    if (path.empty()) {
+    if (path.empty() || askName) {
         view.SuppressNextDrag();
-        if (!fileDialogs.ChooseSessionToSave(&frame, "Untitled.orvane", path)) {
+        const wxString offered = wxString::FromUTF8(session.Name()) + ".orvane";
+        if (!fileDialogs.ChooseSessionToSave(&frame, offered, path)) {
             return false;
         }
     }
@@ -404,6 +408,7 @@ bool SessionController::SaveSession() {
         ShowSessionError(str::kSessionSaveFailed, error);
         return false;
     }
+    RememberRecentFile(path);
     AfterWorkspaceChange(false);
     return true;
 }
@@ -427,6 +432,10 @@ bool SessionController::ConfirmDiscardChanges() {
 
 void SessionController::OnSaveSession(wxCommandEvent&) {
     SaveSession();
+}
+
+void SessionController::OnSaveSessionAs(wxCommandEvent&) {
+    SaveSession(true);
 }
 
 void SessionController::OnOpenSession(wxCommandEvent&) {
@@ -468,6 +477,7 @@ bool SessionController::OpenSession(const wxString& path) {
     RestoreEffects();
     view.ShowSource(-1);
     AfterWorkspaceChange(true);
+    RememberRecentFile(path);
     return true;
 }
 

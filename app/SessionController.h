@@ -27,8 +27,8 @@ class FileChooser;
 }  // namespace platform
 
 /// The main window's files and session: New, Load Wave, Close Wave, Open Session, Save
-/// Session, Render to File, Undo, Redo and Select All, every edit as one undoable step, the
-/// question about unsaved changes (before New, Open and closing the window), the title, the
+/// Session (and As), Render to File, Undo, Redo and Select All, every edit as one undoable step,
+/// the question about unsaved changes (before New, Open and closing the window), the title, the
 /// "Wave files" menu, and the recovery copy that keeps unsaved edits through a crash, with its
 /// offer at the next start.
 ///
@@ -102,6 +102,7 @@ private:
     void OnCloseWave(wxCommandEvent& event);
     void OnOpenSession(wxCommandEvent& event);
     void OnSaveSession(wxCommandEvent& event);
+    void OnSaveSessionAs(wxCommandEvent& event);
     void OnRenderToFile(wxCommandEvent& event);
     void OnUndo(wxCommandEvent& event);
     void OnRedo(wxCommandEvent& event);
@@ -116,8 +117,9 @@ private:
     void OnRecoveryTimer(wxTimerEvent& event);
 
     bool AddWave(const wxString& path, const wxString& name, OpenRefusals& refused);
-    /// Saves to the session's file, asking for one when it has none; false if not saved.
-    bool SaveSession();
+    /// Saves to the session's file, asking for one when it has none or `askName` is set;
+    /// false if not saved.
+    bool SaveSession(bool askName = false);
     std::vector<EffectRecord> CaptureEffects() const;
     /// The chain of the session just opened, recovered or made anew.
     void RestoreEffects();

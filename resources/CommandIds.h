@@ -8,6 +8,7 @@ namespace cmd {
 inline constexpr int kNew = 57600;
 inline constexpr int kOpenSession = 57601;
 inline constexpr int kSaveSession = 57603;
+inline constexpr int kSaveSessionAs = 32857;
 inline constexpr int kLoadWave = 32780;
 inline constexpr int kCloseWave = 57602;
 inline constexpr int kRenderToFile = 32781;
@@ -39,6 +40,7 @@ inline constexpr int kNoFilesLoaded = 32782;
 
 // Help
 inline constexpr int kAbout = 57664;
+inline constexpr int kKeyboardHelp = 32858;
 
 // Transport (navigation toolbar)
 inline constexpr int kPlay = 32772;
@@ -51,21 +53,37 @@ inline constexpr int kZoomOut = 32791;
 inline constexpr int kZoomOutFull = 32792;
 
 // Keys of the view and the transport that no menu item carries
-inline constexpr int kGoToStart = 32851;           // Home
-inline constexpr int kGoToEnd = 32852;             // End
 inline constexpr int kZoomInAtInsertion = 32853;   // +
 inline constexpr int kZoomOutAtInsertion = 32854;  // -
 inline constexpr int kPlayOrStop = 32855;          // Space
+inline constexpr int kClearSelection = 32859;      // Escape
 
-// Pane switching accelerators without a handler
-inline constexpr int kNextPane = 57680;
-inline constexpr int kPrevPane = 57681;
+// Moving the insertion point; the extending forms (the same keys with Shift) move the
+// selection's free end and keep its anchor. The two runs are in the same order.
+inline constexpr int kMoveBack = 32860;              // Left: a tenth of the shown range
+inline constexpr int kMoveForward = 32861;           // Right
+inline constexpr int kMoveToPreviousSplice = 32862;  // Ctrl+Left: the previous piece boundary
+inline constexpr int kMoveToNextSplice = 32863;      // Ctrl+Right
+inline constexpr int kGoToStart = 32864;             // Home
+inline constexpr int kGoToEnd = 32865;               // End
+inline constexpr int kExtendBack = 32866;
+inline constexpr int kExtendForward = 32867;
+inline constexpr int kExtendToPreviousSplice = 32868;
+inline constexpr int kExtendToNextSplice = 32869;
+inline constexpr int kExtendToStart = 32870;
+inline constexpr int kExtendToEnd = 32871;
+inline constexpr int kFirstMove = kMoveBack;
+inline constexpr int kLastMove = kExtendToEnd;
 
 // Items appended at run time: opened file i is kFirstWaveFile + i, catalogue entry i is
-// kFirstPlugin + i (room for 4000 plug-ins, in the vendor submenus).
+// kFirstPlugin + i (room for 4000 plug-ins, in the vendor submenus), recent file i is
+// kFirstRecent + i.
 inline constexpr int kFirstPlugin = 20000;
 inline constexpr int kLastPlugin = 23999;
 inline constexpr int kFirstWaveFile = 10256;
 inline constexpr int kLastWaveFile = 10511;
+inline constexpr int kFirstRecent = 10600;
+inline constexpr int kLastRecent = 10609;
+inline constexpr int kNoRecentFiles = 32872;
 
 }  // namespace cmd

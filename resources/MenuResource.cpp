@@ -60,7 +60,8 @@ int MenuItemId(int command) {
 
 int CommandOfMenuItem(int itemId) {
     const bool runTimeRange = (itemId >= cmd::kFirstPlugin && itemId <= cmd::kLastPlugin) ||
-                              (itemId >= cmd::kFirstWaveFile && itemId <= cmd::kLastWaveFile);
+                              (itemId >= cmd::kFirstWaveFile && itemId <= cmd::kLastWaveFile) ||
+                              (itemId >= cmd::kFirstRecent && itemId <= cmd::kLastRecent);
     const bool shifted = itemId >= 0 && itemId < kMenuIdLimit && !runTimeRange;
     return shifted ? itemId + kShift : itemId;
 }
@@ -70,41 +71,45 @@ const std::vector<Entry>& MenuBar() {
         Submenu(
             "&File",
             {
-                Item(cmd::kNew, "&New\tCtrl+N", "Create new workspace\nNew"),
-                Item(cmd::kOpenSession, "&Open Session...\tCtrl+O",
+                Item(cmd::kNew, "&New", "Create new workspace\nNew"),
+                Item(cmd::kOpenSession, "&Open Session...",
                      "Open a saved session: its wave files and edits\nOpen Session"),
-                Item(cmd::kSaveSession, "&Save Session...\tCtrl+S",
+                Item(cmd::kSaveSession, "&Save Session...",
                      "Save the wave files and edits as a session file\nSave Session"),
+                Item(cmd::kSaveSessionAs, "Save Session &As...",
+                     "Save the wave files and edits under a new session file name"),
+                Submenu("Open &Recent", {Item(cmd::kNoRecentFiles, "No recent files",
+                                              "Wave files and sessions opened lately")}),
                 Separator(),
-                Item(cmd::kLoadWave, "Load Wave...\tCtrl+L",
+                Item(cmd::kLoadWave, "&Load Wave...",
                      "Open a wave file and add it to the workspace"),
-                Item(cmd::kCloseWave, "Close Wave", "Close the wave file shown"),
-                Item(cmd::kRenderToFile, "Render to file...",
+                Item(cmd::kCloseWave, "&Close Wave", "Close the wave file shown"),
+                Item(cmd::kRenderToFile, "Ren&der to file...",
                      "Write the workspace, through the effect, to a new wave file"),
+                Separator(),
                 Item(cmd::kExit, "E&xit", "Quit Orvane; asks to save unsaved edits first\nExit"),
             }),
-        Submenu("&Edit",
-                {
-                    Item(cmd::kUndo, "&Undo\tCtrl+Z", "Undo the last edit\nUndo"),
-                    Item(cmd::kRedo, "&Redo\tCtrl+Shift+Z", "Redo the edit last undone\nRedo"),
-                    Separator(),
-                    Item(cmd::kCut, "Cu&t\tCtrl+X",
-                         "Cut the selection and put it on the Clipboard\nCut"),
-                    Item(cmd::kCopy, "&Copy\tCtrl+C",
-                         "Copy the selection and put it on the Clipboard\nCopy"),
-                    Item(cmd::kPaste, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste"),
-                    Item(cmd::kDelete, "&Delete\tDel", "Delete the selection\nDelete"),
-                    Separator(),
-                    Item(cmd::kSelectAll, "Select &All\tCtrl+A",
-                         "Select everything the view shows\nSelect All"),
-                }),
         Submenu(
-            "VST Plugins",
+            "&Edit",
+            {
+                Item(cmd::kUndo, "&Undo", "Undo the last edit\nUndo"),
+                Item(cmd::kRedo, "&Redo", "Redo the edit last undone\nRedo"),
+                Separator(),
+                Item(cmd::kCut, "Cu&t", "Cut the selection and put it on the Clipboard\nCut"),
+                Item(cmd::kCopy, "&Copy", "Copy the selection and put it on the Clipboard\nCopy"),
+                Item(cmd::kPaste, "&Paste", "Insert Clipboard contents\nPaste"),
+                Item(cmd::kDelete, "&Delete", "Delete the selection\nDelete"),
+                Separator(),
+                Item(cmd::kSelectAll, "Select &All",
+                     "Select all of the workspace, or of the file shown alone\nSelect All"),
+            }),
+        Submenu(
+            "V&ST Plugins",
             {
                 Item(cmd::kEditPlugin, "Edit Plug-in...", "Show the active plug-in's editor"),
                 Item(cmd::kRemovePlugin, "Remove Plug-in", "Unload the active plug-in"),
                 Separator(),
-                Item(cmd::kChoosePlugin, "Choose Plug-in...\tCtrl+P",
+                Item(cmd::kChoosePlugin, "Choose Plug-in...",
                      "Find a plug-in by name, vendor or category; shows those that failed"),
                 Item(cmd::kRescanPlugins, "Rescan Plug-ins", "Examine every plug-in library again"),
                 Separator(),
@@ -132,6 +137,8 @@ const std::vector<Entry>& MenuBar() {
             }),
         Submenu("&Help",
                 {
+                    Item(cmd::kKeyboardHelp, "&Keyboard...",
+                         "List every key of the main window\nKeyboard"),
                     Item(cmd::kAbout, "&About Orvane...",
                          "Show the version, the libraries and the licence\nAbout"),
                 }),
@@ -159,36 +166,108 @@ std::string Tooltip(int id) {
     return newline == std::string::npos ? "" : prompt.substr(newline + 1);
 }
 
-const std::vector<Accelerator>& Accelerators() {
-    static const std::vector<Accelerator> keys = {
-        {wxACCEL_CTRL, 'V', cmd::kPaste},
-        {wxACCEL_CTRL, 'X', cmd::kCut},
-        {wxACCEL_SHIFT, WXK_DELETE, cmd::kCut},
-        {wxACCEL_CTRL, WXK_INSERT, cmd::kCopy},
-        {wxACCEL_SHIFT, WXK_INSERT, cmd::kPaste},
-        {wxACCEL_NORMAL, WXK_CANCEL, cmd::kCopy},
-        {wxACCEL_ALT, WXK_BACK, cmd::kUndo},
-        {wxACCEL_CTRL, 'Z', cmd::kUndo},
-        {wxACCEL_CTRL, 'Y', cmd::kRedo},
-        {wxACCEL_CTRL, 'Q', cmd::kDelete},
-        {wxACCEL_NORMAL, WXK_F6, cmd::kNextPane},
-        {wxACCEL_SHIFT, WXK_F6, cmd::kPrevPane},
-        {wxACCEL_NORMAL, WXK_HOME, cmd::kGoToStart},
-        {wxACCEL_NORMAL, WXK_END, cmd::kGoToEnd},
+const std::vector<Key>& Keys() {
+    constexpr int kCtrl = wxACCEL_CTRL;
+    constexpr int kShift = wxACCEL_SHIFT;
+    constexpr int kNone = wxACCEL_NORMAL;
+    using enum Route;
+    static const std::vector<Key> keys = {
+        // Files and sessions
+        {kCtrl, 'N', cmd::kNew, kMenu, "New workspace"},
+        {kCtrl, 'O', cmd::kOpenSession, kMenu, "Open a session"},
+        {kCtrl, 'S', cmd::kSaveSession, kMenu, "Save the session"},
+        {kCtrl | kShift, 'S', cmd::kSaveSessionAs, kMenu, "Save the session under a new name"},
+        {kCtrl, 'L', cmd::kLoadWave, kMenu, "Load a wave file"},
+        {kCtrl, 'W', cmd::kCloseWave, kMenu, "Close the wave file shown"},
+        {kCtrl | kShift, 'R', cmd::kRenderToFile, kMenu, "Render the workspace to a file"},
+        {kCtrl, 'Q', cmd::kExit, kMenu, "Quit (asks to save unsaved edits)"},
+        // Edits
+        {kCtrl, 'Z', cmd::kUndo, kMenu, "Undo"},
+        {wxACCEL_ALT, WXK_BACK, cmd::kUndo, kWindow, "Undo"},
+        {kCtrl | kShift, 'Z', cmd::kRedo, kMenu, "Redo"},
+        {kCtrl, 'Y', cmd::kRedo, kWindow, "Redo"},
+        {kCtrl, 'X', cmd::kCut, kMenu, "Cut the selection"},
+        {kShift, WXK_DELETE, cmd::kCut, kWindow, "Cut the selection"},
+        {kCtrl, 'C', cmd::kCopy, kMenu, "Copy the selection"},
+        {kCtrl, WXK_INSERT, cmd::kCopy, kWindow, "Copy the selection"},
+        {kCtrl, 'V', cmd::kPaste, kMenu, "Paste"},
+        {kShift, WXK_INSERT, cmd::kPaste, kWindow, "Paste"},
+        {kNone, WXK_DELETE, cmd::kDelete, kMenu, "Delete the selection"},
+        {kCtrl, WXK_DELETE, cmd::kDelete, kWindow, "Delete the selection"},
+        {kCtrl, 'A', cmd::kSelectAll, kMenu, "Select all of what is shown"},
+        {kNone, WXK_ESCAPE, cmd::kClearSelection, kWindow,
+         "Clear the selection, leaving the insertion point at its start"},
+        // Moving in the waveform
+        {kNone, WXK_LEFT, cmd::kMoveBack, kView, "Move back a tenth of the shown range"},
+        {kNone, WXK_RIGHT, cmd::kMoveForward, kView, "Move on a tenth of the shown range"},
+        {kCtrl, WXK_LEFT, cmd::kMoveToPreviousSplice, kView, "Move to the previous splice point"},
+        {kCtrl, WXK_RIGHT, cmd::kMoveToNextSplice, kView, "Move to the next splice point"},
+        {kNone, WXK_HOME, cmd::kGoToStart, kView, "Move to the start"},
+        {kNone, WXK_END, cmd::kGoToEnd, kView, "Move to the end"},
+        {kShift, WXK_LEFT, cmd::kExtendBack, kView, "Extend the selection back"},
+        {kShift, WXK_RIGHT, cmd::kExtendForward, kView, "Extend the selection on"},
+        {kCtrl | kShift, WXK_LEFT, cmd::kExtendToPreviousSplice, kView,
+         "Extend the selection to the previous splice point"},
+        {kCtrl | kShift, WXK_RIGHT, cmd::kExtendToNextSplice, kView,
+         "Extend the selection to the next splice point"},
+        {kShift, WXK_HOME, cmd::kExtendToStart, kView, "Extend the selection to the start"},
+        {kShift, WXK_END, cmd::kExtendToEnd, kView, "Extend the selection to the end"},
+        {kNone, '+', cmd::kZoomInAtInsertion, kWindow, "Zoom in around the insertion point"},
+        {kNone, '=', cmd::kZoomInAtInsertion, kWindow, "Zoom in ('+' without Shift)"},
+        {kNone, WXK_NUMPAD_ADD, cmd::kZoomInAtInsertion, kWindow, "Zoom in"},
+        {kNone, '-', cmd::kZoomOutAtInsertion, kWindow, "Zoom out around the insertion point"},
+        {kNone, WXK_NUMPAD_SUBTRACT, cmd::kZoomOutAtInsertion, kWindow, "Zoom out"},
+        // Playing
+        {kNone, WXK_SPACE, cmd::kPlayOrStop, kWindow, "Play from the insertion point, or stop"},
+        // Effects
+        {kCtrl, 'P', cmd::kChoosePlugin, kMenu, "Choose a plug-in"},
     };
     return keys;
 }
 
-const std::vector<PlainKey>& PlainKeys() {
-    static const std::vector<PlainKey> keys = {
-        {WXK_SPACE, cmd::kPlayOrStop},
-        {'+', cmd::kZoomInAtInsertion},
-        {'=', cmd::kZoomInAtInsertion},  // '+' without Shift on many layouts
-        {WXK_NUMPAD_ADD, cmd::kZoomInAtInsertion},
-        {'-', cmd::kZoomOutAtInsertion},
-        {WXK_NUMPAD_SUBTRACT, cmd::kZoomOutAtInsertion},
+std::string KeyName(int flags, int keyCode) {
+    static const std::map<int, const char*> names = {
+        {WXK_DELETE, "Delete"},
+        {WXK_INSERT, "Insert"},
+        {WXK_BACK, "Backspace"},
+        {WXK_ESCAPE, "Escape"},
+        {WXK_SPACE, "Space"},
+        {WXK_LEFT, "Left"},
+        {WXK_RIGHT, "Right"},
+        {WXK_HOME, "Home"},
+        {WXK_END, "End"},
+        {WXK_NUMPAD_ADD, "Keypad +"},
+        {WXK_NUMPAD_SUBTRACT, "Keypad -"},
     };
-    return keys;
+    std::string name;
+    if (flags & wxACCEL_CTRL) {
+        name += "Ctrl+";
+    }
+    if (flags & wxACCEL_ALT) {
+        name += "Alt+";
+    }
+    if (flags & wxACCEL_SHIFT) {
+        name += "Shift+";
+    }
+    const auto it = names.find(keyCode);
+    if (it != names.end()) {
+        return name + it->second;
+    }
+    return name + char(keyCode);
+}
+
+std::string MenuShortcut(int id) {
+    for (const Key& key : Keys()) {
+        if (key.command == id && key.route == Route::kMenu) {
+            return KeyName(key.flags, key.keyCode);
+        }
+    }
+    return "";
+}
+
+std::string MenuText(const Entry& e) {
+    const std::string shortcut = e.kind == Kind::kItem ? MenuShortcut(e.id) : "";
+    return shortcut.empty() ? std::string(e.text) : std::string(e.text) + "\t" + shortcut;
 }
 
 const std::vector<ToolBar>& ToolBars() {

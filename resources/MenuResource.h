@@ -12,7 +12,7 @@ enum class Kind { kItem, kCheck, kSeparator, kSubmenu };
 struct Entry {
     Kind kind = Kind::kItem;
     int id = 0;                   // 0 for separators and submenus
-    const char* text = "";        // with its mnemonic (&) and tab text
+    const char* text = "";        // with its mnemonic (&); the shortcut comes from Keys()
     const char* prompt = "";      // the status-bar prompt; after "\n" the tooltip
     std::vector<Entry> children;  // a submenu's entries
 };
@@ -33,22 +33,35 @@ std::string StatusText(int id);
 /// The tooltip part of command `id`'s prompt: the text after "\n", or "" without one.
 std::string Tooltip(int id);
 
-struct Accelerator {
-    int flags;    // wxACCEL_* modifiers
-    int keyCode;  // wx key code
-    int command;
+/// How a key reaches its command.
+enum class Route {
+    kMenu,    // named in its command's menu item text; the menu carries it
+    kWindow,  // anywhere in the main window: the accelerator table, or the frame's key hook
+              // for keys without Ctrl or Alt (those never reach an accelerator)
+    kView,    // only while the waveform has the focus, so lists keep their arrows and Home
 };
 
-/// The keys of accelerator table 128, besides the shortcuts the menu texts name.
-const std::vector<Accelerator>& Accelerators();
-
-/// Keys that act by themselves, without Ctrl or Alt: they never reach an accelerator while
-/// the view has the focus, so the frame looks them up here as they are pressed.
-struct PlainKey {
+/// One key of the main window. The menus' shortcut texts, the accelerator table, the frame's
+/// key hook and Help > Keyboard are all built from Keys(), so none of them can drift.
+struct Key {
+    int flags;    // wxACCEL_* modifiers
     int keyCode;  // wx key code as a key-down reports it
     int command;
+    Route route;
+    const char* what;  // what it does, for the Keyboard list
 };
-const std::vector<PlainKey>& PlainKeys();
+
+/// Every key of the main window, in the order the Keyboard list shows them.
+const std::vector<Key>& Keys();
+
+/// The key as the menus and the Keyboard list write it: "Ctrl+Shift+R", "Delete", "Left".
+std::string KeyName(int flags, int keyCode);
+
+/// The shortcut command `id`'s menu item names after its tab ("Ctrl+Z"), or "" if none.
+std::string MenuShortcut(int id);
+
+/// The menu text of entry `e`: its text, then a tab and its shortcut when it has one.
+std::string MenuText(const Entry& e);
 
 struct ToolBar {
     const char* name;  // the pane name

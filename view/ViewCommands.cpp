@@ -63,9 +63,10 @@ void WaveformView::ShowWorkspaceSelection(uint32_t start, uint32_t length) {
     Update();
 }
 
-void WaveformView::SelectVisibleRange() {
-    selectionStart = viewStart;
-    selectionLength = viewLength;
+void WaveformView::SelectWholeSource() {
+    selectionStart = 0;
+    selectionLength = SourceLength();
+    selectionAnchor = 0;
     InvalidateAll(false);
 }
 
@@ -143,20 +144,90 @@ void WaveformView::PlaceInsertionPoint(uint32_t frame) {
     frame = std::min(frame, SourceLength());
     selectionStart = frame;
     selectionLength = 0;
+    selectionAnchor = frame;
+    ScrollToShow(frame);
+    InvalidateAll(true);
+}
+
+void WaveformView::ExtendSelectionTo(uint32_t frame) {
+    frame = std::min(frame, SourceLength());
+    // An anchor left behind by another change of the selection falls back to its start.
+    const uint32_t end = RangeEnd(selectionStart, selectionLength);
+    const uint32_t anchor = selectionAnchor == end ? end : selectionStart;
+    selectionStart = std::min(anchor, frame);
+    selectionLength = std::max(anchor, frame) - selectionStart;
+    selectionAnchor = anchor;
+    ScrollToShow(frame);
+    InvalidateAll(false);
+}
+
+uint32_t WaveformView::FreeEnd() const {
+    const uint32_t end = RangeEnd(selectionStart, selectionLength);
+    return selectionAnchor == end ? selectionStart : end;
+}
+
+void WaveformView::ScrollToShow(uint32_t frame) {
     if (frame < viewStart) {
         ScrollTo(frame);
     } else if (frame - viewStart > viewLength) {
         ScrollTo(frame - viewLength);
     }
-    InvalidateAll(true);
 }
 
-void WaveformView::OnGoToStart(wxCommandEvent&) {
-    PlaceInsertionPoint(0);
+std::vector<uint32_t> WaveformView::SplicePoints() const {
+    std::vector<uint32_t> points{0};
+    if (showWorkspace && workspace != nullptr) {
+        for (const Segment& piece : workspace->Segments()) {
+            if (piece.Length() != 0) {
+                points.push_back(points.back() + piece.Length());
+            }
+        }
+    }
+    if (points.back() != SourceLength()) {
+        points.push_back(SourceLength());
+    }
+    return points;
 }
 
-void WaveformView::OnGoToEnd(wxCommandEvent&) {
-    PlaceInsertionPoint(SourceLength());  // exactly the length: a paste there appends
+uint32_t WaveformView::MoveTarget(int command) const {
+    const int extendOffset = cmd::kExtendBack - cmd::kMoveBack;
+    const int move = command >= cmd::kExtendBack ? command - extendOffset : command;
+    const uint32_t from = FreeEnd();
+    const uint32_t source = SourceLength();
+    const uint32_t step = std::max<uint32_t>(viewLength / 10, 1);
+    switch (move) {
+        case cmd::kMoveBack:
+            return from > step ? from - step : 0;
+        case cmd::kMoveForward:
+            return std::min(RangeEnd(from, step), source);
+        case cmd::kMoveToPreviousSplice: {
+            const std::vector<uint32_t> points = SplicePoints();
+            const auto after = std::lower_bound(points.begin(), points.end(), from);
+            return after == points.begin() ? 0 : *(after - 1);
+        }
+        case cmd::kMoveToNextSplice: {
+            const std::vector<uint32_t> points = SplicePoints();
+            const auto after = std::upper_bound(points.begin(), points.end(), from);
+            return after == points.end() ? source : *after;
+        }
+        case cmd::kGoToStart:
+            return 0;
+        default:
+            return source;  // exactly the length: a paste there appends
+    }
+}
+
+void WaveformView::OnMove(wxCommandEvent& event) {
+    const uint32_t target = MoveTarget(event.GetId());
+    if (event.GetId() >= cmd::kExtendBack) {
+        ExtendSelectionTo(target);
+    } else {
+        PlaceInsertionPoint(target);
+    }
+}
+
+void WaveformView::OnClearSelection(wxCommandEvent&) {
+    PlaceInsertionPoint(selectionStart);
 }
 
 // ---- Edits ----

@@ -38,8 +38,8 @@ wxBEGIN_EVENT_TABLE(WaveformView, wxWindow)
     EVT_MENU(cmd::kZoomOutFull, WaveformView::OnZoomOutFull)
     EVT_MENU(cmd::kShowWorkspace, WaveformView::OnShowWorkspace)
     EVT_MENU_RANGE(cmd::kFirstWaveFile, cmd::kLastWaveFile, WaveformView::OnShowWaveFile)
-    EVT_MENU(cmd::kGoToStart, WaveformView::OnGoToStart)
-    EVT_MENU(cmd::kGoToEnd, WaveformView::OnGoToEnd)
+    EVT_MENU_RANGE(cmd::kFirstMove, cmd::kLastMove, WaveformView::OnMove)
+    EVT_MENU(cmd::kClearSelection, WaveformView::OnClearSelection)
     EVT_MENU(cmd::kZoomInAtInsertion, WaveformView::OnZoomAtInsertionPoint)
     EVT_MENU(cmd::kZoomOutAtInsertion, WaveformView::OnZoomAtInsertionPoint)
 
@@ -53,8 +53,8 @@ wxBEGIN_EVENT_TABLE(WaveformView, wxWindow)
     EVT_UPDATE_UI(cmd::kShowWorkspace, WaveformView::OnUpdateShowWorkspace)
     EVT_UPDATE_UI_RANGE(cmd::kFirstWaveFile, cmd::kLastWaveFile,
                         WaveformView::OnUpdateShowWaveFile)
-    EVT_UPDATE_UI(cmd::kGoToStart, WaveformView::OnUpdateMoveAndZoomKeys)
-    EVT_UPDATE_UI(cmd::kGoToEnd, WaveformView::OnUpdateMoveAndZoomKeys)
+    EVT_UPDATE_UI_RANGE(cmd::kFirstMove, cmd::kLastMove, WaveformView::OnUpdateMoveAndZoomKeys)
+    EVT_UPDATE_UI(cmd::kClearSelection, WaveformView::OnUpdateMoveAndZoomKeys)
     EVT_UPDATE_UI(cmd::kZoomInAtInsertion, WaveformView::OnUpdateMoveAndZoomKeys)
     EVT_UPDATE_UI(cmd::kZoomOutAtInsertion, WaveformView::OnUpdateMoveAndZoomKeys)
 
@@ -388,14 +388,20 @@ void WaveformView::OnLButtonDown(wxMouseEvent& event) {
     }
     const float framesPerPixel = float(double(viewLength) / ClientWidth());
     if (IsSourceDrawable()) {
-        selectionLength = 0;
-        selectionStart = ToFrames(event.GetX() * double(framesPerPixel) + viewStart);
+        uint32_t frame = ToFrames(event.GetX() * double(framesPerPixel) + viewStart);
         if (event.GetX() >= ClientWidth() - 1) {
             // The last column reaches the end of the shown range, so a paste can append.
-            selectionStart = view_math::RangeEnd(viewStart, viewLength);
+            frame = view_math::RangeEnd(viewStart, viewLength);
         }
-        anchorX = event.GetX();
-        InvalidateAll(true);
+        if (event.ShiftDown()) {
+            ExtendSelectionTo(frame);  // the drag that may follow leaves it alone
+        } else {
+            selectionLength = 0;
+            selectionStart = frame;
+            selectionAnchor = frame;
+            anchorX = event.GetX();
+            InvalidateAll(true);
+        }
         Update();
     }
     event.Skip();
@@ -418,6 +424,9 @@ void WaveformView::OnMouseMove(wxMouseEvent& event) {
                 x >= width ? double(viewStart) + viewLength : viewStart + x * framesPerPixel;
             selectionLength = ToFrames(end - selectionStart);
         }
+        // The anchor is the end the drag started from, for a later Shift with a move.
+        selectionAnchor =
+            x < anchorX ? view_math::RangeEnd(selectionStart, selectionLength) : selectionStart;
         // Only the columns of the old and the new band change.
         const Band next = SelectionBand(width);
         int left = width, right = 0;

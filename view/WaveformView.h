@@ -26,9 +26,10 @@ wxDECLARE_EVENT(EVT_WAVEFORM_VIEW_CHANGED, wxCommandEvent);
 /// vertical lines, one per pixel column, from each column's smallest to its largest sample:
 /// the left channel in the upper half, the right channel in the lower half. It holds the
 /// visible range and the selection in frames, turns left-button drags into a selection,
-/// marks the selection by inverting a band of the full height, and carries the edit, zoom and
-/// source commands with their enabling rules. The insertion point (an empty selection) is a
-/// line: one inverted column.
+/// marks the selection by inverting a band of the full height, and carries the edit, zoom,
+/// movement and source commands with their enabling rules. The insertion point (an empty
+/// selection) is a line: one inverted column. The selection keeps an anchor, the end it was
+/// started from: Shift with a click or a movement key moves only the other end.
 ///
 /// The picture is drawn into the view's own pixel buffer and then copied to the window, so
 /// that the band can be inverted pixel by pixel: a drag only inverts the old band and the new
@@ -88,8 +89,8 @@ public:
     /// undo and redo leave the view.
     void ShowWorkspaceSelection(uint32_t start, uint32_t length);
 
-    /// Selects everything the view shows (Select All).
-    void SelectVisibleRange();
+    /// Selects all of the shown source, whatever the zoom (Select All).
+    void SelectWholeSource();
 
     /// The length of the shown source: the workspace's, or the shown file's.
     uint32_t SourceLength() const;
@@ -109,6 +110,12 @@ public:
     void ZoomAround(uint32_t frame, int x, uint32_t length);
     /// An empty selection at `frame` (clamped to the source), scrolled into view.
     void PlaceInsertionPoint(uint32_t frame);
+    /// Moves the selection's free end to `frame` (clamped to the source), keeping its anchor:
+    /// the selection then runs between the two. The free end is scrolled into view.
+    void ExtendSelectionTo(uint32_t frame);
+    /// The frames where the shown source's pieces meet, with 0 and its end, in order: the
+    /// workspace's splice points, or just the two ends of a file shown alone.
+    std::vector<uint32_t> SplicePoints() const;
 
     /// Shows the playback cursor on the frame the player's device is playing while the
     /// source that was shown at the call (workspace or file) is on screen; it follows the
@@ -159,8 +166,8 @@ private:
     void OnZoomIn(wxCommandEvent& event);
     void OnZoomOut(wxCommandEvent& event);
     void OnZoomOutFull(wxCommandEvent& event);
-    void OnGoToStart(wxCommandEvent& event);
-    void OnGoToEnd(wxCommandEvent& event);
+    void OnMove(wxCommandEvent& event);
+    void OnClearSelection(wxCommandEvent& event);
     void OnZoomAtInsertionPoint(wxCommandEvent& event);
     void OnShowWorkspace(wxCommandEvent& event);
     void OnShowWaveFile(wxCommandEvent& event);
@@ -205,6 +212,12 @@ private:
     /// Moves the cursor to where playback is, paging the view after it; repaints only the
     /// cursor's old and new columns when the view stays.
     void UpdateCursor();
+    /// The end of the selection that moves: the one away from the anchor.
+    uint32_t FreeEnd() const;
+    /// Where movement `command` (one of the kFirstMove..kLastMove keys) takes the free end.
+    uint32_t MoveTarget(int command) const;
+    /// Scrolls the least that brings `frame` into the shown range.
+    void ScrollToShow(uint32_t frame);
     /// Shows all of the workspace, or of file `fileIndex`, with no selection.
     void ShowWholeSource(bool workspaceShown);
     /// Shortens the visible range where it reaches past the end of the source.
@@ -252,6 +265,7 @@ private:
     uint32_t selectionStart = 0;
     uint32_t selectionLength = 0;
     int32_t anchorX = 0;
+    uint32_t selectionAnchor = 0;  // the fixed end of the selection, for Shift with a move
     bool fullRepaint = true;
     uint64_t drawnRevision = 0;  // the workspace revision the kept picture shows
     bool pendingDrawn = false;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <wx/accel.h>
+#include <wx/listctrl.h>
 #include <wx/statusbr.h>
 
 #include <map>
@@ -7,6 +8,7 @@
 #include <set>
 
 #include "app/FrameFixture.h"
+#include "app/KeyboardDialog.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "view/WaveformView.h"
@@ -63,9 +65,15 @@ TEST_F(MainWindowLayout, EveryMenuItemReachesAHandlerWithAnIdAndKeysOfItsOwn) {
     EXPECT_EQ(frame->GetTitle(), wxString::FromUTF8("Untitled \u2014 Workspace \u2014 Orvane"));
     wxMenuBar* bar = frame->GetMenuBar();
     std::set<wxString> titles;
+    std::set<wxChar> topMnemonics;
     std::vector<const wxMenuItem*> items;
     for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
         EXPECT_TRUE(titles.insert(bar->GetMenuLabelText(i)).second) << bar->GetMenuLabelText(i);
+        const wxString label = bar->GetMenuLabel(i);
+        const int amp = label.Find('&');
+        ASSERT_NE(amp, wxNOT_FOUND) << label << " has no mnemonic";
+        EXPECT_TRUE(topMnemonics.insert(wxTolower(label[amp + 1])).second)
+            << label << " shares its mnemonic with another menu";
         CommandItems(bar->GetMenu(i), items);
     }
     ASSERT_GE(items.size(), 20u);
@@ -83,7 +91,7 @@ TEST_F(MainWindowLayout, EveryMenuItemReachesAHandlerWithAnIdAndKeysOfItsOwn) {
         const int command = menu::CommandOfMenuItem(item->GetId());
         EXPECT_TRUE(ids.insert(item->GetId()).second) << "a second item with this id";
         EXPECT_FALSE(label.EndsWith("....")) << "an ellipsis has three dots";
-        if (command == cmd::kNoFilesLoaded) {
+        if (command == cmd::kNoFilesLoaded || command == cmd::kNoRecentFiles) {
             EXPECT_FALSE(item->IsEnabled()) << "a placeholder, not a command";
             continue;
         }
@@ -94,11 +102,8 @@ TEST_F(MainWindowLayout, EveryMenuItemReachesAHandlerWithAnIdAndKeysOfItsOwn) {
             claim(key->GetFlags(), key->GetKeyCode(), command, label);
         }
     }
-    for (const menu::Accelerator& key : menu::Accelerators()) {
-        claim(key.flags, key.keyCode, key.command, "the accelerator table");
-    }
-    for (const menu::PlainKey& key : menu::PlainKeys()) {
-        claim(wxACCEL_NORMAL, key.keyCode, key.command, "a plain key");
+    for (const menu::Key& key : menu::Keys()) {
+        claim(key.flags, key.keyCode, key.command, key.what);
     }
     // Within one menu, each mnemonic letter opens one item.
     for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
@@ -111,6 +116,48 @@ TEST_F(MainWindowLayout, EveryMenuItemReachesAHandlerWithAnIdAndKeysOfItsOwn) {
                     << label << " shares its mnemonic";
             }
         }
+    }
+}
+
+// Help > Keyboard lists every shortcut the menus show, with what it does.
+TEST_F(MainWindowLayout, MenusShowTheExpectedKeysAndTheKeyboardListNamesThemAll) {
+    wxMenuBar* bar = frame->GetMenuBar();
+    // Render to file opens a modal dialog, so no test presses its key: its text is read here.
+    const wxMenuItem* render = bar->FindItem(menu::MenuItemId(cmd::kRenderToFile));
+    ASSERT_NE(render, nullptr);
+    std::unique_ptr<wxAcceleratorEntry> shown(render->GetAccel());
+    ASSERT_NE(shown, nullptr);
+    wxAcceleratorEntry wanted;
+    ASSERT_TRUE(wanted.FromString("Ctrl+Shift+R"));
+    EXPECT_EQ(shown->GetFlags(), wanted.GetFlags());
+    EXPECT_EQ(shown->GetKeyCode(), wanted.GetKeyCode());
+
+    KeyboardDialog dialog(frame);
+    const wxListCtrl& list = dialog.Keys();
+    std::map<wxString, wxString> listed;  // key -> what it does
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+        listed.emplace(list.GetItemText(row, 0), list.GetItemText(row, 1));
+    }
+    std::vector<const wxMenuItem*> items;
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
+        CommandItems(bar->GetMenu(i), items);
+    }
+    int shortcuts = 0;
+    for (const wxMenuItem* item : items) {
+        std::unique_ptr<wxAcceleratorEntry> key(item->GetAccel());
+        if (key == nullptr) {
+            continue;
+        }
+        ++shortcuts;
+        const wxString name = menu::KeyName(key->GetFlags(), key->GetKeyCode());
+        const auto found = listed.find(name);
+        ASSERT_NE(found, listed.end()) << item->GetItemLabel() << ": " << name << " is not listed";
+        EXPECT_FALSE(found->second.empty()) << name;
+    }
+    EXPECT_GE(shortcuts, 15);
+    // The movement keys, which no menu shows, are listed too.
+    for (const char* key : {"Left", "Ctrl+Right", "Shift+Home", "Ctrl+Shift+Left", "Escape"}) {
+        EXPECT_EQ(listed.count(key), 1u) << key;
     }
 }
 

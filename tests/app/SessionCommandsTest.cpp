@@ -171,16 +171,6 @@ TEST_F(SessionCommands, PasteFillsAnEmptiedWorkspaceAndSelectAllPasteReplacesEve
     EXPECT_EQ(Audio(), MakeFrames(1, kFrames));
 }
 
-TEST_F(SessionCommands, SelectAllTakesTheVisibleRangeOfAZoomedView) {
-    LoadA();
-    const EditSelection zoomed = DragSelect(100, 400);
-    Command(cmd::kZoomIn);
-    DragSelect(5, 5);
-    Command(cmd::kSelectAll);
-    EXPECT_EQ(frame->View()->SelectionStart(), zoomed.start);
-    EXPECT_EQ(frame->View()->SelectionLength(), zoomed.length);
-}
-
 TEST_F(SessionCommands, SaveAndOpenSessionRoundTripAndNameTheTitle) {
     LoadA();
     LoadThroughDialog(MakeWav("b.wav", 1000, 2));
