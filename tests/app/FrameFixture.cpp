@@ -15,13 +15,12 @@ void FrameFixture::SetUp() {
     setenv("VST_PATH", (dir.Path() / "vst").c_str(), 1);
     setenv("XDG_CACHE_HOME", (dir.Path() / "cache").c_str(), 1);
     setenv("HOME", dir.Path().c_str(), 1);
-    // The desktop's list of recently used files, which every opened file joins.
-    setenv("XDG_DATA_HOME", (dir.Path() / "data").c_str(), 1);
     setenv("ORVANE_SCANNER", ORVANE_SCANNER_PROGRAM, 1);
     // Recovery files go into the test's own directory.
     std::filesystem::create_directory("state");
     setenv("XDG_STATE_HOME", (dir.Path() / "state").c_str(), 1);
-    setenv("XDG_DATA_HOME", (dir.Path() / "data").c_str(), 1);  // converted pastes go there
+    // The desktop's list of recently used files, and the files converted pastes make.
+    setenv("XDG_DATA_HOME", (dir.Path() / "data").c_str(), 1);
     for (const std::string& plugin : Plugins()) {
         std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
                                    "vstplugs/" + plugin);
