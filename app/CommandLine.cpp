@@ -107,6 +107,8 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             line.renderSettings.tail = true;
         } else if (!optionsEnded && arg == "--verbose") {
             line.renderSettings.verbose = true;
+        } else if (!optionsEnded && arg == "--in-process") {
+            line.renderSettings.inProcess = true;
         } else if (!optionsEnded && arg == "--list-plugins") {
             line.listPlugins = true;
         } else if (!optionsEnded && arg == "--rescan") {
@@ -138,7 +140,7 @@ std::string CommandLine::Usage() {
     return "Usage: orvane [OPTION]... [FILE]...\n"
            "   or: orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]...\n"
            "                                      [--bypass] [--preset FILE]]... [--tail]\n"
-           "                                      [--verbose]\n"
+           "                                      [--verbose] [--in-process]\n"
            "Edit WAV files and play them through a VST 2 effect.\n"
            "\n"
            "Each FILE is opened at start-up as \"Load Wave...\" would open it, in order:\n"
@@ -169,6 +171,9 @@ std::string CommandLine::Usage() {
            "                         0.5 s (at most 30 s)\n"
            "  --verbose              with --render: let the plug-ins' own messages through\n"
            "                         (they are discarded otherwise)\n"
+           "  --in-process           run every effect inside Orvane instead of in a process\n"
+           "                         of its own (orvane-fx); a plug-in that crashes or hangs\n"
+           "                         then takes Orvane with it\n"
            "  --list-plugins         print every plug-in found (name, vendor, path, status)\n"
            "                         and exit\n"
            "  --rescan               examine every plug-in again (rebuilds the cache) and exit\n"

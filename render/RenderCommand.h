@@ -25,18 +25,22 @@ struct RenderEffect {
 struct RenderSettings {
     bool tail = false;     // render on past the end until the effects fall silent
     bool verbose = false;  // let the plug-ins' own output through to the terminal
+    /// Load every effect inside this process rather than each in a child of its own.
+    bool inProcess = false;
 };
 
 /// `orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]... [--bypass]
-/// [--preset FILE]]... [--tail] [--verbose]`: opens INPUT as the workspace (a WAV file, or a
-/// saved session, *.orvane, with its files and edits) and renders it, through the effects in
-/// order (or none), into OUTPUT as a canonical 16-bit stereo WAV file at the workspace's rate.
-/// Needs no display and no sound device.
+/// [--preset FILE]]... [--tail] [--verbose] [--in-process]`: opens INPUT as the workspace (a WAV
+/// file, or a saved session, *.orvane, with its files and edits) and renders it, through the
+/// effects in order (or none), into OUTPUT as a canonical 16-bit stereo WAV file at the workspace's
+/// rate. Needs no display and no sound device.
 ///
 /// An effect given by name is looked up among the plug-ins found where Orvane looks for them
 /// (examined by orvane-scan, with the cache); one given by path is examined by orvane-scan
 /// first. Either way a library that fails its examination is never loaded here. Unless
-/// `settings.verbose`, whatever the plug-ins print goes to /dev/null.
+/// `settings.verbose`, whatever the plug-ins print goes to /dev/null. Each effect runs in a
+/// process of its own unless `settings.inProcess`: one that crashes or stops responding ends
+/// the render, which then writes nothing and names it.
 ///
 ///     std::string error;
 ///     if (RunRenderCommand("out.wav", "in.wav", {{.nameOrPath = "Gain"}}, {}, error) != 0)
