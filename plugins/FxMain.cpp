@@ -322,7 +322,9 @@ int main(int argc, char** argv) {
     if (SendReply(1, nullptr, 0)) {
         CallLoop();
     }
-    // No library unloading and no static destructors: some plug-ins crash in theirs, and
-    // Orvane has closed the effect already.
+    // What the plug-in printed goes out, as it would at the end of Orvane itself. No library
+    // unloading and no static destructors: some plug-ins crash in theirs, and Orvane has
+    // closed the effect already.
+    std::fflush(nullptr);
     _exit(0);
 }

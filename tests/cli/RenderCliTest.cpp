@@ -251,7 +251,7 @@ protected:
         std::filesystem::create_directory(dir.File("vst"));
         for (const char* plugin :
              {"gain.so", "doubler.so", "echo.so", "crashentry.so", "polarity.so", "rectifier.so",
-              "chatty.so", "faulty_crash_process.so", "faulty_hang_later.so"}) {
+              "chatty.so", "faulty_crash_process.so", "faulty_hang_process.so"}) {
             std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
                                        dir.File(std::string("vst/") + plugin));
         }
@@ -396,9 +396,9 @@ TEST_F(EffectCli, AnEffectThatCannotBeUsedIsAnErrorWithNoOutput) {
         {"--effect Gain --preset " + Quoted(dir.File("in.wav")), "Gain: "},
         // Effects in processes of their own that fail part-way through the render.
         {"--effect Gain --effect " + Quoted(dir.File("vst/faulty_crash_process.so")),
-         "\"Faulty (faulty_crash_process.so)\" crashed during the render; nothing was written."},
-        {"--effect " + Quoted(dir.File("vst/faulty_hang_later.so")) + " --effect Gain",
-         "\"Faulty (faulty_hang_later.so)\" stopped responding during the render; nothing was "
+         "\"faulty_crash_process.so\" crashed during the render; nothing was written."},
+        {"--effect " + Quoted(dir.File("vst/faulty_hang_process.so")) + " --effect Gain",
+         "\"faulty_hang_process.so\" stopped responding during the render; nothing was "
          "written."},
     };
     for (const auto& c : cases) {
