@@ -97,8 +97,9 @@ std::unique_ptr<OpenedEffect> OpenedEffect::Opening(std::unique_ptr<OpenedEffect
     PluginHost::Dispatch(effect, vst::effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     PluginHost::Dispatch(effect, vst::effSetBlockSize, 0, opened->setup->blockFrames.load());
     if (opened->Fault() != EffectFault::None) {
-        error = opened->Fault() == EffectFault::Crashed ? "crashed while opening"
-                                                        : "stopped responding while opening";
+        error = opened->Fault() == EffectFault::Crashed
+                    ? "crashed while opening: " + opened->remote->EndText()
+                    : "stopped responding while opening";
         return nullptr;
     }
     error = ImplausibleReport(*effect, rate);

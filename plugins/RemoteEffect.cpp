@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/ChildProcess.h"
@@ -184,8 +185,9 @@ bool RemoteEffect::AwaitLoad(std::string& error) {
     }
     if (outcome == fx::ReadOutcome::kTimedOut) {
         Terminate(EffectFault::NotResponding);
-        error = "did not finish loading within " +
-                std::to_string(setup.loadDeadline.count() / 1000.0).substr(0, 4) + " s";
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%g", setup.loadDeadline.count() / 1000.0);
+        error = "did not finish loading within " + std::string(seconds) + " s";
         return false;
     }
     const int status = Reap();
@@ -256,6 +258,17 @@ void RemoteEffect::Terminate(EffectFault why) {
     }
     reaped = true;
     exitStatus = status;
+}
+
+std::string RemoteEffect::EndText() {
+    std::lock_guard<std::mutex> hold(lifeMutex);
+    if (!reaped) {
+        return {};
+    }
+    if (WIFSIGNALED(exitStatus)) {
+        return platform::SignalDescription(WTERMSIG(exitStatus));
+    }
+    return "exit status " + std::to_string(WEXITSTATUS(exitStatus));
 }
 
 void RemoteEffect::Mirror(const fx::Mirror& mirror) {

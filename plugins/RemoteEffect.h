@@ -52,6 +52,9 @@ public:
     /// The child's process id (for tests that check it was reaped).
     pid_t ChildId() const { return child; }
 
+    /// How the child ended, for people ("Segmentation fault"), once it has; "" before.
+    std::string EndText();
+
 private:
     explicit RemoteEffect(const EffectSetup& setup);
 

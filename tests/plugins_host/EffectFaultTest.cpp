@@ -19,6 +19,7 @@ namespace {
 
 constexpr auto kCallDeadline = 1500ms;
 constexpr auto kBlockDeadline = 400ms;
+constexpr auto kLoadDeadline = 2000ms;
 
 // Children of this process that have ended but were never reaped.
 int ZombieChildren() {
@@ -58,11 +59,28 @@ protected:
         EffectSetup& setup = host.MutableSetup();
         setup.callDeadline = kCallDeadline;
         setup.blockDeadlineMinimum = kBlockDeadline;
-        Install({"faulty", "gain", "passthrough", "faulty_crash_process", "faulty_hang_process",
-                 "faulty_crash_later", "faulty_hang_later", "faulty_crash_editopen",
-                 "faulty_hang_editopen", "faulty_crash_editidle", "faulty_hang_editidle",
-                 "faulty_crash_paramname", "faulty_hang_paramname", "faulty_crash_setparam",
-                 "faulty_hang_setparam", "faulty_crash_chunk", "faulty_hang_chunk"});
+        setup.loadDeadline = kLoadDeadline;
+        Install({"crashentry",
+                 "crashopen",
+                 "hang",
+                 "noentry",
+                 "faulty",
+                 "gain",
+                 "passthrough",
+                 "faulty_crash_process",
+                 "faulty_hang_process",
+                 "faulty_crash_later",
+                 "faulty_hang_later",
+                 "faulty_crash_editopen",
+                 "faulty_hang_editopen",
+                 "faulty_crash_editidle",
+                 "faulty_hang_editidle",
+                 "faulty_crash_paramname",
+                 "faulty_hang_paramname",
+                 "faulty_crash_setparam",
+                 "faulty_hang_setparam",
+                 "faulty_crash_chunk",
+                 "faulty_hang_chunk"});
         Configure();
         for (int k = 0; k < 512; ++k) {
             input.push_back(MakeFrame(static_cast<int16_t>(k * 16), static_cast<int16_t>(-k * 8)));
@@ -150,6 +168,27 @@ TEST_F(EffectFaultTest, AFaultIsContainedAndTheRestOfTheChainGoesOn) {
     }
     host.Chain().Clear();
     EXPECT_EQ(ZombieChildren(), 0);
+}
+
+TEST_F(EffectFaultTest, ALoadThatFailsInTheChildIsAFailedLoad) {
+    const struct {
+        const char* plugin;
+        const char* error;
+    } cases[] = {
+        {"crashentry", "crashed while loading: Segmentation fault"},
+        {"crashopen", "crashed while opening: Segmentation fault"},
+        {"hang", "did not finish loading within 2 s"},
+        {"noentry", "no entry point (VSTPluginMain or main)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.plugin);
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(host.AddEffect(std::string(c.plugin) + ".so"), nullptr);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, kLoadDeadline + 1500ms);
+        EXPECT_EQ(host.LastLoadError(), c.error);
+        EXPECT_TRUE(host.IsChainEmpty());
+        EXPECT_EQ(ZombieChildren(), 0);
+    }
 }
 
 TEST_F(EffectFaultTest, BeforeAFaultTheEffectRunsAsItWouldInProcess) {
