@@ -24,6 +24,7 @@
 #include "platform/SharedLibrary.h"
 #include "plugins/FxChannel.h"
 #include "plugins/FxProtocol.h"
+#include "plugins/HostIdentity.h"
 
 // In sanitizer builds a plug-in that crashes must end this process with its signal, at once,
 // as it does in a normal build: Orvane tells a crash by the child's end.
@@ -36,21 +37,18 @@ extern "C" __attribute__((used, visibility("default"))) const char* __tsan_defau
 
 namespace {
 
-// The identity this process reports to plug-ins: the host's own.
-constexpr char kVendor[] =
-    "Kalvoro \xC5\x82"
-    "ejw editor";
-constexpr char kProduct[] =
-    "Kalvoro soft\xC5\x82"
-    "er";
-constexpr intptr_t kHostVersion = 2;
-constexpr intptr_t kEffectId = 0x4B555041;
+using namespace host_identity;
 
 vst::AEffect* effect = nullptr;
 std::atomic<uint32_t> sampleRate{0};
 std::atomic<uint32_t> blockFrames{0};
 std::mutex callbackMutex;  // one of the plug-in's threads at a time asks the host
 void* area = nullptr;
+// Orvane orders this process's two threads (a call is answered before a block that follows it
+// starts, and the other way round), through itself. These make that order visible to tools
+// that check threads, which cannot follow it through another process.
+std::atomic<uint64_t> callsAnswered{0};
+std::atomic<uint64_t> blocksDone{0};
 
 fx::Mirror MirrorOf(const vst::AEffect& e) {
     fx::Mirror m;
@@ -63,6 +61,7 @@ fx::Mirror MirrorOf(const vst::AEffect& e) {
     m.initialDelay = e.initialDelay;
     m.uniqueId = e.uniqueId;
     m.version = e.version;
+    m.processes = e.processReplacing != nullptr ? 1 : 0;
     return m;
 }
 
@@ -124,13 +123,17 @@ intptr_t HostCallback(vst::AEffect*, int32_t opcode, int32_t index, intptr_t val
 }
 
 bool SendReply(int64_t result, const void* payload, size_t bytes, float real = 0.0f) {
+    callsAnswered.fetch_add(1, std::memory_order_release);
+    // After effClose the effect is gone (plug-ins delete themselves): its last figures stand.
+    static fx::Mirror last;
+    if (effect != nullptr) {
+        last = MirrorOf(*effect);
+    }
     fx::ReplyHeader reply;
     reply.result = result;
     reply.bytes = static_cast<uint32_t>(bytes);
     reply.real = real;
-    if (effect != nullptr) {
-        reply.mirror = MirrorOf(*effect);
-    }
+    reply.mirror = last;
     return fx::WriteFully(fx::kCallFd, &reply, sizeof reply) &&
            (bytes == 0 || fx::WriteFully(fx::kCallFd, payload, bytes));
 }
@@ -149,6 +152,7 @@ void AudioLoop() {
         if (::read(fx::kGoFd, &go, sizeof go) != sizeof go) {
             return;
         }
+        callsAnswered.load(std::memory_order_acquire);
         const uint32_t capacity = header->capacityFrames;
         const uint32_t frames = std::min(header->frames, capacity);
         const int32_t numOutputs = std::clamp(header->outputs, 0, fx::kMaxBlockChannels);
@@ -157,11 +161,13 @@ void AudioLoop() {
             outputs[static_cast<size_t>(c)] =
                 fx::ChannelBuffer(area, capacity, fx::kMaxBlockChannels + c);
         }
-        if (effect->processReplacing != nullptr && numOutputs > 0) {
-            effect->processReplacing(effect, inputs.data(), outputs.data(),
-                                     static_cast<int32_t>(frames));
+        vst::AEffect* running = effect;
+        if (running != nullptr && running->processReplacing != nullptr && numOutputs > 0) {
+            running->processReplacing(running, inputs.data(), outputs.data(),
+                                      static_cast<int32_t>(frames));
         }
         PublishLatency();
+        blocksDone.fetch_add(1, std::memory_order_release);
         const uint64_t done = 1;
         if (::write(fx::kDoneFd, &done, sizeof done) != sizeof done) {
             return;
@@ -170,7 +176,14 @@ void AudioLoop() {
 }
 
 intptr_t Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
-    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    if (effect == nullptr) {
+        return 0;  // closed
+    }
+    vst::AEffect* called = effect;
+    if (opcode == vst::effClose) {
+        effect = nullptr;
+    }
+    return called->dispatcher(called, opcode, index, value, ptr, opt);
 }
 
 // Carries out one dispatcher request and answers it.
@@ -242,20 +255,21 @@ void CallLoop() {
         if (!payload.empty() && !fx::ReadFully(fx::kCallFd, payload.data(), payload.size())) {
             return;
         }
+        blocksDone.load(std::memory_order_acquire);
         bool answered = false;
         switch (request.kind) {
             case fx::Request::kDispatch:
                 answered = DispatchRequest(request, payload);
                 break;
             case fx::Request::kSetParameter:
-                if (effect->setParameter != nullptr) {
+                if (effect != nullptr && effect->setParameter != nullptr) {
                     effect->setParameter(effect, request.index, request.opt);
                 }
                 answered = SendReply(0, nullptr, 0);
                 break;
             case fx::Request::kGetParameter:
                 answered = SendReply(0, nullptr, 0,
-                                     effect->getParameter != nullptr
+                                     effect != nullptr && effect->getParameter != nullptr
                                          ? effect->getParameter(effect, request.index)
                                          : 0.0f);
                 break;

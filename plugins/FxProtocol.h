@@ -54,6 +54,7 @@ struct Mirror {
     int32_t initialDelay = 0;
     int32_t uniqueId = 0;
     int32_t version = 0;
+    int32_t processes = 0;  // 1 when the effect has processReplacing
 };
 
 /// Sent once when the child has run the library's entry point (`result` 1, then the mirror

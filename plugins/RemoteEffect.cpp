@@ -175,6 +175,9 @@ bool RemoteEffect::AwaitLoad(std::string& error) {
     }
     if (outcome == fx::ReadOutcome::kDone && hello.result == 1) {
         Mirror(hello.mirror);
+        if (hello.mirror.processes == 0) {
+            proxy.processReplacing = nullptr;  // passed over, as it would be in process
+        }
         return true;
     }
     quitting.store(true);
