@@ -83,10 +83,14 @@ std::unique_ptr<RemoteEffect> RemoteEffect::Start(const std::string& library,
                                                   std::string& error) {
     std::unique_ptr<RemoteEffect> remote(new RemoteEffect(setup));
     remote->proxy.user = user;
-    if (!remote->Launch(library, error) || !remote->AwaitLoad(error)) {
+    if (!remote->Launch(library, error)) {
         return nullptr;
     }
+    // Serving already: plug-ins call their host from inside their entry point.
     remote->service = std::thread(&RemoteEffect::Serve, remote.get());
+    if (!remote->AwaitLoad(error)) {
+        return nullptr;
+    }
     return remote;
 }
 
@@ -235,8 +239,11 @@ RemoteEffect::~RemoteEffect() {
 
 int RemoteEffect::Reap() {
     std::lock_guard<std::mutex> hold(lifeMutex);
-    if (reaped || child <= 0) {
+    if (child <= 0) {
         return -1;
+    }
+    if (reaped) {
+        return exitStatus;  // the service thread saw the end first
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {

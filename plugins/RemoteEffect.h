@@ -77,7 +77,7 @@ private:
     void Serve();
     /// Kills and reaps the child once, recording `why` (the first fault is the one kept).
     void Terminate(EffectFault why);
-    /// Reaps the child, waiting for it; its status, or -1 when it was reaped already.
+    /// Reaps the child (once), waiting for it; its status, or -1 when there was none.
     int Reap();
     void Mirror(const fx::Mirror& mirror);
     std::chrono::milliseconds BlockDeadline() const;
