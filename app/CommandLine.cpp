@@ -128,6 +128,8 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
                 break;
             }
             line.renderSettings.rate = rate;
+        } else if (!optionsEnded && arg == "--in-process") {
+            line.renderSettings.inProcess = true;
         } else if (!optionsEnded && arg == "--list-plugins") {
             line.listPlugins = true;
         } else if (!optionsEnded && arg == "--rescan") {
@@ -165,6 +167,7 @@ std::string CommandLine::Usage() {
            "                                      [--bypass] [--preset FILE]]... [--tail]\n"
            "                                      [--verbose] [--format FORMAT]\n"
            "                                      [--no-dither] [--rate HZ]\n"
+           "                                      [--in-process]\n"
            "Edit WAV files and play them through a VST 2 effect.\n"
            "\n"
            "Each FILE is opened at start-up as \"Load Wave...\" would open it, in order:\n"
@@ -202,6 +205,9 @@ std::string CommandLine::Usage() {
            "                         rounding alone (dithered otherwise)\n"
            "  --rate HZ              with --render: convert the output to HZ (8000 to\n"
            "                         384000)\n"
+           "  --in-process           run every effect inside Orvane instead of in a process\n"
+           "                         of its own (orvane-fx); a plug-in that crashes or hangs\n"
+           "                         then takes Orvane with it\n"
            "  --list-plugins         print every plug-in found (name, vendor, path, status)\n"
            "                         and exit\n"
            "  --rescan               examine every plug-in again (rebuilds the cache) and exit\n"

@@ -22,7 +22,8 @@ struct CommandLine {
     std::vector<std::string> files;     // opened at start-up, in order, as Load Wave would; with
                                         // render: the one input
     std::vector<RenderEffect> effects;  // with render: the chain, first to last
-    RenderSettings renderSettings;      // with render: --tail and --verbose
+    RenderSettings renderSettings;      // with render: --tail and --verbose; --in-process:
+                                        // every effect inside Orvane
     std::string error;                  // an unknown or misplaced option; empty when fine
 
     static CommandLine Parse(int argc, const char* const* argv);

@@ -258,7 +258,17 @@ void EffectsController::OnSettingsTimer(wxTimerEvent&) {
     bool touched = false;
     EffectChain& chain = parts.host.Chain();
     for (size_t i = 0; i < chain.Size(); ++i) {
-        touched = chain.At(i).TakeSettingsTouched() || touched;
+        EffectSlot& slot = chain.At(i);
+        if (!slot.TakeSettingsTouched()) {
+            continue;
+        }
+        touched = true;
+        // Kept while the effect can still be asked: a crash later would lose them.
+        std::string why;
+        if (const std::optional<EffectState> state = EffectState::Read(slot.Effect(), why)) {
+            const std::string bytes = state->Encode();
+            slot.KeepState({bytes.begin(), bytes.end()});
+        }
     }
     if (touched) {
         ChainChanged();  // a program's name or the latency may have changed too

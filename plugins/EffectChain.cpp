@@ -8,8 +8,15 @@
 EffectChain::~EffectChain() {
     // No block can be processed any more (the player goes first), and the guard's owner may
     // be gone already.
-    chainGuard = nullptr;
+    SetGuard(nullptr);
     Clear();
+}
+
+void EffectChain::SetGuard(ChainGuard* guard) {
+    chainGuard = guard;
+    for (const auto& slot : slots) {
+        slot->chainGuard = guard;  // a slot reloads its effect under it
+    }
 }
 
 int EffectChain::IndexOf(const vst::AEffect* effect) const {
@@ -35,6 +42,7 @@ EffectSlot* EffectChain::Add(std::unique_ptr<EffectSlot> slot) {
         return nullptr;
     }
     EffectSlot* added = slot.get();
+    added->chainGuard = chainGuard;
     ChainGuardHold hold(chainGuard);
     slots.push_back(std::move(slot));
     return added;
@@ -47,6 +55,7 @@ std::unique_ptr<EffectSlot> EffectChain::Take(size_t index) {
     ChainGuardHold hold(chainGuard);
     std::unique_ptr<EffectSlot> taken = std::move(slots[index]);
     slots.erase(slots.begin() + static_cast<std::ptrdiff_t>(index));
+    taken->chainGuard = nullptr;
     return taken;
 }
 

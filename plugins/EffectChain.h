@@ -28,7 +28,7 @@ public:
     EffectChain& operator=(const EffectChain&) = delete;
 
     /// Held around every change; nullptr: none (no other thread processes).
-    void SetGuard(ChainGuard* guard) { chainGuard = guard; }
+    void SetGuard(ChainGuard* guard);
     ChainGuard* Guard() const { return chainGuard; }
 
     size_t Size() const { return slots.size(); }
@@ -56,11 +56,11 @@ public:
     /// Every effect: suspended, told the new rate, resumed.
     void SetSampleRate(uint32_t rate);
 
-    /// The sum of the unbypassed effects' latencies, read now.
+    /// The sum of the unbypassed effects' latencies, read now (a faulted effect's is 0).
     uint32_t LatencyFrames() const;
 
     /// Runs the signal through every unbypassed effect in order; the result is in left/right.
-    /// Call under the guard.
+    /// A faulted effect is passed by like a bypassed one. Call under the guard.
     void Run(float* left, float* right, float* outLeft, float* outRight, uint32_t frames,
              uint32_t blockFrames);
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "plugins/EffectState.h"
 #include "plugins/IdleRequests.h"
 #include "plugins/PluginHost.h"
+#include "plugins/RemoteEffect.h"
 
 namespace {
 
@@ -49,11 +51,19 @@ std::string ImplausibleReport(const vst::AEffect& effect, uint32_t rate) {
 }  // namespace
 
 std::unique_ptr<OpenedEffect> OpenedEffect::Open(const std::string& path, const EffectSetup& setup,
-                                                 std::string& error) {
+                                                 std::string& error, bool inProcess) {
     error.clear();
     std::unique_ptr<OpenedEffect> opened(new OpenedEffect);
     opened->path = path;
     opened->setup = &setup;
+    if (!inProcess) {
+        opened->remote = RemoteEffect::Start(path, setup, opened.get(), error);
+        if (opened->remote == nullptr) {
+            return nullptr;
+        }
+        opened->effect = opened->remote->Proxy();
+        return Opening(std::move(opened), error);
+    }
     if (!opened->library.Open(path)) {
         error = "cannot be loaded: " + opened->library.ErrorText();
         return nullptr;
@@ -75,11 +85,23 @@ std::unique_ptr<OpenedEffect> OpenedEffect::Open(const std::string& path, const 
     }
     opened->effect = effect;
     effect->user = opened.get();
-    const uint32_t rate = setup.sampleRate.load();
+    return Opening(std::move(opened), error);
+}
+
+std::unique_ptr<OpenedEffect> OpenedEffect::Opening(std::unique_ptr<OpenedEffect> opened,
+                                                    std::string& error) {
+    vst::AEffect* effect = opened->effect;
+    const uint32_t rate = opened->setup->sampleRate.load();
     PluginHost::Dispatch(effect, vst::effOpen);
     PluginHost::Dispatch(effect, vst::effSetProgram, 0, 0);
     PluginHost::Dispatch(effect, vst::effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
-    PluginHost::Dispatch(effect, vst::effSetBlockSize, 0, setup.blockFrames.load());
+    PluginHost::Dispatch(effect, vst::effSetBlockSize, 0, opened->setup->blockFrames.load());
+    if (opened->Fault() != EffectFault::None) {
+        error = opened->Fault() == EffectFault::Crashed
+                    ? "crashed while opening: " + opened->remote->EndText()
+                    : "stopped responding while opening";
+        return nullptr;
+    }
     error = ImplausibleReport(*effect, rate);
     if (!error.empty()) {
         // A render would wait out the latency (silence) or a dialog would list no parameters.
@@ -101,7 +123,16 @@ bool OpenedEffect::Close() {
             setup->idleRequests->Forget(closing);  // nothing may call the closed effect
         }
     }
+    remote.reset();  // the child ends, and is reaped
     return !library.IsOpen() || library.Close();
+}
+
+EffectFault OpenedEffect::Fault() const {
+    return remote != nullptr ? remote->Fault() : EffectFault::None;
+}
+
+int OpenedEffect::ChildId() const {
+    return remote != nullptr ? remote->ChildId() : -1;
 }
 
 const OpenedEffect* OpenedEffect::Of(const vst::AEffect* effect) {
@@ -126,8 +157,21 @@ IdleRequests* OpenedEffect::IdleRequestsOf(const vst::AEffect* effect) {
 }
 
 std::unique_ptr<EffectSlot> EffectSlot::Load(const std::string& path, const std::string& name,
-                                             const EffectSetup& setup, std::string& error) {
-    std::unique_ptr<OpenedEffect> opened = OpenedEffect::Open(path, setup, error);
+                                             const EffectSetup& setup, std::string& error,
+                                             bool inProcess) {
+    std::unique_ptr<OpenedEffect> opened = OpenHostable(path, setup, error, inProcess);
+    if (opened == nullptr) {
+        return nullptr;
+    }
+    // Resumed here so that the suspend sent when the slot closes is paired.
+    PluginHost::Dispatch(opened->Effect(), vst::effMainsChanged, 0, 1);
+    return std::unique_ptr<EffectSlot>(new EffectSlot(std::move(opened), name, inProcess));
+}
+
+std::unique_ptr<OpenedEffect> EffectSlot::OpenHostable(const std::string& path,
+                                                       const EffectSetup& setup, std::string& error,
+                                                       bool inProcess) {
+    std::unique_ptr<OpenedEffect> opened = OpenedEffect::Open(path, setup, error, inProcess);
     if (opened == nullptr) {
         return nullptr;
     }
@@ -139,14 +183,61 @@ std::unique_ptr<EffectSlot> EffectSlot::Load(const std::string& path, const std:
                 std::to_string(kMaxChannels) + " of each can be used";
         return nullptr;
     }
-    // Resumed here so that the suspend sent when the slot closes is paired.
-    PluginHost::Dispatch(opened->Effect(), vst::effMainsChanged, 0, 1);
-    return std::unique_ptr<EffectSlot>(new EffectSlot(std::move(opened), name));
+    return opened;
 }
 
-EffectSlot::EffectSlot(std::unique_ptr<OpenedEffect> effect, std::string shownName)
-    : opened(std::move(effect)), name(std::move(shownName)) {
+EffectSlot::EffectSlot(std::unique_ptr<OpenedEffect> effect, std::string shownName,
+                       bool loadedInProcess)
+    : opened(std::move(effect)), name(std::move(shownName)), inProcess(loadedInProcess) {
     opened->slot = this;
+}
+
+EffectFault EffectSlot::Fault() const {
+    return opened != nullptr ? opened->Fault() : EffectFault::None;
+}
+
+const char* EffectSlot::FaultText(EffectFault fault) {
+    switch (fault) {
+        case EffectFault::Crashed:
+            return "crashed";
+        case EffectFault::NotResponding:
+            return "not responding";
+        case EffectFault::None:
+            break;
+    }
+    return "";
+}
+
+bool EffectSlot::Reload(std::string& error) {
+    if (opened == nullptr) {
+        error = "it is closed";
+        return false;
+    }
+    std::unique_ptr<OpenedEffect> fresh =
+        OpenHostable(opened->Path(), opened->Setup(), error, inProcess);
+    if (fresh == nullptr) {
+        return false;
+    }
+    if (!keptState.empty()) {
+        const std::string bytes(keptState.begin(), keptState.end());
+        const std::optional<EffectState> state = EffectState::Decode(bytes, error);
+        if (!state.has_value() || !state->ApplyTo(fresh->Effect(), name, error)) {
+            return false;
+        }
+    }
+    PluginHost::Dispatch(fresh->Effect(), vst::effMainsChanged, 0, 1);
+    editor.reset();  // it shows the old effect
+    std::unique_ptr<OpenedEffect> old;
+    {
+        ChainGuardHold hold(chainGuard);
+        old = std::move(opened);
+        opened = std::move(fresh);
+        opened->slot = this;
+        channels = EffectChannels();
+    }
+    PluginHost::Dispatch(old->Effect(), vst::effMainsChanged, 0, 0);
+    old->Close();
+    return true;
 }
 
 EffectSlot::~EffectSlot() {
@@ -170,7 +261,12 @@ EffectSlot* EffectSlot::Of(const vst::AEffect* effect) {
 }
 
 uint32_t EffectSlot::LatencyFrames() const {
-    return static_cast<uint32_t>(std::clamp<int32_t>(Effect()->initialDelay, 0, kMaxLatencyFrames));
+    if (Fault() != EffectFault::None) {
+        return 0;
+    }
+    // An effect in a child has its latency refreshed by the thread that runs it.
+    const int32_t delay = std::atomic_ref<int32_t>(Effect()->initialDelay).load();
+    return static_cast<uint32_t>(std::clamp<int32_t>(delay, 0, kMaxLatencyFrames));
 }
 
 void EffectSlot::Reset() {
@@ -180,7 +276,7 @@ void EffectSlot::Reset() {
 
 void EffectSlot::Run(float* left, float* right, float* outLeft, float* outRight, uint32_t frames,
                      uint32_t blockFrames) {
-    if (!bypassed) {
+    if (!bypassed && Fault() == EffectFault::None) {
         channels.Run(Effect(), left, right, outLeft, outRight, frames, blockFrames);
     }
 }

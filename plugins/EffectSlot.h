@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/SharedLibrary.h"
 #include "platform/VstAbi.h"
@@ -11,6 +13,14 @@
 #include "plugins/HostSeams.h"
 
 class IdleRequests;
+class RemoteEffect;
+
+/// What became of an effect run in a process of its own: running, or killed after its process
+/// crashed or stopped answering in time. (Xlib's headers define None as a macro.)
+#pragma push_macro("None")
+#undef None
+enum class EffectFault { None, Crashed, NotResponding };
+#pragma pop_macro("None")
 
 /// What the host tells every effect it opens, and answers their questions with
 /// (audioMasterGetSampleRate, audioMasterGetBlockSize), and the queue their idle requests
@@ -22,22 +32,35 @@ struct EffectSetup {
     /// Where audioMasterIdle and audioMasterNeedIdle go; nullptr: they are ignored. Set
     /// before any effect is opened with this setup, and outlives them.
     IdleRequests* idleRequests = nullptr;
+
+    /// The program effects run in when out of process; empty: orvane-fx found as
+    /// plugin_paths::EffectProgram says.
+    std::string effectProgram;
+    /// How long an effect in a process of its own may take to answer a call, to load (its
+    /// library and entry point), and at least to process a block (at least eight blocks'
+    /// duration): past it the process is killed and the effect is faulted.
+    std::chrono::milliseconds callDeadline{5000};
+    std::chrono::milliseconds loadDeadline{15000};
+    std::chrono::milliseconds blockDeadlineMinimum{100};
 };
 
-/// An effect library loaded into the process and its effect opened, not yet resumed. The
-/// handle closes the effect (effClose) and frees the library when it goes. Used to examine a
-/// library for the catalogue, and as the first step of every effect put into a chain.
+/// An effect library loaded, in this process or in a child process of its own (RemoteEffect),
+/// and its effect opened, not yet resumed. The handle closes the effect (effClose) and frees
+/// the library (or ends the child) when it goes. Used to examine a library for the catalogue,
+/// and as the first step of every effect put into a chain.
 ///
 ///     std::string why;
-///     auto opened = OpenedEffect::Open("/usr/lib/vst/gain.so", setup, why);
+///     auto opened = OpenedEffect::Open("/usr/lib/vst/gain.so", setup, why, false);
 ///     if (opened) puts(PluginHost::EffectText(opened->Effect(), vst::effGetEffectName).c_str());
 class OpenedEffect {
 public:
     /// Loads the library, finds its entry point (VSTPluginMain or main), checks the effect
     /// and sends it effOpen, effSetProgram 0, effSetSampleRate and effSetBlockSize from
     /// `setup`. nullptr with `error` set when anything fails; nothing stays loaded then.
+    /// `inProcess` false: the library is loaded by a child process and the effect is its
+    /// stand-in (see RemoteEffect); everything after the entry point goes through it alike.
     static std::unique_ptr<OpenedEffect> Open(const std::string& path, const EffectSetup& setup,
-                                              std::string& error);
+                                              std::string& error, bool inProcess = true);
     ~OpenedEffect();
     OpenedEffect(const OpenedEffect&) = delete;
     OpenedEffect& operator=(const OpenedEffect&) = delete;
@@ -47,6 +70,11 @@ public:
 
     vst::AEffect* Effect() const { return effect; }
     const std::string& Path() const { return path; }
+    bool InProcess() const { return remote == nullptr; }
+    /// None for an effect in this process (its faults are this process's).
+    EffectFault Fault() const;
+    /// The child process's id, or -1 in process.
+    int ChildId() const;
 
     /// What the effect is told and asks for; the slot it belongs to, once it is in one.
     const EffectSetup& Setup() const { return *setup; }
@@ -66,8 +94,12 @@ public:
 private:
     friend class EffectSlot;
     OpenedEffect() = default;
+    /// Everything after the entry point: effOpen, program 0, rate, block size, the checks.
+    static std::unique_ptr<OpenedEffect> Opening(std::unique_ptr<OpenedEffect> opened,
+                                                 std::string& error);
 
     platform::SharedLibrary library;
+    std::unique_ptr<RemoteEffect> remote;
     vst::AEffect* effect = nullptr;
     std::string path;
     const EffectSetup* setup = nullptr;
@@ -86,11 +118,13 @@ private:
 /// processes blocks, while the chain's guard keeps the slot in the chain.
 class EffectSlot {
 public:
-    /// Opens the effect as OpenedEffect does, refuses one without 1 to kMaxChannels inputs and
-    /// outputs or with implausible figures, and resumes it (effMainsChanged 1). The effect's
-    /// host callbacks find `setup` (and this slot) through its `user` field.
+    /// Opens the effect as OpenedEffect does (in this process or in a child of its own), refuses
+    /// one without 1 to kMaxChannels inputs and outputs or with implausible figures, and resumes
+    /// it (effMainsChanged 1). The effect's host callbacks find `setup` (and this slot) through
+    /// its `user` field.
     static std::unique_ptr<EffectSlot> Load(const std::string& path, const std::string& name,
-                                            const EffectSetup& setup, std::string& error);
+                                            const EffectSetup& setup, std::string& error,
+                                            bool inProcess = true);
     ~EffectSlot();
     EffectSlot(const EffectSlot&) = delete;
     EffectSlot& operator=(const EffectSlot&) = delete;
@@ -105,6 +139,26 @@ public:
     /// The name shown for it (its catalogue name, or the file name).
     const std::string& Name() const { return name; }
     int32_t UniqueId() const { return Effect()->uniqueId; }
+
+    /// Whether the effect's process crashed or stopped answering; any thread. A faulted effect
+    /// is passed by like a bypassed one and answers every call with 0.
+    EffectFault Fault() const;
+    /// True when the effect runs in a child process of its own.
+    bool OutOfProcess() const { return !inProcess; }
+    /// "crashed" / "not responding" / "": the words the Effects pane shows for a fault.
+    static const char* FaultText(EffectFault fault);
+
+    /// The settings last read from the effect (EffectState bytes, as ChainRecords keeps them):
+    /// taken after every settings change the host notices and before every save, so that a
+    /// faulted effect's settings are not lost with it.
+    void KeepState(std::vector<uint8_t> state) { keptState = std::move(state); }
+    const std::vector<uint8_t>& KeptState() const { return keptState; }
+
+    /// User-interface thread: loads the effect afresh (in a new child, or in this process as
+    /// it was loaded), gives it the kept state, resumes it and swaps it in under the chain's
+    /// guard; the editor is closed and the old effect closed. False with `error` set when the
+    /// new one cannot be loaded or refuses the kept state; the slot is unchanged then.
+    bool Reload(std::string& error);
 
     /// A bypassed effect is not run and adds no latency. Changed under the chain's guard.
     bool Bypassed() const { return bypassed; }
@@ -143,10 +197,17 @@ public:
     static EffectSlot* Of(const vst::AEffect* effect);
 
 private:
-    EffectSlot(std::unique_ptr<OpenedEffect> opened, std::string name);
+    friend class EffectChain;  // hands its guard over
+    EffectSlot(std::unique_ptr<OpenedEffect> opened, std::string name, bool inProcess);
+    static std::unique_ptr<OpenedEffect> OpenHostable(const std::string& path,
+                                                      const EffectSetup& setup, std::string& error,
+                                                      bool inProcess);
 
     std::unique_ptr<OpenedEffect> opened;
     std::string name;
+    bool inProcess = true;
+    std::vector<uint8_t> keptState;
+    ChainGuard* chainGuard = nullptr;  // of the chain it is in
     EffectChannels channels;
     std::unique_ptr<EffectEditor> editor;
     bool bypassed = false;

@@ -5,22 +5,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "plugins/HostIdentity.h"
 #include "plugins/IdleRequests.h"
 #include "plugins/PluginHost.h"
 
 namespace {
 
-// The identity reported to plug-ins, UTF-8 ("ł" is C5 82), copied with the terminator.
-constexpr char kVendor[] =
-    "Kalvoro \xC5\x82"
-    "ejw editor";
-constexpr char kProduct[] =
-    "Kalvoro soft\xC5\x82"
-    "er";
-constexpr intptr_t kHostVersion = 2;
-constexpr intptr_t kEffectId = 0x4B555041;
-constexpr intptr_t kVendorVersion = 1;
-constexpr intptr_t kLanguage = 1;
+using namespace host_identity;
 
 intptr_t CopyText(void* destination, const char* text, size_t bytes) {
     if (destination != nullptr) {

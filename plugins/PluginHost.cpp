@@ -93,15 +93,18 @@ std::unique_ptr<EffectSlot> PluginHost::LoadEffect(const std::string& fileName,
     }
     const std::string path = fileName.starts_with('/') ? fileName : pluginDirectory + fileName;
     std::string name = shownName;
-    for (size_t i = 0; i < catalog.size() && name.empty(); ++i) {
+    bool inProcess = allInProcess;
+    for (size_t i = 0; i < catalog.size(); ++i) {
         if (catalog[i].path == fileName || catalog[i].path == path) {
-            name = names[i];
+            name = name.empty() ? names[i] : name;
+            inProcess = inProcess || catalog[i].runInProcess;
+            break;
         }
     }
     if (name.empty()) {
         name = fileName.substr(fileName.rfind('/') + 1);
     }
-    return EffectSlot::Load(path, name, setup, lastLoadError);
+    return EffectSlot::Load(path, name, setup, lastLoadError, inProcess);
 }
 
 bool PluginHost::RemoveEffect(size_t index) {

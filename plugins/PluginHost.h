@@ -72,6 +72,8 @@ public:
     /// Loads fileName (an absolute path, or relative to the plug-in directory) into a new slot
     /// appended to the chain, named `name` (when empty: by its catalogue entry, or its file
     /// name). Returns the slot, or nullptr when nothing was loaded (LastLoadError says why).
+    /// The effect runs in a child process of its own (orvane-fx) unless SetAllInProcess is on
+    /// or its catalogue entry says runInProcess.
     EffectSlot* AddEffect(const std::string& fileName, const std::string& name = {});
 
     /// Loads an effect as AddEffect does, into a slot that is not in the chain yet: its
@@ -82,6 +84,15 @@ public:
     /// Takes the effect at `index` out of the chain and closes it (editor first). False when
     /// its library could not be freed, which is reported.
     bool RemoveEffect(size_t index);
+
+    /// Every effect loaded from now on runs inside this process (the command line's
+    /// --in-process), whatever the catalogue says.
+    void SetAllInProcess(bool inProcess) { allInProcess = inProcess; }
+    bool AllInProcess() const { return allInProcess; }
+
+    /// What effects are told, and how long one in a process of its own may take (see
+    /// EffectSetup); for tests and the program's settings. Set before effects are loaded.
+    EffectSetup& MutableSetup() { return setup; }
 
     EffectChain& Chain() { return chain; }
     const EffectChain& Chain() const { return chain; }
@@ -190,6 +201,7 @@ private:
     std::string pluginDirectory;
     HostMessages* messages = nullptr;
     std::string lastLoadError;
+    bool allInProcess = false;
     // Last: its slots are closed first, while everything they may call back into exists.
     EffectChain chain;
 };

@@ -23,6 +23,9 @@ struct PluginInfo {
     int32_t outputs = 0;
     int32_t parameters = 0;
     bool hasEditor = false;
+    /// The library runs inside Orvane, as in the days before effects had processes of their
+    /// own: for the rare plug-in that cannot work in a child process. Its faults are Orvane's.
+    bool runInProcess = false;
 
     /// The effect's name without trailing spaces, or the file name without ".so" when it gave
     /// none. A name that looks cut by the 31 bytes a plug-in may write for it (31 bytes long,

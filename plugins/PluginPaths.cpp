@@ -67,4 +67,11 @@ std::string ScannerProgram() {
     return platform::ExecutableDirectory() + "/orvane-scan";
 }
 
+std::string EffectProgram() {
+    if (auto chosen = platform::EnvironmentValue("ORVANE_FX"); chosen && !chosen->empty()) {
+        return *chosen;
+    }
+    return platform::ExecutableDirectory() + "/orvane-fx";
+}
+
 }  // namespace plugin_paths

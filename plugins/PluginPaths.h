@@ -31,4 +31,8 @@ std::string CacheFile();
 /// The orvane-scan program: $ORVANE_SCANNER when set, otherwise beside the running program.
 std::string ScannerProgram();
 
+/// The orvane-fx program effects run in: $ORVANE_FX when set, otherwise beside the running
+/// program.
+std::string EffectProgram();
+
 }  // namespace plugin_paths

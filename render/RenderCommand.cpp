@@ -144,6 +144,7 @@ int RunRenderCommand(const std::string& output, const std::string& input,
     const platform::QuietOutput quiet(!settings.verbose);
     PluginHost host(&workspace);
     host.Configure(workspace.SampleRate(), PluginHost::kBlockBytes, "");
+    host.SetAllInProcess(settings.inProcess);
     const WorkspaceRenderer renderer(host, workspace);
     RenderOptions options;
     options.includeTail = settings.tail;
@@ -169,6 +170,9 @@ int RunRenderCommand(const std::string& output, const std::string& input,
         case RenderOutcome::kSourceShort:
             error = output + ": not written, because " + result.reason +
                     " became shorter during the render (it was changed outside Orvane)";
+            return 1;
+        case RenderOutcome::kEffectFault:
+            error = result.reason;  // names the effect, and says nothing was written
             return 1;
         default:
             error = output + ": " + result.reason;

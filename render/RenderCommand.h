@@ -36,10 +36,13 @@ struct RenderSettings {
     /// The sample rates --rate accepts.
     static constexpr uint32_t kMinRate = 8000;
     static constexpr uint32_t kMaxRate = 384000;
+    /// Load every effect inside this process rather than each in a child of its own.
+    bool inProcess = false;
 };
 
 /// `orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]... [--bypass]
-/// [--preset FILE]]... [--tail] [--verbose] [--format F] [--no-dither] [--rate HZ]`: opens INPUT
+/// [--preset FILE]]... [--tail] [--verbose] [--format F] [--no-dither] [--rate HZ]
+/// [--in-process]`: opens INPUT
 /// as the workspace (a WAV file, or a saved session, *.orvane, with its files and edits) and
 /// renders it, through the effects in order (or none), into OUTPUT in the chosen format (by
 /// default by OUTPUT's extension: FLAC for .flac, otherwise 16-bit WAV) at the workspace's rate
@@ -49,7 +52,9 @@ struct RenderSettings {
 /// An effect given by name is looked up among the plug-ins found where Orvane looks for them
 /// (examined by orvane-scan, with the cache); one given by path is examined by orvane-scan
 /// first. Either way a library that fails its examination is never loaded here. Unless
-/// `settings.verbose`, whatever the plug-ins print goes to /dev/null.
+/// `settings.verbose`, whatever the plug-ins print goes to /dev/null. Each effect runs in a
+/// process of its own unless `settings.inProcess`: one that crashes or stops responding ends
+/// the render, which then writes nothing and names it.
 ///
 ///     std::string error;
 ///     if (RunRenderCommand("out.wav", "in.wav", {{.nameOrPath = "Gain"}}, {}, error) != 0)

@@ -193,6 +193,9 @@ void RenderDialog::OnStart(wxCommandEvent&) {
                                  "was changed outside Orvane). Nothing was written.",
                                  wxString(result.reason.c_str(), wxConvFile)));
             break;
+        case RenderOutcome::kEffectFault:
+            Tell(reason);  // names the effect, and says nothing was written
+            break;
     }
     SetDefaultItem(closeButton);
 }

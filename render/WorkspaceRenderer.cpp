@@ -130,6 +130,9 @@ RenderResult WorkspaceRenderer::WriteFrames(RenderWriter& output, uint32_t lengt
     // The first `toSkip` frames out of the chain come before the workspace's first frame. The
     // chain is reset on the way, so that a render never starts with the last one's tail.
     uint64_t toSkip = SettleLatency(rate);
+    if (std::string why = FaultedEffect(); !why.empty()) {
+        return {RenderOutcome::kEffectFault, std::move(why)};
+    }
     TailWatch tail(options.includeTail && !host.IsChainEmpty(), rate,
                    render_format::MaxFrames(options.format) - length);
     // The tail is judged on the frames as 16 bits would hold them.
@@ -140,6 +143,10 @@ RenderResult WorkspaceRenderer::WriteFrames(RenderWriter& output, uint32_t lengt
         const float* left = nullptr;
         const float* right = nullptr;
         const uint32_t delivered = host.ProcessPaddedFloat(kBlockFrames, position, left, right);
+        // A faulted effect is passed by: the rest of the file would not sound as chosen.
+        if (std::string why = FaultedEffect(); !why.empty()) {
+            return {RenderOutcome::kEffectFault, std::move(why)};
+        }
         // A block that comes up short inside the workspace means a source file shrank behind
         // our back; silence in its place would pass for the user's audio.
         if (position < length) {
@@ -185,6 +192,26 @@ bool WorkspaceRenderer::ChainChangesSignal() const {
         }
     }
     return false;
+}
+
+std::string WorkspaceRenderer::FaultedEffect() const {
+    const EffectChain& chain = host.Chain();
+    for (size_t i = 0; i < chain.Size(); ++i) {
+        const EffectSlot& slot = chain.At(i);
+        if (slot.Bypassed()) {
+            continue;
+        }
+        switch (slot.Fault()) {
+            case EffectFault::Crashed:
+                return "\"" + slot.Name() + "\" crashed during the render; nothing was written.";
+            case EffectFault::NotResponding:
+                return "\"" + slot.Name() +
+                       "\" stopped responding during the render; nothing was written.";
+            case EffectFault::None:
+                break;
+        }
+    }
+    return {};
 }
 
 uint32_t WorkspaceRenderer::SettleLatency(uint32_t rate) const {

@@ -19,6 +19,7 @@ enum class RenderOutcome {
     kSourceShort,   // a source file came up short (changed on disk); nothing was written
     kCancelled,     // the progress callback asked to stop; nothing was written
     kOwnFile,       // the output is a file the render reads or comes from; nothing was written
+    kEffectFault,   // an effect crashed or stopped responding; nothing was written
 };
 
 struct RenderResult {
@@ -144,6 +145,8 @@ private:
     /// True when an effect of the chain is not bypassed: the signal changes on its way.
     bool ChainChangesSignal() const;
     std::string FileComingUpShort(uint32_t position) const;
+    /// The reason for the user when an effect of the chain is faulted, naming it; "" otherwise.
+    std::string FaultedEffect() const;
 
     PluginHost& host;
     Workspace& workspace;

@@ -9,16 +9,20 @@ namespace chain_records {
 std::vector<EffectRecord> Capture(const EffectChain& chain, std::vector<std::string>* problems) {
     std::vector<EffectRecord> records;
     for (size_t i = 0; i < chain.Size(); ++i) {
-        const EffectSlot& slot = chain.At(i);
+        EffectSlot& slot = chain.At(i);
         EffectRecord record;
         record.libraryPath = slot.Path();
         record.uniqueId = slot.UniqueId();
         record.name = slot.Name();
         record.bypassed = slot.Bypassed();
         std::string why;
-        if (const std::optional<EffectState> state = EffectState::Read(slot.Effect(), why)) {
+        if (slot.Fault() != EffectFault::None) {
+            // The effect is gone with its process: what was last read from it is kept.
+            record.state = slot.KeptState();
+        } else if (const std::optional<EffectState> state = EffectState::Read(slot.Effect(), why)) {
             const std::string bytes = state->Encode();
             record.state.assign(bytes.begin(), bytes.end());
+            slot.KeepState(record.state);
         } else if (problems != nullptr) {
             problems->push_back(slot.Name() + ": its settings could not be read: " + why);
         }

@@ -19,8 +19,9 @@ class PluginHost;
 namespace chain_records {
 
 /// Each effect of the chain in order: its library, id, shown name, bypass, and its settings
-/// (EffectState, encoded). An effect whose settings cannot be read is kept without them and
-/// named in `problems` when given.
+/// (EffectState, encoded), which each slot keeps too (EffectSlot::KeepState). A faulted effect
+/// is recorded with the settings its slot kept. An effect whose settings cannot be read is
+/// kept without them and named in `problems` when given.
 std::vector<EffectRecord> Capture(const EffectChain& chain,
                                   std::vector<std::string>* problems = nullptr);
 

@@ -45,12 +45,23 @@ public:
     }
 
     bool Resize(int32_t width, int32_t height) override {
-        // Windows belong to the user-interface thread; a request from elsewhere is refused.
-        if (!wxIsMainThread()) {
+        if (wxIsMainThread()) {
+            auto* own = dynamic_cast<PluginEditorWindow*>(frame.get());
+            return own != nullptr && own->SetEditorSize(width, height);
+        }
+        // Windows belong to the user-interface thread, which may be waiting for this very
+        // plug-in (an effect in a process of its own asks from the thread that serves it,
+        // during effEditOpen too): the size is taken there once its event loop turns.
+        if (wxTheApp == nullptr || width <= 0 || height <= 0) {
             return false;
         }
-        auto* own = dynamic_cast<PluginEditorWindow*>(frame.get());
-        return own != nullptr && own->SetEditorSize(width, height);
+        std::weak_ptr<FrameEditor*> target = self;
+        wxTheApp->CallAfter([target, width, height] {
+            if (const std::shared_ptr<FrameEditor*> editor = target.lock()) {
+                (*editor)->Resize(width, height);
+            }
+        });
+        return true;
     }
 
 private:
@@ -68,6 +79,8 @@ private:
     }
 
     wxWeakRef<EditorFrame> frame;
+    // What a size request from another thread finds this editor by, once it is gone too.
+    std::shared_ptr<FrameEditor*> self = std::make_shared<FrameEditor*>(this);
 };
 
 }  // namespace

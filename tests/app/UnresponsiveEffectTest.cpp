@@ -25,6 +25,9 @@ protected:
 
     void SetUp() override {
         FrameFixture::SetUp();
+        // In process: the sleeper is told to sleep through this process's copy of it, and
+        // the window's own patience with an effect that does not return is what is tested.
+        frame->Host().SetAllInProcess(true);
         library = dlopen("vstplugs/sleeper.so", RTLD_NOW);
         ASSERT_NE(library, nullptr) << dlerror();
         sleepInNextProcess = reinterpret_cast<void (*)(int)>(dlsym(library, "SleepInNextProcess"));

@@ -252,8 +252,9 @@ class EffectCli : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directory(dir.File("vst"));
-        for (const char* plugin : {"gain.so", "doubler.so", "echo.so", "crashentry.so",
-                                   "polarity.so", "rectifier.so", "chatty.so"}) {
+        for (const char* plugin :
+             {"gain.so", "doubler.so", "echo.so", "crashentry.so", "polarity.so", "rectifier.so",
+              "chatty.so", "faulty_crash_process.so", "faulty_hang_process.so"}) {
             std::filesystem::copy_file(std::string(ORVANE_TEST_PLUGIN_DIR) + "/" + plugin,
                                        dir.File(std::string("vst/") + plugin));
         }
@@ -396,10 +397,22 @@ TEST_F(EffectCli, AnEffectThatCannotBeUsedIsAnErrorWithNoOutput) {
         {"--effect Gain --effect 'No Such Reverb' --bypass", "No Such Reverb: "},
         {"--effect Gain --param 0=1 --effect Rectifier --param 0=1", "Rectifier: "},
         {"--effect Gain --preset " + Quoted(dir.File("in.wav")), "Gain: "},
+        // Effects in processes of their own that fail part-way through the render.
+        {"--effect Gain --effect " + Quoted(dir.File("vst/faulty_crash_process.so")),
+         "\"faulty_crash_process.so\" crashed during the render; nothing was written."},
+        {"--effect " + Quoted(dir.File("vst/faulty_hang_process.so")) + " --effect Gain",
+         "\"faulty_hang_process.so\" stopped responding during the render; nothing was "
+         "written."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options);
+        const auto started = std::chrono::steady_clock::now();
         const ProgramRun run = Render(c.options);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            EXPECT_EQ(entry.path().filename().string().find("out.wav"), std::string::npos)
+                << "left behind: " << entry.path();
+        }
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err.rfind("orvane: " + c.named, 0), 0u) << run.err;

@@ -15,6 +15,10 @@
 /// A host over a temporary plug-in directory and a workspace of generated frames.
 class HostFixture : public ::testing::Test {
 protected:
+    /// Effects load into this process: the recorder's log, which these tests read, lives in
+    /// the process that loads it.
+    HostFixture() { host.SetAllInProcess(true); }
+
     /// Copies built test plug-ins (by name, without ".so") into the plug-in directory.
     void Install(std::initializer_list<const char*> names);
     /// Copies any file into the plug-in directory under fileName.

@@ -89,6 +89,7 @@ TEST_F(IdleThreads, ClosingAnEffectDropsItsRequests) {
 TEST_F(IdleThreads, EachHostRunsOnlyItsOwnEffectsRequests) {
     ASSERT_NE(effect, nullptr);
     PluginHost other(&workspace);
+    other.SetAllInProcess(true);  // the idler's log lives in the process that loads it
     other.Configure(44100, 2048, pluginDir);
     EffectSlot* otherSlot = other.AddEffect("idler.so");
     ASSERT_NE(otherSlot, nullptr) << other.LastLoadError();

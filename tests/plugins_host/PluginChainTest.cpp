@@ -155,6 +155,7 @@ TEST_F(ChainFixture, DestructionClosesEveryEffect) {
     RecorderLog& log = Recorder();
     {
         PluginHost local(&workspace);
+        local.SetAllInProcess(true);  // the recorder's log lives in the process that loads it
         local.Configure(44100, 2048, pluginDir);
         ASSERT_NE(EffectOf(local.AddEffect("recorder.so")), nullptr);
         ASSERT_NE(EffectOf(local.AddEffect("passthrough.so")), nullptr);

@@ -40,6 +40,7 @@ protected:
         ASSERT_TRUE(workspace.AddFile(source.c_str()));
         std::filesystem::create_directory(dir.File("vstplugs"));
         host.Configure(44100, 2048, dir.File("vstplugs"));
+        host.SetAllInProcess(true);  // the recorder's log lives in the process that loads it
     }
 
     RenderResult Render(const std::string& path) {
