@@ -52,7 +52,7 @@ TEST_F(FileCommands, RefusedFilesAreReportedAndChangeNothing) {
     LoadThroughDialog(dir.File("short.wav"));
     ASSERT_EQ(MessageTexts(),
               std::vector<wxString>{"Orvane could not open this file:\n" + dir.File("short.wav") +
-                                    ": it is not a WAV file."});
+                                    ": it is not a WAV file or any other audio file Orvane reads."});
     EXPECT_EQ(messages[0].icon, platform::MessageIcon::kError);
     EXPECT_EQ(Items(frame->WaveFilesMenu()), (Items_t{{cmd::kNoFilesLoaded, "No files loaded"}}));
     EXPECT_FALSE(Enabled(cmd::kNoFilesLoaded));
@@ -114,7 +114,7 @@ TEST_F(FileCommands, SeveralRefusedFilesShareOneMessage) {
     ASSERT_EQ(MessageTexts(),
               std::vector<wxString>{"Orvane could not open these files:\n" +
                                     dir.File("missing.wav") + ": No such file or directory.\n" +
-                                    dir.File("bad.wav") + ": it is not a WAV file."});
+                                    dir.File("bad.wav") + ": it is not a WAV file or any other audio file Orvane reads."});
     EXPECT_EQ(frame->GetWorkspace().TotalLength(), 300u) << "the good file opened";
     EXPECT_EQ(Items(frame->WaveFilesMenu()), (Items_t{{cmd::kFirstWaveFile, "good.wav"}}));
 }
