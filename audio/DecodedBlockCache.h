@@ -22,9 +22,10 @@
 ///     uint32_t got = blocks.Read(frames, 512, 1000000);
 class DecodedBlockCache {
 public:
-    static constexpr uint32_t kBlockFrames = 65536;
+    /// Small enough that a read whose block is not kept decodes it within a millisecond or two.
+    static constexpr uint32_t kBlockFrames = 16384;
     /// Blocks kept: 8 MB of native frames.
-    static constexpr size_t kBlocksKept = 32;
+    static constexpr size_t kBlocksKept = 128;
     /// Decoders of the file at most: one streaming, one seeking.
     static constexpr size_t kDecoders = 2;
 

@@ -77,10 +77,10 @@ bool IsFloatingSubtype(int subtype) {
     }
 }
 
-bool IsLossySubtype(int subtype) {
-    return subtype == SF_FORMAT_VORBIS || subtype == SF_FORMAT_OPUS ||
-           subtype == SF_FORMAT_MPEG_LAYER_I || subtype == SF_FORMAT_MPEG_LAYER_II ||
-           subtype == SF_FORMAT_MPEG_LAYER_III;
+// libsndfile's Vorbis seek can land with the first block after it wrong, and its Opus seek
+// with the decoder not quite settled; both are exact once decoded over a few thousand frames.
+bool NeedsPreroll(int subtype) {
+    return subtype == SF_FORMAT_VORBIS || subtype == SF_FORMAT_OPUS;
 }
 
 std::string LibraryName(int format) {
@@ -194,7 +194,7 @@ std::unique_ptr<SoundFileDecoder> SoundFileDecoder::Open(const platform::Exclusi
     format.name = FormatName(info.format);
     const int subtype = info.format & SF_FORMAT_SUBMASK;
     format.floating = IsFloatingSubtype(subtype);
-    format.needsPreroll = IsLossySubtype(subtype);
+    format.needsPreroll = NeedsPreroll(subtype);
     if (info.channels < 1 || info.channels > 2) {
         sf_close(sound);
         refusal = format.name + " audio with " + std::to_string(info.channels) + " channels; " +

@@ -18,7 +18,8 @@ struct DecodedFormat {
     uint64_t frames = 0;    // frames a front-to-back decode delivers
     /// Decoded as floating point (MP3, Vorbis, Opus, float samples); otherwise as integers.
     bool floating = false;
-    /// Lossy codecs whose decoder must run over frames before a seek target to settle.
+    /// Codecs whose libsndfile decoder must run over frames before a seek target to settle
+    /// (Vorbis, Opus); MP3's decoder does its own.
     bool needsPreroll = false;
 };
 
@@ -35,13 +36,14 @@ struct DecodedFormat {
 ///
 /// Open checks the announced length by decoding the last frames: a file cut short is refused,
 /// and an MP3 without a length tag (whose length libsndfile only estimates) gets the length
-/// its decode really has. A lossy decoder is started a little before every seek target and
+/// its decode really has. A Vorbis or Opus decoder is started a little before every seek target and
 /// run up to it, so that a block decoded after a seek equals the same block decoded front to
 /// back.
 class SoundFileDecoder {
 public:
-    /// Frames decoded before a seek target of a lossy codec (longer than any Vorbis window).
-    static constexpr uint32_t kPrerollFrames = 16384;
+    /// Frames decoded before a seek target of a codec that needs it (as long as the longest
+    /// Vorbis block).
+    static constexpr uint32_t kPrerollFrames = 8192;
 
     ~SoundFileDecoder();
     SoundFileDecoder(const SoundFileDecoder&) = delete;
