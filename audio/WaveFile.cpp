@@ -52,10 +52,19 @@ bool WaveFile::OpenForReading(const char* filePath) {
         failedOnLock = handle.FailureError() == EWOULDBLOCK;
         return false;
     }
-    const WaveParseResult parsed =
-        ParseWave(handle.Size(), [this](void* buffer, size_t size, uint64_t offset) {
-            return handle.ReadAt(buffer, size, offset);
-        });
+    const ReadAtFunction readAt = [this](void* buffer, size_t size, uint64_t offset) {
+        return handle.ReadAt(buffer, size, offset);
+    };
+    if (!IsWaveContainer(handle.Size(), readAt)) {
+        if (!OpenDecoded()) {
+            handle.Close();
+            return false;
+        }
+        path = filePath;
+        isOpen = true;
+        return true;
+    }
+    const WaveParseResult parsed = ParseWave(handle.Size(), readAt);
     if (!parsed.accepted) {
         failureReason = parsed.refusal;
         handle.Close();
@@ -64,6 +73,21 @@ bool WaveFile::OpenForReading(const char* filePath) {
     layout = parsed.layout;
     path = filePath;
     isOpen = true;
+    return true;
+}
+
+bool WaveFile::OpenDecoded() {
+    std::unique_ptr<SoundFileDecoder> decoder = SoundFileDecoder::Open(handle, failureReason);
+    if (!decoder) {
+        return false;
+    }
+    const DecodedFormat& format = decoder->Format();
+    layout = WaveLayout{};
+    layout.samples = {format.floating ? SampleEncoding::kFloat32 : SampleEncoding::kInt16,
+                      format.channels};
+    layout.sampleRate = format.sampleRate;
+    layout.frames = format.frames;
+    decoded = std::make_unique<DecodedBlockCache>(std::move(decoder));
     return true;
 }
 
@@ -80,6 +104,7 @@ bool WaveFile::RemoveFile() {
 
 int WaveFile::Close() {
     isOpen = false;
+    decoded.reset();  // before the handle its decoders read
     return handle.Close();
 }
 
@@ -117,6 +142,11 @@ uint32_t WaveFile::ReadFramesThrough(void* buffer, uint32_t n, uint32_t frame,
 }
 
 uint32_t WaveFile::ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const {
+    if (decoded) {
+        return isOpen && frame < FrameCount()
+                   ? decoded->Read(buffer, std::min(n, FrameCount() - frame), frame)
+                   : 0;
+    }
     return ReadFramesThrough(buffer, n, frame, [this](void* to, size_t size, uint64_t offset) {
         return handle.ReadAt(to, size, offset);
     });
@@ -124,6 +154,11 @@ uint32_t WaveFile::ReadFramesAt(void* buffer, uint32_t n, uint32_t frame) const 
 
 uint32_t WaveFile::ReadCachedFramesAt(void* buffer, uint32_t n, uint32_t frame,
                                       bool& missing) const {
+    if (decoded) {
+        return isOpen && frame < FrameCount()
+                   ? decoded->ReadKept(buffer, std::min(n, FrameCount() - frame), frame, missing)
+                   : 0;
+    }
     return ReadFramesThrough(buffer, n, frame, [&](void* to, size_t size, uint64_t offset) {
         return handle.ReadCachedAt(to, size, offset, missing);
     });

@@ -3,18 +3,23 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "audio/DecodedBlockCache.h"
 #include "audio/WaveParser.h"
 #include "platform/ExclusiveFile.h"
 
-/// Frame-addressed access to one WAV file, always as native frames: 16-bit stereo, 4 bytes
+/// Frame-addressed access to one audio file, always as native frames: 16-bit stereo, 4 bytes
 /// each, left sample first.
 ///
-/// Reading: the chunks are walked in any order (WaveChunks) and libsndfile reads the format
-/// (WAVE_FORMAT_EXTENSIBLE, RF64); the frames of the data chunk are then read with positioned
-/// reads and converted as they are read (mono, 8/24/32-bit integers and 32/64-bit floats, see
-/// SampleLayout). A 16-bit stereo file is read straight into the caller's buffer. Writing: a
+/// Reading a WAV file: the chunks are walked in any order (WaveChunks) and libsndfile reads the
+/// format (WAVE_FORMAT_EXTENSIBLE, RF64); the frames of the data chunk are then read with
+/// positioned reads and converted as they are read (mono, 8/24/32-bit integers and 32/64-bit
+/// floats, see SampleLayout). A 16-bit stereo file is read straight into the caller's buffer.
+/// Any other file libsndfile reads (FLAC, Ogg Vorbis, Opus, MP3, AIFF/AIFC, W64 ...) is decoded
+/// by it, by the same conversion rules, through a cache of decoded blocks (DecodedBlockCache).
+/// Writing (WAV only): a
 /// canonical 44-byte header and native frames. Both modes hold the file exclusively, so a file open
 /// here cannot be opened again, in this program or another, and a file being read is never
 /// overwritten.
@@ -38,7 +43,7 @@ public:
     WaveFile(const WaveFile&) = delete;
     WaveFile& operator=(const WaveFile&) = delete;
 
-    /// mode kRead: opens an existing WAV file of a format that Orvane reads.
+    /// mode kRead: opens an existing WAV file, or another audio file, of a format Orvane reads.
     /// mode kWrite: creates the file or empties an existing one, nothing written yet.
     /// On failure FailureReason says why.
     bool Open(const char* path, uint8_t mode);
@@ -57,7 +62,8 @@ public:
     /// Writes n frames at the file position; returns the frames written (0 when not open).
     uint32_t WriteFrames(const void* buffer, uint32_t n);
 
-    /// Frames that can be read: those of the data chunk, at most kMaxFrames; 0 when not open.
+    /// Frames that can be read: those of the data chunk (of the decoded audio for a file that is
+    /// not WAV), at most kMaxFrames; 0 when not open.
     uint32_t FrameCount() const;
     /// Frames the data chunk holds, even beyond kMaxFrames.
     uint64_t FramesInFile() const { return isOpen ? layout.frames : 0; }
@@ -66,8 +72,13 @@ public:
 
     /// Frames per second of the file (for a written file: what its header announced).
     uint32_t SampleRate() const { return layout.sampleRate; }
-    /// How the file's samples are stored.
+    /// How the file's samples are stored (for a decoded file: integer or floating point, as
+    /// they come out of the decoder).
     const SampleLayout& Samples() const { return layout.samples; }
+    /// True when the file is decoded through libsndfile rather than read as WAV.
+    bool IsDecoded() const { return decoded != nullptr; }
+    /// What the file holds, in words for the user: "WAV", "FLAC", "MP3" ...
+    std::string FormatName() const { return decoded ? decoded->Format().name : "WAV"; }
 
     /// Writes the canonical 44-byte header announcing n frames at `sampleRate`, at the file
     /// position; true only when all 44 bytes were written.
@@ -115,6 +126,8 @@ public:
 
 private:
     bool OpenForReading(const char* filePath);
+    /// Opens the held file through libsndfile: for files that are not WAV.
+    bool OpenDecoded();
     /// ReadFramesAt through `readAt`, which reads bytes as ExclusiveFile::ReadAt does.
     template <typename ReadAt>
     uint32_t ReadFramesThrough(void* buffer, uint32_t n, uint32_t frame,
@@ -130,4 +143,6 @@ private:
     // Noted by whoever read every frame (the peak tables); the session writer reads it.
     mutable std::atomic<uint64_t> framesHash{0};
     mutable std::atomic<bool> framesHashKnown{false};
+    // Files that are not WAV; declared after the handle, whose reads it uses.
+    std::unique_ptr<DecodedBlockCache> decoded;
 };

@@ -294,3 +294,9 @@ WaveParseResult ParseWave(uint64_t fileSize, const ReadAtFunction& readAt) {
     result.layout = layout;
     return result;
 }
+
+bool IsWaveContainer(uint64_t fileSize, const ReadAtFunction& readAt) {
+    uint8_t head[12] = {};
+    return fileSize >= sizeof head && readAt(head, sizeof head, 0) == sizeof head &&
+           HasWaveSignature(head);
+}

@@ -33,3 +33,7 @@ struct WaveParseResult {
 /// compressed and big-endian sample formats; refusals say why in Orvane's words, with
 /// libsndfile's own text only as a detail after them.
 WaveParseResult ParseWave(uint64_t fileSize, const ReadAtFunction& readAt);
+
+/// True when the file starts as a WAV file does (RIFF, RF64 or RIFX, then WAVE): such a file
+/// is read by ParseWave's rules, whatever else it holds.
+bool IsWaveContainer(uint64_t fileSize, const ReadAtFunction& readAt);

@@ -9,12 +9,17 @@ namespace platform {
 namespace {
 // Pairs of description and pattern, separated by '|', with no '|' after the last pattern.
 constexpr const char* kWaveFilter = "Wave files (*.wav)|*.wav|All files (*)|*";
+// Every format Orvane opens first, then WAV alone, then anything.
+constexpr const char* kAudioFilter =
+    "Audio files (*.wav, *.flac, *.ogg, *.opus, *.mp3, *.aiff, *.w64)|"
+    "*.wav;*.flac;*.ogg;*.oga;*.opus;*.mp3;*.aif;*.aiff;*.aifc;*.w64|"
+    "Wave files (*.wav)|*.wav|All files (*)|*";
 constexpr const char* kSessionFilter = "Orvane sessions (*.orvane)|*.orvane|All files (*)|*";
 }  // namespace
 
 bool SystemFileChooser::ChooseWaveToOpen(wxWindow* parent, wxString& path, wxString& name) {
     wxFileDialog dialog(DialogOwner(parent), wxFileSelectorPromptStr, lastDirectory_, wxEmptyString,
-                        kWaveFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+                        kAudioFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }
@@ -51,7 +56,7 @@ bool SystemFileChooser::LocateSource(wxWindow* parent, const wxString& savedPath
     const wxFileName saved(savedPath);
     const wxString folder = saved.DirExists() ? saved.GetPath() : lastDirectory_;
     wxFileDialog dialog(DialogOwner(parent), "Locate " + saved.GetFullName(), folder,
-                        saved.GetFullName(), kWaveFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+                        saved.GetFullName(), kAudioFilter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }

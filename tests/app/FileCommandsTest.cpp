@@ -53,9 +53,9 @@ TEST_F(FileCommands, LoadWaveListsEachFileAndShowsTheFirstAsTheWorkspace) {
 TEST_F(FileCommands, RefusedFilesAreReportedAndChangeNothing) {
     WriteBytes(dir.File("short.wav"), {1, 2, 3});
     LoadThroughDialog(dir.File("short.wav"));
-    ASSERT_EQ(MessageTexts(),
-              std::vector<wxString>{"Orvane could not open this file:\n" + dir.File("short.wav") +
-                                    ": it is not a WAV file."});
+    ASSERT_EQ(MessageTexts(), std::vector<wxString>{
+                                  "Orvane could not open this file:\n" + dir.File("short.wav") +
+                                  ": it is not a WAV file or any other audio file Orvane reads."});
     EXPECT_EQ(messages[0].icon, platform::MessageIcon::kError);
     EXPECT_EQ(Items(frame->WaveFilesMenu()), (Items_t{{cmd::kNoFilesLoaded, "No files loaded"}}));
     EXPECT_FALSE(Enabled(cmd::kNoFilesLoaded));
@@ -114,10 +114,10 @@ TEST_F(FileCommands, SeveralRefusedFilesShareOneMessage) {
     const std::string good = MakeWav("good.wav", 300);
     WriteBytes(dir.File("bad.wav"), {'R', 'I', 'F', 'F'});
     frame->LoadWaves({dir.File("missing.wav"), good, dir.File("bad.wav")});
-    ASSERT_EQ(MessageTexts(),
-              std::vector<wxString>{"Orvane could not open these files:\n" +
-                                    dir.File("missing.wav") + ": No such file or directory.\n" +
-                                    dir.File("bad.wav") + ": it is not a WAV file."});
+    ASSERT_EQ(MessageTexts(), std::vector<wxString>{
+                                  "Orvane could not open these files:\n" + dir.File("missing.wav") +
+                                  ": No such file or directory.\n" + dir.File("bad.wav") +
+                                  ": it is not a WAV file or any other audio file Orvane reads."});
     EXPECT_EQ(frame->GetWorkspace().TotalLength(), 300u) << "the good file opened";
     EXPECT_EQ(Items(frame->WaveFilesMenu()), (Items_t{{cmd::kFirstWaveFile, "good.wav"}}));
 }

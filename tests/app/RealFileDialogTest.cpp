@@ -90,7 +90,7 @@ protected:
     platform::SystemFileChooser chooser;
 };
 
-TEST_F(RealFileDialogs, OpenShowsWaveAndAllFilesAndReturnsTheChosenFile) {
+TEST_F(RealFileDialogs, OpenShowsEveryAudioFormatAndAllFilesAndReturnsTheChosenFile) {
     const std::string file = dir.File("take one.wav");
     WriteWav(file, MakeFrames(1, 100));
     FileDialogAnswer answer(file);
@@ -105,9 +105,13 @@ TEST_F(RealFileDialogs, OpenShowsWaveAndAllFilesAndReturnsTheChosenFile) {
 
     wxArrayString descriptions;
     wxArrayString patterns;
-    ASSERT_EQ(wxParseCommonDialogsFilter(answer.wildcard, descriptions, patterns), 2);
-    EXPECT_EQ(patterns[0], "*.wav");
-    EXPECT_EQ(patterns[1], "*");
+    ASSERT_EQ(wxParseCommonDialogsFilter(answer.wildcard, descriptions, patterns), 3);
+    for (const char* extension :
+         {"*.wav", "*.flac", "*.ogg", "*.opus", "*.mp3", "*.aiff", "*.w64"}) {
+        EXPECT_NE(wxSplit(patterns[0], ';').Index(extension), wxNOT_FOUND) << extension;
+    }
+    EXPECT_EQ(patterns[1], "*.wav");
+    EXPECT_EQ(patterns[2], "*");
 }
 
 TEST_F(RealFileDialogs, CancelledOpenReturnsNothing) {
