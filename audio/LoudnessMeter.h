@@ -4,10 +4,7 @@
 #include <functional>
 #include <optional>
 
-/// Reads up to n stereo 16-bit frames at `position` into `buffer`, setting framesRead; false
-/// when nothing can be read there. Workspace::ReadFrames and a file's own reads both fit.
-using FrameReader =
-    std::function<bool(void* buffer, uint32_t n, uint32_t& framesRead, uint32_t position)>;
+#include "audio/FrameReader.h"
 
 /// The loudness of a stretch of stereo audio, as broadcast loudness meters report it.
 /// Silence (or a stretch too short to gate) reads -infinity for the loudness and the peaks.
