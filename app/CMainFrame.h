@@ -18,6 +18,8 @@
 #include "session/RecoveryFile.h"
 
 class EffectsController;
+class LevelsController;
+class LoudnessController;
 class PluginCatalogController;
 class PluginEditors;
 class PluginHost;
@@ -126,6 +128,8 @@ public:
     /// Chooses catalogue entry `index` as its menu item does: added to the chain.
     void ChoosePlugin(int index);
     EffectsController& Effects() const { return *effects; }
+    LevelsController& Levels() const { return *levels; }
+    LoudnessController& Loudness() const { return *loudness; }
 
 private:
     // Construction
@@ -179,6 +183,8 @@ private:
     std::unique_ptr<StatusController> status;
     std::unique_ptr<TransportController> transport;
     std::unique_ptr<EffectsController> effects;
+    std::unique_ptr<LevelsController> levels;
+    std::unique_ptr<LoudnessController> loudness;
     std::unique_ptr<PluginCatalogController> catalogue;
     std::unique_ptr<SessionController> sessions;
 
