@@ -40,7 +40,7 @@ const MeterReading& LevelFollower::Update(double elapsedSeconds) {
         queued.push_back(taken);
     }
     const BlockLevels* heard = HeardBlock(player.PlaybackNumber(), player.PlayingFrame());
-    if (heard == nullptr) {
+    if (heard == nullptr || player.IsPaused()) {
         Fall(elapsedSeconds);
         return reading;
     }

@@ -32,7 +32,7 @@ struct MeterReading {
 /// Follows the levels a player hands over in step with its sound device: each Update shows
 /// the block whose frames the device is sounding now, not the later blocks already prepared.
 /// A clip in any block the device played, seen at an update or not, holds the channel's clip
-/// indicator. When nothing is heard (stopped, played out) the levels fall away to nothing.
+/// indicator. When nothing is heard (stopped, paused, played out) the levels fall away to nothing.
 ///
 ///     LevelFollower meter(player);
 ///     every 40 ms: const MeterReading& r = meter.Update(0.040); draw r;

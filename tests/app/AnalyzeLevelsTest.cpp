@@ -1,5 +1,4 @@
-// The window's loudness measurement, level meter pane and snapping to zero crossings, as the
-// menus reach them.
+// The window's loudness measurement and snapping to zero crossings, as the menus reach them.
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -7,11 +6,9 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <thread>
 
 #include "app/FrameFixture.h"
-#include "app/LevelsPane.h"
 #include "app/LoudnessDialog.h"
 #include "resources/CommandIds.h"
 #include "view/WaveformView.h"
@@ -74,26 +71,7 @@ TEST_F(AnalyzeAndLevels, LoudnessOfTheSelectionOrOfAllThatIsShown) {
     }
 }
 
-TEST_F(AnalyzeAndLevels, CancelStopsAMeasurementAtOnce) {
-    // A source that takes 10 ms a read: hours to measure to the end.
-    LoudnessDialog::Job slow{[](void* buffer, uint32_t n, uint32_t& got, uint32_t) {
-                                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                                 std::memset(buffer, 0, size_t{n} * 4);
-                                 got = n;
-                                 return true;
-                             },
-                             0, 4000000000u, 44100, "slow"};
-    LoudnessDialog dialog(frame, slow);
-    const auto start = std::chrono::steady_clock::now();
-    wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
-    cancel.SetEventObject(dialog.CloseButton());
-    dialog.CloseButton()->HandleWindowEvent(cancel);
-    EXPECT_FALSE(dialog.IsMeasuring());
-    EXPECT_FALSE(dialog.Figures().has_value());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-}
-
-TEST_F(AnalyzeAndLevels, SnappedDragEdgesSitOnZeroCrossingsAndTheLevelsPaneToggles) {
+TEST_F(AnalyzeAndLevels, SnappedDragEdgesSitOnZeroCrossings) {
     LoadTwoLevels();
     WaveformView* view = frame->View();
     UpdateUi();
@@ -114,12 +92,6 @@ TEST_F(AnalyzeAndLevels, SnappedDragEdgesSitOnZeroCrossingsAndTheLevelsPaneToggl
         EXPECT_TRUE(crossesAt(view->SelectionStart() + view->SelectionLength()));
         EXPECT_EQ(view->SelectionLength() == 0, a == b);
     }
-
-    EXPECT_FALSE(Checked(cmd::kToggleLevelsPane));
-    Command(cmd::kToggleLevelsPane);
-    UpdateUi();
-    EXPECT_TRUE(Checked(cmd::kToggleLevelsPane));
-    EXPECT_TRUE(frame->Levels().Pane().IsShown());
 }
 
 }  // namespace

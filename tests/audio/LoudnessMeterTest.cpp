@@ -92,7 +92,7 @@ TEST(LoudnessMeter, ReadsThePublishedBroadcastTestSignals) {
     }
 }
 
-TEST(LoudnessMeter, TruePeakFindsTheCrestBetweenSamplesAndARangeIsMeasuredAlone) {
+TEST(LoudnessMeter, TruePeakFindsTheCrestBetweenSamplesAndSilenceReadsMinusInfinity) {
     // A quarter-rate sine sampled 45 degrees off its crests: every sample sits 3 dB below
     // the crest, which only the true peak sees.
     const std::vector<int16_t> offCrest = Sine({{-6, 5}}, kRate / 4.0, std::numbers::pi / 4);
@@ -102,13 +102,6 @@ TEST(LoudnessMeter, TruePeakFindsTheCrestBetweenSamplesAndARangeIsMeasuredAlone)
     EXPECT_NEAR(figures->samplePeakDbfs, -9.01, 0.05);
     EXPECT_NEAR(figures->truePeakDbtp, -6.0, 0.3);
 
-    // Only the loud middle of a quiet-loud-quiet signal: the quiet parts leave no trace.
-    const std::vector<int16_t> steps = Sine({{-40, 5}, {-10, 5}, {-40, 5}});
-    figures = MeasureLoudness(ReaderOf(steps), 6 * kRate, 3 * kRate, kRate, nullptr);
-    ASSERT_TRUE(figures.has_value());
-    EXPECT_NEAR(figures->integratedLufs, -10.0, 0.1);
-    EXPECT_NEAR(figures->loudnessRangeLu, 0.0, 0.5);
-
     // Silence has no loudness and no peak.
     const std::vector<int16_t> silence(2 * kRate * 3, 0);
     figures = MeasureLoudness(ReaderOf(silence), 0, 3 * kRate, kRate, nullptr);
@@ -117,20 +110,9 @@ TEST(LoudnessMeter, TruePeakFindsTheCrestBetweenSamplesAndARangeIsMeasuredAlone)
     EXPECT_TRUE(std::isinf(figures->samplePeakDbfs) && figures->samplePeakDbfs < 0);
 }
 
-TEST(LoudnessMeter, ProgressRisesToOneAndCancelOrAShortReadGivesNoFigures) {
+TEST(LoudnessMeter, CancelOrAShortReadGivesNoFigures) {
     const std::vector<int16_t> samples = Sine({{-23, 10}});
     const uint32_t frames = uint32_t(samples.size() / 2);
-    std::vector<double> told;
-    const auto all =
-        MeasureLoudness(ReaderOf(samples, frames), 0, frames, kRate, [&](double fraction) {
-            told.push_back(fraction);
-            return true;
-        });
-    ASSERT_TRUE(all.has_value());
-    ASSERT_GE(told.size(), 10u) << "ten seconds are read in several blocks";
-    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
-    EXPECT_DOUBLE_EQ(told.back(), 1.0);
-
     int calls = 0;
     const auto cancelled = MeasureLoudness(ReaderOf(samples, frames), 0, frames, kRate,
                                            [&](double) { return ++calls < 3; });
