@@ -9,6 +9,8 @@
 #include "app/AboutDialog.h"
 #include "app/EffectsController.h"
 #include "app/KeyboardDialog.h"
+#include "app/LevelsPane.h"
+#include "app/LoudnessDialog.h"
 #include "app/PluginCatalogController.h"
 #include "app/RecentFilesController.h"
 #include "platform/gui/MessageBox.h"
@@ -128,6 +130,8 @@ CMainFrame::CMainFrame(const Services& frameServices)
                                          sessions->EffectsChanged();
                                      }
                                  }});
+    levels = std::make_unique<LevelsController>(*this, docking, *player);
+    loudness = std::make_unique<LoudnessController>(*this, *view);
     docking.Update();
     catalogue = std::make_unique<PluginCatalogController>(
         PluginCatalogController::Parts{*this, *host, *pluginMenu, *status, *view, *effects});

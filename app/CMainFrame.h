@@ -20,6 +20,8 @@
 class EffectsController;
 class FileDropTarget;
 class RecentFilesController;
+class LevelsController;
+class LoudnessController;
 class PluginCatalogController;
 class PluginEditors;
 class PluginHost;
@@ -132,6 +134,8 @@ public:
     RecentFilesController& RecentFiles() const { return *recentFiles; }
     /// What takes the files dropped on the window (the window owns it).
     FileDropTarget& FileDrop() const { return *fileDrop; }
+    LevelsController& Levels() const { return *levels; }
+    LoudnessController& Loudness() const { return *loudness; }
 
 private:
     // Construction
@@ -187,6 +191,8 @@ private:
     std::unique_ptr<StatusController> status;
     std::unique_ptr<TransportController> transport;
     std::unique_ptr<EffectsController> effects;
+    std::unique_ptr<LevelsController> levels;
+    std::unique_ptr<LoudnessController> loudness;
     std::unique_ptr<PluginCatalogController> catalogue;
     std::unique_ptr<SessionController> sessions;
     std::unique_ptr<RecentFilesController> recentFiles;  // opens through the sessions

@@ -66,6 +66,14 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
         } else if (!optionsEnded && arg.rfind("--render=", 0) == 0) {
             line.render = true;
             line.renderOutput = arg.substr(9);
+        } else if (is("--analyze")) {
+            std::string file;
+            if (!value("--analyze", file) || file.empty()) {
+                line.error = "--analyze needs a file";
+                break;
+            }
+            line.analyze = true;
+            line.files.push_back(file);
         } else if (is("--effect")) {
             RenderEffect effect;
             if (!value("--effect", effect.nameOrPath) || effect.nameOrPath.empty()) {
@@ -151,6 +159,13 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
     } else if (line.error.empty() && line.effects.empty() && line.renderSettings.tail) {
         line.error = "--tail needs --effect";
     }
+    if (line.error.empty() && line.analyze) {
+        if (line.render) {
+            line.error = "--analyze and --render cannot be combined";
+        } else if (line.files.size() != 1) {
+            line.error = "--analyze needs exactly one file";
+        }
+    }
     if (line.error.empty() && line.render) {
         if (line.renderOutput.empty()) {
             line.error = "--render needs an output file";
@@ -168,6 +183,7 @@ std::string CommandLine::Usage() {
            "                                      [--verbose] [--format FORMAT]\n"
            "                                      [--no-dither] [--rate HZ]\n"
            "                                      [--in-process]\n"
+           "   or: orvane --analyze FILE\n"
            "Edit WAV files and play them through a VST 2 effect.\n"
            "\n"
            "Each FILE is opened at start-up as \"Load Wave...\" would open it, in order:\n"
@@ -209,6 +225,11 @@ std::string CommandLine::Usage() {
            "  --in-process           run every effect inside Orvane instead of in a process\n"
            "                         of its own (orvane-fx); a plug-in that crashes or hangs\n"
            "                         then takes Orvane with it\n"
+           "  --analyze FILE         print the loudness of FILE (an audio file), one \"name "
+           "value\"\n"
+           "                         line each: integrated_lufs, loudness_range_lu,\n"
+           "                         true_peak_dbtp, sample_peak_dbfs; exits 0, or prints\n"
+           "                         one line naming the file and the reason and exits 1\n"
            "  --list-plugins         print every plug-in found (name, vendor, path, status)\n"
            "                         and exit\n"
            "  --rescan               examine every plug-in again (rebuilds the cache) and exit\n"

@@ -1,4 +1,4 @@
-// Orvane's entry point: answers --help, --version and --render without a display (the
+// Orvane's entry point: answers --help, --version, --render and --analyze without a display (the
 // toolkit is never started for them), then starts the toolkit on X11 (plug-in editors need
 // X11 window ids, also on a Wayland desktop).
 
@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/AnalyzeCommand.h"
 #include "app/CommandLine.h"
 #include "app/EditorApp.h"
 #include "app/PluginCatalogCommand.h"
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orvane: %s\n", error.c_str());
         }
         return status;
+    }
+    if (line.analyze) {
+        return RunAnalyzeCommand(line.files.front(), stdout, stderr);
     }
     if (line.listPlugins || line.rescan) {
         return RunPluginCatalogCommand(line.rescan, line.listPlugins, stdout, stderr);

@@ -95,6 +95,7 @@ bool WavePlayer::Play(uint32_t start, uint32_t end) {
     ResetIfAnythingQueued();
     AwaitCompletions();
     sounding = true;
+    playbackNumber.fetch_add(1, std::memory_order_acq_rel);
     playedAtStart = device->PlayedBytes();
     cursor = start;
     rangeStart = start;
@@ -182,6 +183,12 @@ bool WavePlayer::QueueNextBlock(RingBuffer& buffer, bool duringPriming) {
     const uint32_t frames = std::min({framesRead, bufferBytes / 4, toRangeEnd});
     std::memcpy(buffer.data.data(), stagingBuffer.data(), size_t{frames} * 4);
     std::memset(buffer.data.data() + size_t{frames} * 4, 0, bufferBytes - size_t{frames} * 4);
+    // What the block will sound like, and when: the meter shows it once the device is there.
+    BlockLevels levels =
+        MeasureBlock(reinterpret_cast<const int16_t*>(buffer.data.data()), bufferBytes / 4);
+    levels.playback = playbackNumber.load(std::memory_order_relaxed);
+    levels.frame = cursor;
+    blockLevels.Push(levels);  // a meter that takes none misses blocks, nothing else
 
     if (!duringPriming) {
         Write(buffer);  // a failed refill drops out of the rotation

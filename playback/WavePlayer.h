@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/AudioOutput.h"
+#include "platform/SpscRing.h"
+#include "playback/LevelMeter.h"
 #include "plugins/HostSeams.h"
 #include "plugins/PluginHost.h"
 
@@ -55,6 +57,12 @@ public:
     /// Play (the refills run ahead of it by the whole ring): -1 once the range has been
     /// played to its end, after Stop, and before any Play.
     int64_t PlayingFrame() const;
+    /// Counts the playbacks started: the levels of each block carry the number of theirs.
+    uint32_t PlaybackNumber() const { return playbackNumber.load(std::memory_order_acquire); }
+    /// The levels of the next block queued, oldest first, in the frames PlayingFrame reports,
+    /// as heard (after the effects); false when none is waiting. For one thread only (the
+    /// level meter's); blocks queued while it takes none for a whole ring's worth are lost.
+    bool TakeLevels(BlockLevels& levels) { return blockLevels.Pop(levels); }
     bool IsPaused() const { return paused; }
     bool IsOpen() const { return open; }
 
@@ -114,6 +122,9 @@ private:
     std::atomic<bool> interfaceWaiting{false};  // the interface thread wants the lock
     bool sounding = false;                      // a playback was started and not stopped
     uint64_t playedAtStart = 0;                 // the device's played bytes when it started
+    std::atomic<uint32_t> playbackNumber{0};
+    // Filled under the player's lock (by whichever thread queues), emptied by the meter.
+    platform::SpscRing<BlockLevels, 256> blockLevels;
     std::mutex lock;
     std::mutex completionMutex;  // guards the delivery of completionPending to AwaitCompletions
     std::condition_variable completionDelivered;

@@ -102,6 +102,10 @@ const std::vector<Entry>& MenuBar() {
                 Separator(),
                 Item(cmd::kSelectAll, "Select &All",
                      "Select all of the workspace, or of the file shown alone\nSelect All"),
+                Separator(),
+                Check(cmd::kSnapToZeroCrossings, "Snap to &Zero Crossings",
+                      "Move the edges you set with the mouse to the nearest zero crossing "
+                      "within 10 ms"),
             }),
         Submenu(
             "V&ST Plugins",
@@ -129,12 +133,20 @@ const std::vector<Entry>& MenuBar() {
                       "Show or hide the status bar\nToggle Status Bar"),
                 Check(cmd::kToggleEffectsPane, "E&ffects",
                       "Show or hide the effect chain\nToggle Effects"),
+                Check(cmd::kToggleLevelsPane, "&Levels",
+                      "Show or hide the level meter of what is heard\nToggle Levels"),
                 Separator(),
                 Check(cmd::kShowWorkspace, "&Workspace",
                       "Show the workspace rather than one file alone"),
                 Separator(),
                 Submenu("Wave files", {Item(cmd::kNoFilesLoaded, "No files loaded")}),
             }),
+        Submenu("&Analyze",
+                {
+                    Item(cmd::kAnalyzeLoudness, "&Loudness...",
+                         "Measure the loudness and the peaks of the selection, or of all that "
+                         "is shown"),
+                }),
         Submenu("&Help",
                 {
                     Item(cmd::kKeyboardHelp, "&Keyboard...",

@@ -13,6 +13,7 @@
 #include "resources/Strings.h"
 #include "view/ViewMath.h"
 #include "view/WaveformView.h"
+#include "view/ZeroCrossing.h"
 
 using view_math::RangeEnd;
 using view_math::ToFrames;
@@ -331,6 +332,45 @@ void WaveformView::OnPaste(wxCommandEvent&) {
     viewLength = wholeShown ? source : std::min(viewLength, source);
     viewStart = std::min(viewStart, source - viewLength);
     InvalidateAll(true);
+}
+
+FrameReader WaveformView::ShownSourceReader() const {
+    if (workspace == nullptr) {
+        return [](void*, uint32_t, uint32_t&, uint32_t) { return false; };
+    }
+    const Workspace::State state = workspace->Snapshot();
+    if (showWorkspace) {
+        return [state](void* buffer, uint32_t n, uint32_t& got, uint32_t at) {
+            return state->ReadFrames(buffer, n, got, at);
+        };
+    }
+    const std::shared_ptr<const WaveFile> file =
+        fileIndex < state->files->size() ? (*state->files)[fileIndex] : nullptr;
+    return [file](void* buffer, uint32_t n, uint32_t& got, uint32_t at) {
+        if (file == nullptr || n == 0) {
+            return false;
+        }
+        got = file->ReadFramesAt(buffer, n, at);
+        return true;
+    };
+}
+
+// ---- Snapping ----
+
+uint32_t WaveformView::SnappedEdge(uint32_t frame) const {
+    if (!snapToZeroCrossings || !IsFileOpen()) {
+        return frame;
+    }
+    return SnapToZeroCrossing(ShownSourceReader(), frame, SampleRate());
+}
+
+void WaveformView::OnToggleSnap(wxCommandEvent&) {
+    snapToZeroCrossings = !snapToZeroCrossings;
+}
+
+void WaveformView::OnUpdateSnap(wxUpdateUIEvent& event) {
+    event.Enable(true);
+    event.Check(snapToZeroCrossings);
 }
 
 // ---- Update rules ----

@@ -42,6 +42,7 @@ wxBEGIN_EVENT_TABLE(WaveformView, wxWindow)
     EVT_MENU(cmd::kClearSelection, WaveformView::OnClearSelection)
     EVT_MENU(cmd::kZoomInAtInsertion, WaveformView::OnZoomAtInsertionPoint)
     EVT_MENU(cmd::kZoomOutAtInsertion, WaveformView::OnZoomAtInsertionPoint)
+    EVT_MENU(cmd::kSnapToZeroCrossings, WaveformView::OnToggleSnap)
 
     EVT_UPDATE_UI(cmd::kCut, WaveformView::OnUpdateCutDelete)
     EVT_UPDATE_UI(cmd::kDelete, WaveformView::OnUpdateCutDelete)
@@ -57,6 +58,7 @@ wxBEGIN_EVENT_TABLE(WaveformView, wxWindow)
     EVT_UPDATE_UI(cmd::kClearSelection, WaveformView::OnUpdateMoveAndZoomKeys)
     EVT_UPDATE_UI(cmd::kZoomInAtInsertion, WaveformView::OnUpdateMoveAndZoomKeys)
     EVT_UPDATE_UI(cmd::kZoomOutAtInsertion, WaveformView::OnUpdateMoveAndZoomKeys)
+    EVT_UPDATE_UI(cmd::kSnapToZeroCrossings, WaveformView::OnUpdateSnap)
 
     EVT_PAINT(WaveformView::OnPaint)
     EVT_LEFT_DOWN(WaveformView::OnLButtonDown)
@@ -392,6 +394,8 @@ void WaveformView::OnLButtonDown(wxMouseEvent& event) {
         if (event.GetX() >= ClientWidth() - 1) {
             // The last column reaches the end of the shown range, so a paste can append.
             frame = view_math::RangeEnd(viewStart, viewLength);
+        } else {
+            frame = SnappedEdge(frame);
         }
         if (event.ShiftDown()) {
             ExtendSelectionTo(frame);  // the drag that may follow leaves it alone
@@ -423,6 +427,17 @@ void WaveformView::OnMouseMove(wxMouseEvent& event) {
             const double end =
                 x >= width ? double(viewStart) + viewLength : viewStart + x * framesPerPixel;
             selectionLength = ToFrames(end - selectionStart);
+        }
+        if (snapToZeroCrossings) {
+            // Both edges snap; the one at the source's end stays, so a paste can append.
+            const uint32_t sourceEnd = SourceLength();
+            const auto snap = [&](uint32_t edge) {
+                return edge >= sourceEnd ? edge : SnappedEdge(edge);
+            };
+            const uint32_t first = snap(selectionStart);
+            const uint32_t last = snap(selectionStart + selectionLength);
+            selectionStart = std::min(first, last);
+            selectionLength = std::max(first, last) - selectionStart;
         }
         // The anchor is the end the drag started from, for a later Shift with a move.
         selectionAnchor =

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/FrameReader.h"
 #include "view/ColumnPeaks.h"
 #include "view/PixelRaster.h"
 
@@ -99,6 +100,15 @@ public:
     /// time shown for it is read at and which it plays at; 0 with no file open.
     uint32_t SampleRate() const;
 
+    /// Reads the shown source (the workspace, or the shown file) as it is now: it holds that
+    /// state, so it reads the same frames on any thread whatever is edited meanwhile.
+    FrameReader ShownSourceReader() const;
+
+    /// Whether selection edges and the insertion point set with the mouse move to the
+    /// nearest zero crossing within 10 ms (Snap to Zero Crossings); off at first.
+    bool SnapsToZeroCrossings() const { return snapToZeroCrossings; }
+    void SetSnapToZeroCrossings(bool on) { snapToZeroCrossings = on; }
+
     /// What is shown, for titles and labels: "Workspace", or the shown file's name.
     wxString ShownSourceName() const;
 
@@ -171,6 +181,7 @@ private:
     void OnZoomAtInsertionPoint(wxCommandEvent& event);
     void OnShowWorkspace(wxCommandEvent& event);
     void OnShowWaveFile(wxCommandEvent& event);
+    void OnToggleSnap(wxCommandEvent& event);
 
     // Update rules
     void OnUpdateCutDelete(wxUpdateUIEvent& event);
@@ -180,6 +191,7 @@ private:
     void OnUpdateShowWorkspace(wxUpdateUIEvent& event);
     void OnUpdateShowWaveFile(wxUpdateUIEvent& event);
     void OnUpdateMoveAndZoomKeys(wxUpdateUIEvent& event);
+    void OnUpdateSnap(wxUpdateUIEvent& event);
 
     // Window messages
     void OnPaint(wxPaintEvent& event);
@@ -196,6 +208,9 @@ private:
     /// How far the tables of every open file are, from 0 to 1.
     double PeakProgress() const;
     void ShowPeakProgress(double progress);
+
+    /// `frame` moved to the nearest zero crossing of the shown source when snapping is on.
+    uint32_t SnappedEdge(uint32_t frame) const;
 
     bool IsFileOpen() const;
     bool IsPlaying() const;
@@ -274,6 +289,7 @@ private:
     std::function<void(const std::string&)> reportProgress;
     wxTimer peakTimer;
     bool suppressDrag = false;
+    bool snapToZeroCrossings = false;
     Band band;                   // the band the last paint left in the buffer; 0, 0 for none
     bool redrawPending = false;  // a full repaint was asked for and has not happened yet
 

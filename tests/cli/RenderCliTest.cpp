@@ -429,6 +429,44 @@ TEST(RenderCli, HelpDescribesRenderWithoutADisplay) {
     EXPECT_NE(run.out.find("--render OUTPUT INPUT"), std::string::npos) << run.out;
 }
 
+TEST(AnalyzeCli, PrintsTheFiguresOfAFileOrOneLineWhyNot) {
+    TempDir dir;
+    // Ten seconds of a 1 kHz sine with its crests at -23 dBFS on both channels.
+    std::vector<Frame> frames(441000);
+    for (size_t k = 0; k < frames.size(); ++k) {
+        const double crest = 32767 * std::pow(10.0, -23.0 / 20);
+        const auto sample = static_cast<uint16_t>(
+            static_cast<int16_t>(std::lround(crest * std::sin(2 * M_PI * 1000 * k / 44100.0))));
+        frames[k] = uint32_t{sample} | uint32_t{sample} << 16;
+    }
+    WriteWav(dir.File("sine.wav"), frames);
+    WriteBytes(dir.File("text.wav"), {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e'});
+    const struct {
+        const char* file;
+        int status;
+        const char* out;
+        const char* errorStart;
+    } cases[] = {
+        {"sine.wav", 0,
+         "integrated_lufs -23.0\nloudness_range_lu 0.0\ntrue_peak_dbtp -23.0\n"
+         "sample_peak_dbfs -23.0\n",
+         ""},
+        {"text.wav", 1, "", "orvane: "},
+        {"missing.wav", 1, "", "orvane: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const ProgramRun run = RunOrvane(dir, "--analyze " + Quoted(dir.File(c.file)));
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err.rfind(c.errorStart, 0), 0u) << run.err;
+        if (c.status != 0) {
+            EXPECT_NE(run.err.find(c.file), std::string::npos) << "names the file";
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        }
+    }
+}
+
 }  // namespace
 
 namespace {
