@@ -121,7 +121,7 @@ bool RemoteEffect::Launch(const std::string& library, std::string& error) {
     ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, calls);
     ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, callbacks);
     goFd = ::eventfd(0, EFD_CLOEXEC);
-    doneFd = ::eventfd(0, EFD_CLOEXEC);
+    doneFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);  // only this end reads it
     int childGo = goFd >= 0 ? MoveHigh(::fcntl(goFd, F_DUPFD_CLOEXEC, 0)) : -1;
     int childDone = doneFd >= 0 ? MoveHigh(::fcntl(doneFd, F_DUPFD_CLOEXEC, 0)) : -1;
     int childCall = calls[1] >= 0 ? MoveHigh(calls[1]) : -1;
@@ -423,6 +423,28 @@ bool RemoteEffect::ProcessPart(float** inputs, float** outputs, uint32_t offset,
         Terminate(EffectFault::Crashed);
         return false;
     }
+    if (!AwaitDone()) {
+        return false;
+    }
+    for (int32_t c = 0; c < header->outputs; ++c) {
+        std::memcpy(outputs[c] + offset,
+                    fx::ChannelBuffer(area, capacityFrames, fx::kMaxBlockChannels + c),
+                    frames * sizeof(float));
+    }
+    Store(proxy.initialDelay, header->initialDelay.load(std::memory_order_acquire));
+    return true;
+}
+
+bool RemoteEffect::AwaitDone() {
+    // A child awake on the other processor finishes a short block within microseconds: looking
+    // for its answer for a moment first spares this thread going to sleep and being woken.
+    uint64_t count = 0;
+    const auto spinUntil = Clock::now() + kDoneSpin;
+    while (Clock::now() < spinUntil) {
+        if (::read(doneFd, &count, sizeof count) == sizeof count) {
+            return true;
+        }
+    }
     // Done, or the child's end of the call channel closing (it died), or the deadline.
     const auto deadline = Clock::now() + BlockDeadline();
     for (;;) {
@@ -446,17 +468,10 @@ bool RemoteEffect::ProcessPart(float** inputs, float** outputs, uint32_t offset,
             return false;
         }
     }
-    uint64_t count = 0;
     if (::read(doneFd, &count, sizeof count) != sizeof count) {
         Terminate(EffectFault::Crashed);
         return false;
     }
-    for (int32_t c = 0; c < header->outputs; ++c) {
-        std::memcpy(outputs[c] + offset,
-                    fx::ChannelBuffer(area, capacityFrames, fx::kMaxBlockChannels + c),
-                    frames * sizeof(float));
-    }
-    Store(proxy.initialDelay, header->initialDelay.load(std::memory_order_acquire));
     return true;
 }
 

@@ -69,6 +69,9 @@ private:
     intptr_t Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     void Process(float** inputs, float** outputs, int32_t frames);
     bool ProcessPart(float** inputs, float** outputs, uint32_t offset, uint32_t frames);
+    /// Waits for the child to finish the block it was handed; false (and the effect faulted)
+    /// when it died or missed the block deadline.
+    bool AwaitDone();
     /// One request and its answer on the call channel; false (and the effect faulted) when
     /// the child died or did not answer within the call deadline.
     bool Call(const fx::RequestHeader& request, const void* payload, fx::ReplyHeader& reply,
@@ -81,6 +84,9 @@ private:
     int Reap();
     void Mirror(const fx::Mirror& mirror);
     std::chrono::milliseconds BlockDeadline() const;
+
+    /// How long AwaitDone looks for the child's answer before it sleeps on it.
+    static constexpr std::chrono::microseconds kDoneSpin{40};
 
     const EffectSetup& setup;
     vst::AEffect proxy{};

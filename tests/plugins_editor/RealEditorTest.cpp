@@ -1,5 +1,6 @@
 // Debian's DPF 3 Band EQ (package dpf-plugins-vst): its own OpenGL editor embedded, drawn
-// through the idle calls, closed and unloaded; and its generated dialog when that is forced.
+// through the idle calls, closed and unloaded, in this process and in a child process; and its
+// generated dialog when that is forced.
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -7,8 +8,15 @@
 #include <wx/slider.h>
 #include <wx/stattext.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "EditorFixture.h"
 #include "plugins/editor/GeneratedParameterDialog.h"
@@ -32,6 +40,47 @@ public:
 class IgnoreThirdPartyLeaks {};
 #endif
 
+// The children of this process running orvane-fx.
+int EffectChildren() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) {
+            continue;  // not a process, or gone meanwhile
+        }
+        // pid (comm) state ppid ...: the name may hold spaces, so read on from its ')'.
+        const size_t close = line.rfind(')');
+        const size_t open = line.find('(');
+        if (close == std::string::npos || open == std::string::npos) {
+            continue;
+        }
+        std::istringstream rest(line.substr(close + 1));
+        char state = 0;
+        int parent = 0;
+        rest >> state >> parent;
+        count += parent == ::getpid() && line.substr(open + 1, close - open - 1) == "orvane-fx";
+    }
+    return count;
+}
+
+// The share of pixels whose colour differs by more than a little in any channel.
+double ShareDiffering(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    if (a.size() != b.size() || a.empty()) {
+        return 1.0;
+    }
+    size_t differing = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        for (int shift : {0, 8, 16}) {
+            if (std::abs(int((a[i] >> shift) & 0xff) - int((b[i] >> shift) & 0xff)) > 24) {
+                ++differing;
+                break;
+            }
+        }
+    }
+    return double(differing) / double(a.size());
+}
+
 class RealEditorFixture : public EditorFixture {
 protected:
     void SetUp() override {
@@ -40,6 +89,11 @@ protected:
         ASSERT_TRUE(std::filesystem::exists(source))
             << source << " is missing: install dpf-plugins-vst (scripts/setup does)";
         InstallFile(source, kFile);
+    }
+
+    /// Puts the plug-in into the empty chain, in this process or in a child of its own.
+    void Load(bool inProcess) {
+        host.SetAllInProcess(inProcess);
         effect = ScanAndInsert("3BandEQ-vst");
         ASSERT_NE(effect, nullptr);
     }
@@ -48,40 +102,75 @@ protected:
     vst::AEffect* effect = nullptr;
 };
 
-TEST_F(RealEditorFixture, ItsOwnEditorOpensDrawsClosesAndUnloads) {
-    ASSERT_NE(effect->flags & vst::effFlagsHasEditor, 0);
-    editors->OpenEditor(0);
-    auto* window = dynamic_cast<PluginEditorWindow*>(editors->Window());
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->GetTitle(), "3 Band EQ");
-    const wxSize size = window->GetClientSize();
-    EXPECT_GT(size.x, 100);
-    EXPECT_GT(size.y, 100);
+// The editor opens at the size it asks for, draws, closes and goes with its effect alike in
+// this process and in a child process: both show the same picture.
+TEST_F(RealEditorFixture, ItsOwnEditorOpensDrawsClosesAndUnloadsInEitherProcess) {
+    struct Place {
+        const char* name;
+        bool inProcess;
+    };
+    struct Seen {
+        wxSize size;
+        std::vector<uint32_t> picture;
+    };
+    std::vector<Seen> seen;
+    for (const Place place : {Place{"in process", true}, Place{"child process", false}}) {
+        SCOPED_TRACE(place.name);
+        ASSERT_NO_FATAL_FAILURE(Load(place.inProcess));
+        const EffectSlot* slot = EffectSlot::Of(effect);
+        ASSERT_NE(slot, nullptr);
+        EXPECT_EQ(slot->OutOfProcess(), !place.inProcess);
+        EXPECT_EQ(EffectChildren(), place.inProcess ? 0 : 1);
+        ASSERT_NE(effect->flags & vst::effFlagsHasEditor, 0);
 
-    // Before then a capture may see another test's window.
-    ASSERT_TRUE(WaitUntilOnScreen(window->PluginParent()));
+        editors->OpenEditor(0);
+        auto* window = dynamic_cast<PluginEditorWindow*>(editors->Window());
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->GetTitle(), "3 Band EQ");
+        // Sized to the rectangle the plug-in gives (carried across from the child).
+        vst::ERect* rect = nullptr;
+        PluginHost::Dispatch(effect, vst::effEditGetRect, 0, 0, &rect);
+        ASSERT_NE(rect, nullptr);
+        const wxSize size = window->GetClientSize();
+        EXPECT_EQ(size, wxSize(rect->right - rect->left, rect->bottom - rect->top));
+        EXPECT_GT(size.x, 100);
+        EXPECT_GT(size.y, 100);
 
-    // Its background image is anything but black once the idle calls have let it draw.
-    const wxRect area(window->PluginParent()->GetScreenPosition(), size);
-    double drawn = 0;
-    testing_support::WaitUntil([&] {
-        window->Raise();  // over any window another test put there
-        drawn = ShareOtherThan(CaptureScreen(area), 0x000000);
-        return drawn > 0.5;
-    });
-    EXPECT_GT(drawn, 0.5) << "the editor stayed black";
+        // Before then a capture may see another test's window.
+        ASSERT_TRUE(WaitUntilOnScreen(window->PluginParent()));
 
-    window->Close();
-    Settle();
-    EXPECT_FALSE(window->IsShown());
-    EXPECT_EQ(LiveEditorWindows(), 1) << "hidden, still open";
-    EXPECT_TRUE(host.RemoveEffect(0));
-    Settle();
-    EXPECT_EQ(LiveEditorWindows(), 0) << "closed with its effect";
-    EXPECT_TRUE(host.IsChainEmpty());
+        // Its background image is anything but black once the idle calls have let it draw.
+        const wxRect area(window->PluginParent()->GetScreenPosition(), size);
+        std::vector<uint32_t> picture;
+        testing_support::WaitUntil([&] {
+            window->Raise();  // over any window another test put there
+            picture = CaptureScreen(area);
+            return ShareOtherThan(picture, 0x000000) > 0.5;
+        });
+        EXPECT_GT(ShareOtherThan(picture, 0x000000), 0.5) << "the editor stayed black";
+        RunFor(std::chrono::milliseconds(300));  // the rest of its first frames
+        window->Raise();
+        seen.push_back({size, CaptureScreen(area)});
+
+        window->Close();
+        Settle();
+        EXPECT_FALSE(window->IsShown());
+        EXPECT_EQ(LiveEditorWindows(), 1) << "hidden, still open";
+        EXPECT_TRUE(host.RemoveEffect(0));
+        Settle();
+        EXPECT_EQ(LiveEditorWindows(), 0) << "closed with its effect";
+        EXPECT_TRUE(host.IsChainEmpty());
+        EXPECT_TRUE(testing_support::WaitUntil([] { return EffectChildren() == 0; }))
+            << "the child outlived its effect";
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].size, seen[1].size);
+    EXPECT_LT(ShareDiffering(seen[0].picture, seen[1].picture), 0.02)
+        << "the child's editor looks unlike the one in process";
 }
 
 TEST_F(RealEditorFixture, ItsGeneratedDialogShowsAndSetsEveryParameter) {
+    ASSERT_NO_FATAL_FAILURE(Load(true));
     editors->SetAlwaysGenerated(true);
     editors->OpenEditor(0);
     auto* dialog = dynamic_cast<GeneratedParameterDialog*>(editors->Window());
