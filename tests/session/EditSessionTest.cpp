@@ -372,7 +372,7 @@ TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
     } cases[] = {
         {"empty file", "", "not an Orvane session"},
         {"another kind of file", "RIFF....WAVEfmt ", "not an Orvane session"},
-        {"a future version", "orvane-session 4\nwhatever comes then\n", "newer version"},
+        {"a future version", "orvane-session 5\nwhatever comes then\n", "newer version"},
         {"cut short", good.substr(0, good.size() - 4), "damaged"},
         {"no end line", sources, "damaged"},
         {"a segment past its file", sources + "segment 1 0 3001\nend\n", "outside"},
@@ -458,7 +458,7 @@ TEST_F(SessionFiles, ARecoveryFileOutlivesAKilledProcessAndRestoresItsEdits) {
         recovery.Discard();
         EXPECT_FALSE(std::filesystem::exists(recovery.Path()));
     }
-    EXPECT_EQ(left[0].SessionText().substr(0, 16), "orvane-session 3");
+    EXPECT_EQ(left[0].SessionText().substr(0, 16), "orvane-session 4");
     EXPECT_TRUE(left[0].Remove());
     EXPECT_TRUE(std::filesystem::is_empty(state)) << "no copy and no lock file stays";
 }
