@@ -17,7 +17,7 @@ struct Piece {
     uint32_t start = 0;
     uint32_t end = 0;
     std::shared_ptr<const WaveFile> file;
-    PieceLevel level;
+    PieceLevel level{};
 
     uint32_t Length() const { return end - start; }
 };
