@@ -7,8 +7,11 @@
 #include <wx/statusbr.h>
 
 #include "app/AboutDialog.h"
+#include "app/ApplyToSelection.h"
 #include "app/EffectsController.h"
 #include "app/PluginCatalogController.h"
+#include "app/StatusController.h"
+#include "app/StatusLine.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
@@ -156,6 +159,27 @@ CMainFrame::CMainFrame(const Services& frameServices)
         *this, session, *host, *player, services.fileDialogs, *view, *waveFilesMenu, *status,
         *transport, [this] { return effects->Capture(); },
         [this](const std::vector<EffectRecord>& records) { effects->Restore(records); }});
+    // Apply to Selection renders into a file the session owns; the effects it applied are
+    // bypassed afterwards, so that they are not heard twice.
+    view->ApplyEffectsWith(
+        [this](uint32_t first, uint32_t count) {
+            return RenderSelectionForApply(this, session, *host, first, count);
+        },
+        [this] {
+            size_t bypassed = 0;
+            for (size_t i = 0; i < host->Chain().Size(); ++i) {
+                if (!host->Chain().At(i).Bypassed()) {
+                    effects->SetBypassed(i, true);
+                    ++bypassed;
+                }
+            }
+            status->ShowMessage("apply",
+                                wxString::Format("Applied %zu effect%s to the selection; %s now "
+                                                 "bypassed in the chain",
+                                                 bypassed, bypassed == 1 ? "" : "s",
+                                                 bypassed == 1 ? "it is" : "they are"),
+                                StatusLine::Priority::kNote);
+        });
     sessions->ShowWhereYouAre();
 }
 

@@ -98,9 +98,23 @@ const std::vector<Entry>& MenuBar() {
                     Item(cmd::kSelectAll, "Select &All\tCtrl+A",
                          "Select everything the view shows\nSelect All"),
                 }),
+        Submenu("&Process",
+                {
+                    Item(cmd::kGain, "&Gain...", "Raise or lower the selection's level"),
+                    Item(cmd::kNormalize, "&Normalize...",
+                         "Bring the selection's peak to a chosen level"),
+                    Separator(),
+                    Item(cmd::kFadeIn, "Fade &In...", "Fade the selection in from silence"),
+                    Item(cmd::kFadeOut, "Fade &Out...", "Fade the selection out to silence"),
+                    Separator(),
+                    Item(cmd::kSilence, "&Silence", "Make the selection silent"),
+                }),
         Submenu(
             "VST Plugins",
             {
+                Item(cmd::kApplyToSelection, "Apply to Selection\tCtrl+Shift+A",
+                     "Replace the selection with itself through the effects, then bypass them"),
+                Separator(),
                 Item(cmd::kEditPlugin, "Edit Plug-in...", "Show the active plug-in's editor"),
                 Item(cmd::kRemovePlugin, "Remove Plug-in", "Unload the active plug-in"),
                 Separator(),
