@@ -202,9 +202,10 @@ void CMainFrame::CreateWindows() {
         bar->Append(topMenu, MenuLabel(top.text));
     }
     SetMenuBar(bar);
-    pluginMenu = bar->GetMenu(2);
+    // Found by title: their places in the bar change as menus are added.
+    pluginMenu = bar->GetMenu(bar->FindMenu("VST Plugins"));
     // The View menu's last item.
-    wxMenu* viewMenu = bar->GetMenu(3);
+    wxMenu* viewMenu = bar->GetMenu(bar->FindMenu("View"));
     waveFilesMenu = viewMenu->FindItemByPosition(viewMenu->GetMenuItemCount() - 1)->GetSubMenu();
 
     // Every shortcut a menu text names acts through its menu item; the frame's table holds
