@@ -7,12 +7,15 @@
 #include <wx/statusbr.h>
 
 #include "app/AboutDialog.h"
+#include "app/ApplyToSelection.h"
 #include "app/EffectsController.h"
 #include "app/KeyboardDialog.h"
 #include "app/LevelsPane.h"
 #include "app/LoudnessDialog.h"
 #include "app/PluginCatalogController.h"
 #include "app/RecentFilesController.h"
+#include "app/StatusController.h"
+#include "app/StatusLine.h"
 #include "platform/gui/MessageBox.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
@@ -144,6 +147,27 @@ CMainFrame::CMainFrame(const Services& frameServices)
     fileDrop = new FileDropTarget(
         [this](const std::vector<wxString>& paths) { recentFiles->Open(paths); });
     SetDropTarget(fileDrop);
+    // Apply to Selection renders into a file the session owns; the effects it applied are
+    // bypassed afterwards, so that they are not heard twice.
+    view->ApplyEffectsWith(
+        [this](uint32_t first, uint32_t count) {
+            return RenderSelectionForApply(this, session, *host, first, count);
+        },
+        [this] {
+            size_t bypassed = 0;
+            for (size_t i = 0; i < host->Chain().Size(); ++i) {
+                if (!host->Chain().At(i).Bypassed()) {
+                    effects->SetBypassed(i, true);
+                    ++bypassed;
+                }
+            }
+            status->ShowMessage("apply",
+                                wxString::Format("Applied %zu effect%s to the selection; %s now "
+                                                 "bypassed in the chain",
+                                                 bypassed, bypassed == 1 ? "" : "s",
+                                                 bypassed == 1 ? "it is" : "they are"),
+                                StatusLine::Priority::kNote);
+        });
     sessions->ShowWhereYouAre();
 }
 
@@ -166,10 +190,11 @@ void CMainFrame::CreateWindows() {
         bar->Append(topMenu, MenuLabel(top));
     }
     SetMenuBar(bar);
-    pluginMenu = bar->GetMenu(2);
+    // Found by title: their places in the bar change as menus are added.
+    pluginMenu = bar->GetMenu(bar->FindMenu("VST Plugins"));
     openRecentMenu = bar->FindItem(menu::MenuItemId(cmd::kNoRecentFiles))->GetMenu();
     // The View menu's last item.
-    wxMenu* viewMenu = bar->GetMenu(3);
+    wxMenu* viewMenu = bar->GetMenu(bar->FindMenu("View"));
     waveFilesMenu = viewMenu->FindItemByPosition(viewMenu->GetMenuItemCount() - 1)->GetSubMenu();
 
     // Every shortcut a menu text names acts through its menu item; the frame's table holds

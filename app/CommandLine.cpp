@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -26,6 +27,19 @@ bool ParseParameter(const std::string& text, EffectParameter& parameter) {
     parameter.index = std::stoi(index);
     parameter.value = static_cast<float>(number);
     return true;
+}
+
+constexpr double kMaxFadeSeconds = 3600.0;
+
+// A whole decimal number (a sign, a fraction and an exponent allowed); nothing for anything else.
+std::optional<double> ParseNumber(const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    const double number = std::strtod(text.c_str(), &end);
+    if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(number)) {
+        return std::nullopt;
+    }
+    return number;
 }
 
 }  // namespace
@@ -138,6 +152,31 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             line.renderSettings.rate = rate;
         } else if (!optionsEnded && arg == "--in-process") {
             line.renderSettings.inProcess = true;
+        } else if (is("--gain") || is("--normalize") || is("--fade-in") || is("--fade-out")) {
+            // Level changes on the whole output: a number each (decibels, or seconds).
+            const std::string option = arg.substr(0, arg.find('='));
+            std::string text;
+            const bool given = value(option.c_str(), text);
+            const std::optional<double> number = ParseNumber(text);
+            OutputLevel& level = line.renderSettings.level;
+            if (option == "--gain" && given && number && std::abs(*number) <= 96.0) {
+                level.gainDecibels = number;
+            } else if (option == "--normalize" && given && number && *number <= 0.0 &&
+                       *number >= -96.0) {
+                level.normalizeDbfs = number;
+            } else if (option == "--fade-in" && given && number && *number >= 0.0 &&
+                       *number <= kMaxFadeSeconds) {
+                level.fadeInSeconds = *number;
+            } else if (option == "--fade-out" && given && number && *number >= 0.0 &&
+                       *number <= kMaxFadeSeconds) {
+                level.fadeOutSeconds = *number;
+            } else {
+                line.error = option == "--gain" ? "--gain needs decibels, from -96 to 96"
+                             : option == "--normalize"
+                                 ? "--normalize needs a level in dBFS, from -96 to 0"
+                                 : option + " needs seconds, from 0 to 3600";
+                break;
+            }
         } else if (!optionsEnded && arg == "--list-plugins") {
             line.listPlugins = true;
         } else if (!optionsEnded && arg == "--rescan") {
@@ -151,11 +190,11 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
     const RenderSettings& settings = line.renderSettings;
     const bool renderOptions = !line.effects.empty() || settings.tail || settings.verbose ||
                                settings.format.has_value() || !settings.dither ||
-                               settings.rate != 0;
+                               settings.rate != 0 || settings.level.Any();
     if (line.error.empty() && renderOptions && !line.render) {
         line.error =
-            "--effect, --param, --bypass, --preset, --tail, --verbose, --format, --no-dither "
-            "and --rate go with --render";
+            "--effect, --param, --bypass, --preset, --tail, --verbose, --format, --no-dither, "
+            "--rate, --gain, --normalize, --fade-in and --fade-out go with --render";
     } else if (line.error.empty() && line.effects.empty() && line.renderSettings.tail) {
         line.error = "--tail needs --effect";
     }
@@ -181,8 +220,9 @@ std::string CommandLine::Usage() {
            "   or: orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]...\n"
            "                                      [--bypass] [--preset FILE]]... [--tail]\n"
            "                                      [--verbose] [--format FORMAT]\n"
-           "                                      [--no-dither] [--rate HZ]\n"
-           "                                      [--in-process]\n"
+           "                                      [--no-dither] [--rate HZ] [--gain DB]\n"
+           "                                      [--normalize DBFS] [--fade-in SECONDS]\n"
+           "                                      [--fade-out SECONDS] [--in-process]\n"
            "   or: orvane --analyze FILE\n"
            "Edit WAV files and play them through a VST 2 effect.\n"
            "\n"
@@ -222,6 +262,12 @@ std::string CommandLine::Usage() {
            "                         rounding alone (dithered otherwise)\n"
            "  --rate HZ              with --render: convert the output to HZ (8000 to\n"
            "                         384000)\n"
+           "  --gain DB              with --render: raise (or lower) the output by DB\n"
+           "  --normalize DBFS       with --render: bring the output's peak to DBFS\n"
+           "                         (after --gain; renders twice, to measure first)\n"
+           "  --fade-in SECONDS      with --render: fade the output in from silence, then\n"
+           "  --fade-out SECONDS     fade it out to silence at its end (linear); all four\n"
+           "                         act on the whole output after the effects, in this order\n"
            "  --in-process           run every effect inside Orvane instead of in a process\n"
            "                         of its own (orvane-fx); a plug-in that crashes or hangs\n"
            "                         then takes Orvane with it\n"

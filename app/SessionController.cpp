@@ -38,6 +38,18 @@ const char* ActionOf(int command) {
             return "Paste";
         case cmd::kDelete:
             return "Delete";
+        case cmd::kGain:
+            return "Gain";
+        case cmd::kNormalize:
+            return "Normalize";
+        case cmd::kFadeIn:
+            return "Fade In";
+        case cmd::kFadeOut:
+            return "Fade Out";
+        case cmd::kSilence:
+            return "Silence";
+        case cmd::kApplyToSelection:
+            return "Apply to Selection";
         default:
             return nullptr;
     }

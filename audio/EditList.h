@@ -7,15 +7,17 @@
 #include <utility>
 #include <vector>
 
+#include "audio/Level.h"
 #include "audio/Segment.h"
 
 class WaveFile;
 
-/// One piece of an edit list: frames [start, end) of a source it keeps alive.
+/// One piece of an edit list: frames [start, end) of a source it keeps alive, read at `level`.
 struct Piece {
     uint32_t start = 0;
     uint32_t end = 0;
     std::shared_ptr<const WaveFile> file;
+    PieceLevel level{};
 
     uint32_t Length() const { return end - start; }
 };

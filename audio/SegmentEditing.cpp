@@ -83,6 +83,6 @@ bool Workspace::CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex) {
     // Clamp to the file so no record ever points past it or has start > end.
     const uint32_t end = std::min(b, file->FrameCount());
     const uint32_t start = std::min(a, end);
-    clipboard = EditList::Of(Piece{start, end, file});
+    clipboard = EditList::Of(Piece{start, end, file, {}});
     return true;
 }

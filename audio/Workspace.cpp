@@ -33,9 +33,12 @@ bool WorkspaceState::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
         if (wanted == 0) {
             return read.delivered < read.wanted;
         }
-        const uint32_t got =
-            piece.file->ReadFramesAt(read.out + size_t{read.delivered} * WaveFile::kBytesPerFrame,
-                                     wanted, piece.start + within);
+        uint8_t* out = read.out + size_t{read.delivered} * WaveFile::kBytesPerFrame;
+        const uint32_t got = piece.file->ReadFramesAt(out, wanted, piece.start + within);
+        if (!piece.level.IsUnity()) {
+            // The frames are little-endian 16-bit pairs, as the host's own samples are.
+            piece.level.Apply(reinterpret_cast<int16_t*>(out), int64_t{piece.start} + within, got);
+        }
         read.delivered += got;
         // A short read: the file is shorter than when the segment was made.
         return got == wanted && read.delivered < read.wanted;
@@ -50,11 +53,19 @@ bool WorkspaceState::ReadFrames(void* buffer, uint32_t n, uint32_t& framesRead,
 void WorkspaceState::ForEachPiece(
     uint32_t position, uint32_t n,
     const std::function<void(const WaveFile&, uint32_t, uint32_t)>& visit) const {
+    ForEachRun(position, n, [&visit](const Piece& piece, uint32_t first, uint32_t count) {
+        visit(*piece.file, first, count);
+    });
+}
+
+void WorkspaceState::ForEachRun(
+    uint32_t position, uint32_t n,
+    const std::function<void(const Piece&, uint32_t, uint32_t)>& visit) const {
     uint32_t left = n;
     segments.VisitFrom(position, [&](const Piece& piece, uint32_t within) {
         const uint32_t count = std::min(left, piece.Length() - within);
         if (count != 0) {
-            visit(*piece.file, piece.start + within, count);
+            visit(piece, piece.start + within, count);
             left -= count;
         }
         return left > 0;
@@ -108,7 +119,7 @@ bool Workspace::AddFile(const char* path, std::string* why) {
     auto files = std::make_shared<WorkspaceState::Files>(*state->files);
     files->push_back(file);
     if (IsEmpty()) {
-        next->segments = EditList::Of(Piece{0, file->FrameCount(), file});
+        next->segments = EditList::Of(Piece{0, file->FrameCount(), file, {}});
     }
     next->files = std::move(files);
     Publish(std::move(next));
@@ -260,6 +271,12 @@ void Workspace::ForEachPiece(
     uint32_t position, uint32_t n,
     const std::function<void(const WaveFile&, uint32_t, uint32_t)>& visit) const {
     Snapshot()->ForEachPiece(position, n, visit);
+}
+
+void Workspace::ForEachRun(
+    uint32_t position, uint32_t n,
+    const std::function<void(const Piece&, uint32_t, uint32_t)>& visit) const {
+    Snapshot()->ForEachRun(position, n, visit);
 }
 
 bool Workspace::ReadFileFrames(uint32_t fileIndex, void* buffer, uint32_t n, uint32_t& framesRead,

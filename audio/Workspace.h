@@ -27,6 +27,10 @@ struct WorkspaceState {
     void ForEachPiece(uint32_t position, uint32_t n,
                       const std::function<void(const WaveFile& file, uint32_t first,
                                                uint32_t count)>& visit) const;
+    /// Visits the runs as Workspace::ForEachRun does, from this state.
+    void ForEachRun(
+        uint32_t position, uint32_t n,
+        const std::function<void(const Piece& piece, uint32_t first, uint32_t count)>& visit) const;
 };
 
 /// The edit model: the opened WAV files, the segment list that describes the edited audio as
@@ -118,6 +122,32 @@ public:
     /// would play at the wrong speed, as nothing converts rates.
     bool CopyFromFile(uint32_t a, uint32_t b, uint8_t fileIndex);
 
+    /// Multiplies the level of the workspace frames [a, b) by `factor` (0 or more): Gain and
+    /// Normalize. No frame is read or written: the pieces there are cut out and each carries
+    /// the factor, applied as it is read. A factor of 0 is Silence: what the pieces there
+    /// carried is dropped.
+    void ScaleRange(uint32_t a, uint32_t b, double factor);
+
+    /// Fades the workspace frames [a, b) in (from silence up to their level) or out (down to
+    /// silence) along `curve`, as a ramp on each piece there, applied as it is read.
+    void FadeRange(uint32_t a, uint32_t b, FadeCurve curve, bool fadeIn);
+
+    /// The largest magnitude of a sample of the workspace frames [a, b) as they are heard, from
+    /// 0 to 32768: from the peak tables where a piece has a constant gain, from the frames
+    /// under a ramp.
+    uint32_t PeakMagnitude(uint32_t a, uint32_t b) const;
+
+    /// Puts all of file i in place of the workspace frames [a, b) (effects applied to a
+    /// selection); false, with nothing changed, when there is no file i or the range does not
+    /// lie inside the workspace.
+    bool ReplaceRangeWithFile(uint32_t a, uint32_t b, uint32_t fileIndex);
+
+    /// As ForEachPiece, with the whole piece each run belongs to (its level included); `first`
+    /// is a frame of the piece's file.
+    void ForEachRun(
+        uint32_t position, uint32_t n,
+        const std::function<void(const Piece& piece, uint32_t first, uint32_t count)>& visit) const;
+
     /// Calls visit(file, first, count) for each run of one file that the workspace frames
     /// [position, position + n) are made of, in order, as ReadFrames would read them; nothing
     /// for a position beyond the end. It walks one snapshot: an edit meanwhile is not seen.
@@ -172,6 +202,9 @@ private:
     std::shared_ptr<const WaveFile> OpenShared(const char* path, bool takeUpListed,
                                                std::string* why);
     void Publish(EditList segments);
+    /// Publishes the list with each piece of [a, b), cut out at a and b, changed by `change`.
+    void ChangeLevels(uint32_t a, uint32_t b,
+                      const std::function<void(Piece& piece, uint64_t offset)>& change);
     void Publish(State next);
     /// Peak tables for exactly the files of `next`: new ones start, dropped ones stop.
     void KeepPeaksFor(const WorkspaceState& next);

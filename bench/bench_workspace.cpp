@@ -54,7 +54,7 @@ void BuildWorkspace(Workspace& ws, uint32_t segments) {
     const uint32_t length = kWorkspaceFrames / segments;
     for (uint32_t k = 0; k < segments; ++k) {
         pieces[k] = Piece{k * length, k + 1 == segments ? kWorkspaceFrames : (k + 1) * length,
-                          state.files->front()};
+                          state.files->front(), {}};
     }
     state.segments = EditList::FromPieces(pieces);
     ws.Replace(std::move(state));

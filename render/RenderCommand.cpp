@@ -151,6 +151,7 @@ int RunRenderCommand(const std::string& output, const std::string& input,
     options.format = settings.format.value_or(render_format::ForPath(output));
     options.dither = settings.dither;
     options.outputRate = settings.rate;
+    options.level = settings.level;
     if (IsSessionPath(input)) {
         options.sessionFile = input;  // the render never writes over the session it renders
     }

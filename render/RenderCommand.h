@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "render/OutputLevel.h"
 #include "render/RenderFormat.h"
 
 /// A parameter set before a command-line render: its index and normalised value (0 to 1).
@@ -33,6 +34,7 @@ struct RenderSettings {
     std::optional<RenderFormat> format;
     bool dither = true;  // dither a changed signal that is reduced to 16 bits
     uint32_t rate = 0;   // the output's sample rate; 0 keeps the input's
+    OutputLevel level;   // gain, normalize and fades on the whole output, after the effects
     /// The sample rates --rate accepts.
     static constexpr uint32_t kMinRate = 8000;
     static constexpr uint32_t kMaxRate = 384000;
@@ -41,12 +43,12 @@ struct RenderSettings {
 };
 
 /// `orvane --render OUTPUT INPUT [--effect NAME-OR-PATH [--param INDEX=VALUE]... [--bypass]
-/// [--preset FILE]]... [--tail] [--verbose] [--format F] [--no-dither] [--rate HZ]
-/// [--in-process]`: opens INPUT
+/// [--preset FILE]]... [--tail] [--verbose] [--format F] [--no-dither] [--rate HZ] [--gain DB]
+/// [--normalize DBFS] [--fade-in S] [--fade-out S] [--in-process]`: opens INPUT
 /// as the workspace (a WAV file, or a saved session, *.orvane, with its files and edits) and
 /// renders it, through the effects in order (or none), into OUTPUT in the chosen format (by
 /// default by OUTPUT's extension: FLAC for .flac, otherwise 16-bit WAV) at the workspace's rate
-/// or the one asked for.
+/// or the one asked for, with the level changes asked for made to the effects' output.
 /// Needs no display and no sound device.
 ///
 /// An effect given by name is looked up among the plug-ins found where Orvane looks for them

@@ -1,6 +1,7 @@
 #include "render/WorkspaceRenderer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "audio/WaveFile.h"
 #include "audio/Workspace.h"
@@ -77,8 +78,9 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     const uint32_t rate =
         workspace.SampleRate() != 0 ? workspace.SampleRate() : WaveFile::kDefaultSampleRate;
     const bool converted = options.outputRate != 0 && options.outputRate != rate;
-    RenderWriter output(options.format, rate,
-                        options.dither && (converted || ChainChangesSignal()));
+    RenderWriter output(
+        options.format, rate,
+        options.dither && (converted || ChainChangesSignal() || options.level.Any()));
     uint32_t announced = length;
     if (converted) {
         output.ResampleTo(options.outputRate);
@@ -95,7 +97,26 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     if (!output.Open(replacement.Path(), announced)) {
         return {RenderOutcome::kCannotCreate, output.FailureReason()};
     }
-    RenderResult written = WriteFrames(output, length, options, progress);
+    std::optional<OutputLevelStage> stage;
+    if (RenderResult prepared = PrepareLevel(length, rate, options, progress, stage);
+        prepared.outcome != RenderOutcome::kDone) {
+        return prepared;
+    }
+    RenderResult written;
+    if (host.IsChainEmpty() && !stage) {
+        if (!progress(0)) {
+            return {RenderOutcome::kCancelled, {}};
+        }
+        written = CopyFrames(output, length, progress);
+    } else {
+        written =
+            WriteFrames([&output](const float* left, const float* right,
+                                  uint32_t count) { return output.WriteFloat(left, right, count); },
+                        stage ? &*stage : nullptr, length, options, progress);
+    }
+    if (written.outcome == RenderOutcome::kWriteFailed && written.reason.empty()) {
+        written.reason = output.FailureReason();
+    }
     if (written.outcome != RenderOutcome::kDone) {
         return written;
     }
@@ -116,16 +137,46 @@ RenderResult WorkspaceRenderer::Render(const std::string& path, const Progress& 
     return written;
 }
 
-RenderResult WorkspaceRenderer::WriteFrames(RenderWriter& output, uint32_t length,
-                                            const RenderOptions& options,
+RenderResult WorkspaceRenderer::PrepareLevel(uint32_t length, uint32_t rate,
+                                             const RenderOptions& options, const Progress& progress,
+                                             std::optional<OutputLevelStage>& stage) const {
+    if (!options.level.Any()) {
+        return {};
+    }
+    double peak = 0.0;
+    uint64_t frames = length;
+    const bool tail = options.includeTail && !host.IsChainEmpty();
+    if (options.level.NeedsMeasuring(!tail)) {
+        frames = 0;
+        RenderResult measured = WriteFrames(
+            [&](const float* left, const float* right, uint32_t count) {
+                for (uint32_t i = 0; i < count; ++i) {
+                    peak = std::max({peak, std::abs(double{left[i]}), std::abs(double{right[i]})});
+                }
+                frames += count;
+                return true;
+            },
+            nullptr, length, options, progress);
+        if (measured.outcome != RenderOutcome::kDone) {
+            return measured;
+        }
+    }
+    stage.emplace(options.level, rate, peak, frames);
+    return {};
+}
+
+RenderResult WorkspaceRenderer::WriteFrames(const FloatSink& sink, OutputLevelStage* stage,
+                                            uint32_t length, const RenderOptions& options,
                                             const Progress& progress) const {
     if (!progress(0)) {
         return {RenderOutcome::kCancelled, {}};
     }
     const uint32_t rate =
         workspace.SampleRate() != 0 ? workspace.SampleRate() : WaveFile::kDefaultSampleRate;
-    if (host.IsChainEmpty()) {
-        return CopyFrames(output, length, progress);
+    std::vector<float> levelled[2];
+    if (stage != nullptr) {
+        levelled[0].resize(kBlockFrames);
+        levelled[1].resize(kBlockFrames);
     }
     // The first `toSkip` frames out of the chain come before the workspace's first frame. The
     // chain is reset on the way, so that a render never starts with the last one's tail.
@@ -170,8 +221,17 @@ RenderResult WorkspaceRenderer::WriteFrames(RenderWriter& output, uint32_t lengt
             PluginHost::FloatToInt16(left + first, right + first, rounded.data(), count);
             count = tail.Take(rounded.data(), count);
         }
-        if (!output.WriteFloat(left + first, right + first, count)) {
-            return {RenderOutcome::kWriteFailed, output.FailureReason()};
+        const float* outLeft = left + first;
+        const float* outRight = right + first;
+        if (stage != nullptr) {
+            std::copy_n(outLeft, count, levelled[0].data());
+            std::copy_n(outRight, count, levelled[1].data());
+            stage->Process(levelled[0].data(), levelled[1].data(), count);
+            outLeft = levelled[0].data();
+            outRight = levelled[1].data();
+        }
+        if (!sink(outLeft, outRight, count)) {
+            return {RenderOutcome::kWriteFailed, {}};
         }
         const uint32_t before = written;
         written += count;

@@ -3,9 +3,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "plugins/PluginHost.h"
+#include "render/OutputLevel.h"
 #include "render/RenderFormat.h"
 
 class Workspace;
@@ -46,6 +48,9 @@ struct RenderOptions {
     bool dither = true;
     /// The output's sample rate; 0 keeps the workspace's. Another rate converts the output.
     uint32_t outputRate = 0;
+    /// Gain, normalize and fades on the whole output, after the effects (see OutputLevel).
+    /// Normalize, and a fade out with a tail, render twice: once to measure, once to write.
+    OutputLevel level{};
 };
 
 /// Writes the whole workspace, passed block by block through the plug-in host's effect chain,
@@ -137,8 +142,17 @@ private:
         bool ended;
     };
 
-    RenderResult WriteFrames(class RenderWriter& output, uint32_t length,
+    /// Takes the chain's float output, frame after frame; false stops the render.
+    using FloatSink = std::function<bool(const float* left, const float* right, uint32_t count)>;
+
+    /// The chain's output, through `stage` when given, into `sink` (kWriteFailed when it
+    /// refuses, with no reason).
+    RenderResult WriteFrames(const FloatSink& sink, OutputLevelStage* stage, uint32_t length,
                              const RenderOptions& options, const Progress& progress) const;
+    /// The stage that applies options.level, after a measuring pass when it needs one.
+    RenderResult PrepareLevel(uint32_t length, uint32_t rate, const RenderOptions& options,
+                              const Progress& progress,
+                              std::optional<OutputLevelStage>& stage) const;
     /// WriteFrames for an empty chain.
     RenderResult CopyFrames(class RenderWriter& output, uint32_t length,
                             const Progress& progress) const;

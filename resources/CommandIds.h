@@ -24,7 +24,15 @@ inline constexpr int kRedo = 57644;
 inline constexpr int kSelectAll = 57642;
 inline constexpr int kSnapToZeroCrossings = 32871;
 
+// Process: level changes on the selection
+inline constexpr int kGain = 32890;
+inline constexpr int kNormalize = 32891;
+inline constexpr int kFadeIn = 32892;
+inline constexpr int kFadeOut = 32893;
+inline constexpr int kSilence = 32894;
+
 // VST Plugins
+inline constexpr int kApplyToSelection = 32895;
 inline constexpr int kEditPlugin = 32783;
 inline constexpr int kRemovePlugin = 32794;
 inline constexpr int kChoosePlugin = 32800;

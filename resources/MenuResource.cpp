@@ -107,9 +107,23 @@ const std::vector<Entry>& MenuBar() {
                       "Move the edges you set with the mouse to the nearest zero crossing "
                       "within 10 ms"),
             }),
+        Submenu("&Process",
+                {
+                    Item(cmd::kGain, "&Gain...", "Raise or lower the selection's level"),
+                    Item(cmd::kNormalize, "&Normalize...",
+                         "Bring the selection's peak to a chosen level"),
+                    Separator(),
+                    Item(cmd::kFadeIn, "Fade &In...", "Fade the selection in from silence"),
+                    Item(cmd::kFadeOut, "Fade &Out...", "Fade the selection out to silence"),
+                    Separator(),
+                    Item(cmd::kSilence, "&Silence", "Make the selection silent"),
+                }),
         Submenu(
             "V&ST Plugins",
             {
+                Item(cmd::kApplyToSelection, "&Apply to Selection",
+                     "Replace the selection with itself through the effects, then bypass them"),
+                Separator(),
                 Item(cmd::kEditPlugin, "Edit Plug-in...", "Show the active plug-in's editor"),
                 Item(cmd::kRemovePlugin, "Remove Plug-in", "Unload the active plug-in"),
                 Separator(),
@@ -233,6 +247,8 @@ const std::vector<Key>& Keys() {
         {kNone, WXK_SPACE, cmd::kPlayOrStop, kWindow, "Play from the insertion point, or stop"},
         // Effects
         {kCtrl, 'P', cmd::kChoosePlugin, kMenu, "Choose a plug-in"},
+        {kCtrl | kShift, 'A', cmd::kApplyToSelection, kMenu,
+         "Replace the selection with itself through the effects"},
     };
     return keys;
 }

@@ -1,6 +1,8 @@
 #include "session/SessionFile.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <sstream>
 
@@ -101,6 +103,59 @@ bool ReadEffectLine(std::string_view line, EffectRecord& effect) {
            platform::UnescapeLine(std::string(line), effect.libraryPath);
 }
 
+constexpr std::pair<FadeCurve, std::string_view> kCurveNames[] = {
+    {FadeCurve::kLinear, "linear"},
+    {FadeCurve::kEqualPower, "equal-power"},
+    {FadeCurve::kLogarithmic, "logarithmic"},
+};
+
+// A gain: finite and not below 0.
+bool TakeGain(std::string_view& line, double& gain) {
+    return Take(line, gain) && std::isfinite(gain) && gain >= 0.0;
+}
+
+// What a `segment` line holds after its frames: `gain G` when not 1, then `ramp CURVE ORIGIN
+// LENGTH FROM TO` for each ramp.
+bool TakeLevel(std::string_view& line, PieceLevel& level) {
+    if (TakeWord(line, "gain") && !TakeGain(line, level.gain)) {
+        return false;
+    }
+    while (TakeWord(line, "ramp")) {
+        Ramp ramp;
+        const auto named = std::find_if(std::begin(kCurveNames), std::end(kCurveNames),
+                                        [&](const auto& c) { return TakeWord(line, c.second); });
+        if (named == std::end(kCurveNames) || !Take(line, ramp.origin) ||
+            !Take(line, ramp.length) || ramp.length == 0 || !TakeGain(line, ramp.fromGain) ||
+            !TakeGain(line, ramp.toGain)) {
+            return false;
+        }
+        ramp.curve = named->first;
+        level.ramps.push_back(ramp);
+    }
+    return line.empty();
+}
+
+// A number written so that reading it back gives exactly the same double.
+std::string Exact(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string LevelText(const PieceLevel& level) {
+    std::string text;
+    if (level.gain != 1.0) {
+        text += " gain " + Exact(level.gain);
+    }
+    for (const Ramp& ramp : level.ramps) {
+        const auto named = std::find_if(std::begin(kCurveNames), std::end(kCurveNames),
+                                        [&](const auto& c) { return c.first == ramp.curve; });
+        text += " ramp " + std::string(named->second) + ' ' + std::to_string(ramp.origin) + ' ' +
+                std::to_string(ramp.length) + ' ' + Exact(ramp.fromGain) + ' ' + Exact(ramp.toGain);
+    }
+    return text;
+}
+
 struct Source {
     uint64_t size = 0;
     int64_t modifiedNs = 0;
@@ -184,7 +239,7 @@ std::string Write(const WorkspaceState& state, const std::vector<EffectRecord>& 
     }
     state.segments.ForEach([&](const Piece& piece) {
         out << "segment " << indexOf[piece.file.get()] << ' ' << piece.start << ' ' << piece.end
-            << '\n';
+            << LevelText(piece.level) << '\n';
     });
     for (const EffectRecord& effect : effects) {
         out << "effect " << effect.uniqueId << ' ' << (effect.bypassed ? "bypassed" : "active")
@@ -256,8 +311,8 @@ bool Read(const std::string& text, Workspace& workspace, WorkspaceState& state,
             uint32_t index = 0;
             Piece piece;
             if (!Take(line, index) || !Take(line, piece.start) || !Take(line, piece.end) ||
-                !line.empty() || index >= sources.size() || piece.start > piece.end ||
-                !chain.empty()) {
+                !(version >= 4 ? TakeLevel(line, piece.level) : line.empty()) ||
+                index >= sources.size() || piece.start > piece.end || !chain.empty()) {
                 error = where;
                 return false;
             }

@@ -11,11 +11,11 @@
 /// The session file (.orvane): a workspace's opened files, its edit list and its effect chain
 /// as text, so that the edits and the effects' settings can be kept without rendering them.
 ///
-///     orvane-session 3
+///     orvane-session 4
 ///     source 40044 1733580000123456789 44100 8d3f0c1e5a7b2946 /home/me/take one.wav
 ///     source 16044 1733580000987654321 44100 - /home/me/b.wav
 ///     segment 0 0 10000
-///     segment 1 2000 3000
+///     segment 1 2000 3000 gain 0.5 ramp linear 1500 1000 0 1
 ///     effect 1164142703 active AAECAw== /home/me/.vst/echo one.so
 ///     name Echo One
 ///     effect 1197566318 bypassed - /usr/lib/vst/gain.so
@@ -28,6 +28,10 @@
 /// it was not known), and its absolute path (the rest of the line, escaped as
 /// platform::EscapeLine does). Version 1 had no hash. Each `segment` line is one piece of the
 /// edit list in order: the source's index (from 0) and the frames [start, end) of it.
+/// Version 4 adds the piece's level after them (see PieceLevel): `gain G` when it is not 1,
+/// then one `ramp CURVE ORIGIN LENGTH FROM TO` for each ramp (CURVE is `linear`,
+/// `equal-power` or `logarithmic`; ORIGIN, in frames of the source, may be negative); the
+/// numbers read back exactly. Earlier versions had no levels.
 ///
 /// Version 3 adds the effect chain after the segments, in processing order. Each `effect` line
 /// holds the effect's unique id (a signed decimal), `active` or `bypassed`, its settings in
@@ -43,7 +47,7 @@
 /// library to load for one is FindEffectLibrary's to say.
 namespace session_file {
 
-inline constexpr int kVersion = 3;
+inline constexpr int kVersion = 4;
 
 /// Which frames hashes Write writes.
 enum class Hashes {

@@ -6,6 +6,7 @@
 class Workspace;
 class WaveFile;
 struct PeakEntry;
+struct PieceLevel;
 
 /// The extremes of the frames one pixel column covers, per channel. Each starts from 0, so
 /// the maxima are never below 0 and the minima never above 0: every column's line reaches
@@ -17,7 +18,10 @@ struct ColumnPeaks {
     int16_t rightMin = 0;
 };
 
-/// Finds the extremes of one column, of the workspace or of one opened file alone. The column
+/// Finds the extremes of one column, of the workspace or of one opened file alone, as they are
+/// heard: a piece's constant gain scales its extremes exactly (rounded and saturated as its
+/// samples are), and under a fade the extremes come from stretches of the tables scaled by the
+/// gain's bounds there, within a pixel of the exact ones, or from the frames themselves. The column
 /// covers framesPerPixel frames (at least one). Each run of a source file in it is folded from
 /// that file's peak tables, with raw frames read only at the run's ragged ends, where the
 /// column is narrower than the finest table entry, and where the tables are not built yet;
@@ -55,6 +59,10 @@ private:
 
     RawRead ReadRaw(const WaveFile& file, uint32_t from, uint32_t to, bool cachedOnly,
                     PeakEntry& into);
+    /// Folds frames [from, from + count) of `file` at `level` into `into`, frame by frame; false
+    /// when the file came up short.
+    bool ReadLevelled(const WaveFile& file, const PieceLevel& level, uint32_t from, uint32_t count,
+                      PeakEntry& into);
     /// Reads [from, to) into `samples`; how many frames came, and whether some were missing.
     uint32_t ReadInto(std::vector<int16_t>& to, const WaveFile& file, uint32_t from, uint32_t count,
                       bool cachedOnly, bool& missing);

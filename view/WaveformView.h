@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "audio/FrameReader.h"
+#include "audio/Level.h"
 #include "view/ColumnPeaks.h"
+#include "view/LevelDialog.h"
 #include "view/PixelRaster.h"
 
 class Workspace;
@@ -77,6 +79,32 @@ public:
     /// With a conversion, a Copy from a file of another rate is taken, and converted when it
     /// is pasted; without one it is refused.
     void ConvertRatesWith(RateConversion conversion) { convertRate = std::move(conversion); }
+
+    /// Where the level commands ask for their settings (AskLevel unless a test answers).
+    void AskLevelsWith(LevelAsker asker) { askLevel = std::move(asker); }
+
+    /// Renders workspace frames [first, first + count) through the effects into a new file
+    /// the session owns and returns its path; "" when that failed (the user was told) or was
+    /// cancelled.
+    using EffectApplication = std::function<std::string(uint32_t first, uint32_t count)>;
+    /// With an application, Apply to Selection puts its file in the selection's place and then
+    /// calls `applied` (which bypasses the effects); without one the command stays disabled.
+    void ApplyEffectsWith(EffectApplication apply, std::function<void()> applied) {
+        applyEffects = std::move(apply);
+        afterApplied = std::move(applied);
+    }
+
+    /// Multiplies the selected frames' level by `factor` (0 or more): Gain, and Normalize
+    /// once its measure has come down to a gain.
+    void ScaleSelection(double factor);
+    /// Brings the selection's largest sample to `dbfs` (full scale is 32768); false, with
+    /// nothing changed, when the selection is silent.
+    bool NormalizeSelectionPeak(double dbfs);
+    /// Fades the selection in or out along `curve`.
+    void FadeSelection(FadeCurve curve, bool fadeIn);
+    /// Replaces the selection with the effects' rendering of it (Apply to Selection); false
+    /// when nothing changed.
+    bool ApplyEffectsToSelection();
 
     /// The next mouse move, of any kind, leaves the selection alone; the frame calls this
     /// before a file dialog whose closing click would otherwise reach the view as a drag.
@@ -182,6 +210,8 @@ private:
     void OnShowWorkspace(wxCommandEvent& event);
     void OnShowWaveFile(wxCommandEvent& event);
     void OnToggleSnap(wxCommandEvent& event);
+    void OnLevelCommand(wxCommandEvent& event);
+    void OnApplyToSelection(wxCommandEvent& event);
 
     // Update rules
     void OnUpdateCutDelete(wxUpdateUIEvent& event);
@@ -192,6 +222,7 @@ private:
     void OnUpdateShowWaveFile(wxUpdateUIEvent& event);
     void OnUpdateMoveAndZoomKeys(wxUpdateUIEvent& event);
     void OnUpdateSnap(wxUpdateUIEvent& event);
+    void OnUpdateApplyToSelection(wxUpdateUIEvent& event);
 
     // Window messages
     void OnPaint(wxPaintEvent& event);
@@ -270,6 +301,10 @@ private:
     };
     std::optional<CrossRateCopy> crossRateCopy;
     RateConversion convertRate;
+    LevelAsker askLevel = AskLevel;
+    LevelRequest lastLevel;  // the settings the level commands asked for last
+    EffectApplication applyEffects;
+    std::function<void()> afterApplied;
 
     bool showWorkspace = true;
     uint8_t fileIndex = 0;

@@ -21,7 +21,7 @@ namespace {
 class NoPlugins : public FrameFixture {};
 
 TEST_F(NoPlugins, MenuHoldsOnlyTheFixedItems) {
-    EXPECT_EQ(frame->PluginMenu()->GetMenuItemCount(), 6u);
+    EXPECT_EQ(frame->PluginMenu()->GetMenuItemCount(), 8u);
     EXPECT_FALSE(frame->IsScanningPlugins());
     EXPECT_FALSE(Enabled(cmd::kEditPlugin));
     EXPECT_FALSE(Enabled(cmd::kRemovePlugin));
@@ -34,8 +34,8 @@ protected:
 
 TEST_F(PluginCommands, ChooseRechooseFailAndRemove) {
     wxMenu* menu = frame->PluginMenu();
-    ASSERT_EQ(menu->GetMenuItemCount(), 7u);
-    wxMenuItem* other = menu->FindItemByPosition(6);
+    ASSERT_EQ(menu->GetMenuItemCount(), 9u);
+    wxMenuItem* other = menu->FindItemByPosition(8);
     ASSERT_TRUE(other->IsSubMenu());
     EXPECT_EQ(other->GetItemLabelText(), "Other") << "plug-ins without a vendor";
     wxMenu* plugins = other->GetSubMenu();
@@ -153,7 +153,7 @@ TEST_F(ManyPlugins, VendorSubmenusHoldWholeNamesAndFailedOnesStayOut) {
     wxMenu* menu = frame->PluginMenu();
     std::vector<wxString> vendors;
     std::vector<std::vector<wxString>> names;
-    for (size_t i = 6; i < menu->GetMenuItemCount(); ++i) {
+    for (size_t i = 8; i < menu->GetMenuItemCount(); ++i) {
         wxMenuItem* item = menu->FindItemByPosition(i);
         ASSERT_TRUE(item->IsSubMenu());
         vendors.push_back(item->GetItemLabelText());

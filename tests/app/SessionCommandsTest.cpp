@@ -94,6 +94,42 @@ public:
     }
 };
 
+// Each level command from the menu is one step named after it: it changes the selected frames
+// and no others, and Undo gives back the exact frames.
+TEST_F(SessionCommands, LevelCommandsAreOneStepEachOverTheSelectionOnly) {
+    LoadA();
+    frame->View()->AskLevelsWith([](wxWindow*, int, LevelRequest& request) {
+        request.gainDecibels = -6.0;
+        request.targetDbfs = -20.0;
+        return true;
+    });
+    const std::vector<Frame> original = Audio();
+    const struct {
+        int command;
+        const char* name;
+    } cases[] = {{cmd::kGain, "Gain"},
+                 {cmd::kNormalize, "Normalize"},
+                 {cmd::kFadeIn, "Fade In"},
+                 {cmd::kFadeOut, "Fade Out"},
+                 {cmd::kSilence, "Silence"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const EditSelection selected = DragSelect(50, 120);
+        ASSERT_GT(selected.length, 0u);
+        Command(c.command);
+        EXPECT_EQ(Label(cmd::kUndo), wxString("&Undo ") + c.name + "\tCtrl+Z");
+        const std::vector<Frame> changed = Audio();
+        const auto end = selected.start + selected.length;
+        EXPECT_TRUE(
+            std::equal(changed.begin(), changed.begin() + selected.start, original.begin()));
+        EXPECT_TRUE(std::equal(changed.begin() + end, changed.end(), original.begin() + end));
+        EXPECT_FALSE(std::equal(changed.begin() + selected.start, changed.begin() + end,
+                                original.begin() + selected.start));
+        Command(cmd::kUndo);
+        EXPECT_EQ(Audio(), original);
+    }
+}
+
 TEST_F(SessionCommands, UndoAndRedoNameTheirStepAndRestoreAudioAndSelection) {
     LoadA();
     EXPECT_FALSE(Enabled(cmd::kUndo));

@@ -71,7 +71,7 @@ TEST(EditList, RandomSplitsAndConcatenationsMatchAPlainWalk) {
         std::vector<Piece> pieces;
         for (size_t i = 0; i < n; ++i) {
             const uint32_t length = uniform(0, 2) == 0 ? 0 : uniform(1, 50);
-            pieces.push_back(Piece{next, next + length, nullptr});
+            pieces.push_back(Piece{next, next + length, nullptr, {}});
             next += length + 1;
         }
         return pieces;

@@ -372,13 +372,18 @@ TEST_F(SessionFiles, DamagedAndFutureFilesAreRefusedWithAReason) {
     } cases[] = {
         {"empty file", "", "not an Orvane session"},
         {"another kind of file", "RIFF....WAVEfmt ", "not an Orvane session"},
-        {"a future version", "orvane-session 4\nwhatever comes then\n", "newer version"},
+        {"a future version", "orvane-session 5\nwhatever comes then\n", "newer version"},
         {"cut short", good.substr(0, good.size() - 4), "damaged"},
         {"no end line", sources, "damaged"},
         {"a segment past its file", sources + "segment 1 0 3001\nend\n", "outside"},
         {"a segment of no source", sources + "segment 2 0 1\nend\n", "damaged"},
         {"start after end", sources + "segment 0 10 9\nend\n", "damaged"},
         {"a negative number", sources + "segment 0 -1 9\nend\n", "damaged"},
+        {"a negative gain", sources + "segment 0 0 9 gain -0.5\nend\n", "damaged"},
+        {"a ramp of no frames", sources + "segment 0 0 9 ramp linear 0 0 0 1\nend\n", "damaged"},
+        {"an unknown curve", sources + "segment 0 0 9 ramp cubic 0 9 0 1\nend\n", "damaged"},
+        {"a level before version 4",
+         "orvane-session 3" + sources.substr(16) + "segment 0 0 9 gain 2\nend\n", "damaged"},
         {"text after the end", good + "segment 0 0 1\n", "damaged"},
         {"an unknown line", sources + "colour red\nend\n", "damaged"},
         {"a bad escape", "orvane-session 1\nsource 1 1 44100 /x\\q\nend\n", "damaged"},
@@ -458,7 +463,7 @@ TEST_F(SessionFiles, ARecoveryFileOutlivesAKilledProcessAndRestoresItsEdits) {
         recovery.Discard();
         EXPECT_FALSE(std::filesystem::exists(recovery.Path()));
     }
-    EXPECT_EQ(left[0].SessionText().substr(0, 16), "orvane-session 3");
+    EXPECT_EQ(left[0].SessionText().substr(0, 16), "orvane-session 4");
     EXPECT_TRUE(left[0].Remove());
     EXPECT_TRUE(std::filesystem::is_empty(state)) << "no copy and no lock file stays";
 }
