@@ -152,7 +152,8 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             line.renderSettings.rate = rate;
         } else if (!optionsEnded && arg == "--in-process") {
             line.renderSettings.inProcess = true;
-        } else if (is("--gain") || is("--normalize") || is("--fade-in") || is("--fade-out")) {
+        } else if (is("--gain") || is("--normalize") || is("--loudness") || is("--fade-in") ||
+                   is("--fade-out")) {
             // Level changes on the whole output: a number each (decibels, or seconds).
             const std::string option = arg.substr(0, arg.find('='));
             std::string text;
@@ -164,6 +165,9 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
             } else if (option == "--normalize" && given && number && *number <= 0.0 &&
                        *number >= -96.0) {
                 level.normalizeDbfs = number;
+            } else if (option == "--loudness" && given && number && *number <= 0.0 &&
+                       *number >= -70.0) {
+                level.loudnessLufs = number;
             } else if (option == "--fade-in" && given && number && *number >= 0.0 &&
                        *number <= kMaxFadeSeconds) {
                 level.fadeInSeconds = *number;
@@ -171,10 +175,11 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
                        *number <= kMaxFadeSeconds) {
                 level.fadeOutSeconds = *number;
             } else {
-                line.error = option == "--gain" ? "--gain needs decibels, from -96 to 96"
-                             : option == "--normalize"
-                                 ? "--normalize needs a level in dBFS, from -96 to 0"
-                                 : option + " needs seconds, from 0 to 3600";
+                line.error =
+                    option == "--gain"        ? "--gain needs decibels, from -96 to 96"
+                    : option == "--normalize" ? "--normalize needs a level in dBFS, from -96 to 0"
+                    : option == "--loudness"  ? "--loudness needs a loudness in LUFS, from -70 to 0"
+                                              : option + " needs seconds, from 0 to 3600";
                 break;
             }
         } else if (!optionsEnded && arg == "--list-plugins") {
@@ -194,7 +199,9 @@ CommandLine CommandLine::Parse(int argc, const char* const* argv) {
     if (line.error.empty() && renderOptions && !line.render) {
         line.error =
             "--effect, --param, --bypass, --preset, --tail, --verbose, --format, --no-dither, "
-            "--rate, --gain, --normalize, --fade-in and --fade-out go with --render";
+            "--rate, --gain, --normalize, --loudness, --fade-in and --fade-out go with --render";
+    } else if (line.error.empty() && settings.level.normalizeDbfs && settings.level.loudnessLufs) {
+        line.error = "--normalize and --loudness each set the output's level: give one of them";
     } else if (line.error.empty() && line.effects.empty() && line.renderSettings.tail) {
         line.error = "--tail needs --effect";
     }
@@ -221,7 +228,8 @@ std::string CommandLine::Usage() {
            "                                      [--bypass] [--preset FILE]]... [--tail]\n"
            "                                      [--verbose] [--format FORMAT]\n"
            "                                      [--no-dither] [--rate HZ] [--gain DB]\n"
-           "                                      [--normalize DBFS] [--fade-in SECONDS]\n"
+           "                                      [--normalize DBFS | --loudness LUFS]\n"
+           "                                      [--fade-in SECONDS]\n"
            "                                      [--fade-out SECONDS] [--in-process]\n"
            "   or: orvane --analyze FILE\n"
            "Edit WAV files and play them through a VST 2 effect.\n"
@@ -265,8 +273,10 @@ std::string CommandLine::Usage() {
            "  --gain DB              with --render: raise (or lower) the output by DB\n"
            "  --normalize DBFS       with --render: bring the output's peak to DBFS\n"
            "                         (after --gain; renders twice, to measure first)\n"
+           "  --loudness LUFS        with --render: bring the output's integrated loudness\n"
+           "                         (EBU R128) to LUFS, instead of --normalize\n"
            "  --fade-in SECONDS      with --render: fade the output in from silence, then\n"
-           "  --fade-out SECONDS     fade it out to silence at its end (linear); all four\n"
+           "  --fade-out SECONDS     fade it out to silence at its end (linear); all of these\n"
            "                         act on the whole output after the effects, in this order\n"
            "  --in-process           run every effect inside Orvane instead of in a process\n"
            "                         of its own (orvane-fx); a plug-in that crashes or hangs\n"

@@ -77,3 +77,32 @@ std::optional<LoudnessFigures> MeasureLoudness(const FrameReader& reader, uint32
     figures.samplePeakDbfs = Decibels(LouderChannel(state.get(), ebur128_sample_peak));
     return figures;
 }
+
+IntegratedLoudness::IntegratedLoudness(uint32_t rate)
+    : state(rate != 0 ? ebur128_init(kChannels, rate, EBUR128_MODE_I) : nullptr) {}
+
+IntegratedLoudness::~IntegratedLoudness() {
+    if (state != nullptr) {
+        ebur128_destroy(&state);
+    }
+}
+
+void IntegratedLoudness::Add(const float* left, const float* right, uint32_t count) {
+    if (state == nullptr) {
+        return;
+    }
+    interleaved.resize(size_t{count} * kChannels);
+    for (uint32_t i = 0; i < count; ++i) {
+        interleaved[size_t{i} * 2] = left[i];
+        interleaved[size_t{i} * 2 + 1] = right[i];
+    }
+    ebur128_add_frames_float(state, interleaved.data(), count);
+}
+
+double IntegratedLoudness::Lufs() const {
+    double lufs = -HUGE_VAL;
+    if (state == nullptr || ebur128_loudness_global(state, &lufs) != EBUR128_SUCCESS) {
+        return -HUGE_VAL;
+    }
+    return lufs;
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "audio/FrameReader.h"
 
@@ -13,6 +14,28 @@ struct LoudnessFigures {
     double loudnessRangeLu = 0;  // spread of the short-term loudness, LU
     double truePeakDbtp = 0;     // highest inter-sample peak of either channel, dBTP
     double samplePeakDbfs = 0;   // highest sample of either channel, dBFS
+};
+
+/// The integrated loudness of float stereo audio (full scale 1.0) handed over block by block,
+/// for a render's output, which never exists as 16-bit frames before it is written.
+///
+///     IntegratedLoudness meter(44100);
+///     meter.Add(left, right, 512);   // every block of the output, in order
+///     double lufs = meter.Lufs();
+class IntegratedLoudness {
+public:
+    explicit IntegratedLoudness(uint32_t rate);
+    ~IntegratedLoudness();
+    IntegratedLoudness(const IntegratedLoudness&) = delete;
+    IntegratedLoudness& operator=(const IntegratedLoudness&) = delete;
+
+    void Add(const float* left, const float* right, uint32_t count);
+    /// LUFS; -infinity for silence, a stretch too short to gate, or a rate of 0.
+    double Lufs() const;
+
+private:
+    struct ebur128_state* state = nullptr;
+    std::vector<float> interleaved;
 };
 
 /// Measures the integrated loudness, the loudness range, the true peak and the sample peak of

@@ -14,7 +14,7 @@ uint64_t FramesOf(double seconds, uint32_t rate) {
 }  // namespace
 
 OutputLevelStage::OutputLevelStage(const OutputLevel& level, uint32_t rate, double peak,
-                                   uint64_t frames)
+                                   double lufs, uint64_t frames)
     : fadeInFrames(FramesOf(level.fadeInSeconds, rate)),
       fadeOutFrames(FramesOf(level.fadeOutSeconds, rate)),
       total(frames) {
@@ -24,6 +24,10 @@ OutputLevelStage::OutputLevelStage(const OutputLevel& level, uint32_t rate, doub
     // Normalize comes after the gain, so it measures the peak the gain left.
     if (level.normalizeDbfs && peak * factor > 0.0) {
         factor = level::FromDecibels(*level.normalizeDbfs) / peak;
+    }
+    // The target sets the level whatever the gain was: the unchanged output measured `lufs`.
+    if (level.loudnessLufs && std::isfinite(lufs) && factor > 0.0) {
+        factor = level::FromDecibels(*level.loudnessLufs - lufs);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/LoudnessMeter.h"
 #include "audio/WaveFile.h"
 #include "audio/Workspace.h"
 #include "platform/ReplacementFile.h"
@@ -144,6 +145,7 @@ RenderResult WorkspaceRenderer::PrepareLevel(uint32_t length, uint32_t rate,
         return {};
     }
     double peak = 0.0;
+    IntegratedLoudness loudness(options.level.loudnessLufs ? rate : 0);
     uint64_t frames = length;
     const bool tail = options.includeTail && !host.IsChainEmpty();
     if (options.level.NeedsMeasuring(!tail)) {
@@ -153,6 +155,7 @@ RenderResult WorkspaceRenderer::PrepareLevel(uint32_t length, uint32_t rate,
                 for (uint32_t i = 0; i < count; ++i) {
                     peak = std::max({peak, std::abs(double{left[i]}), std::abs(double{right[i]})});
                 }
+                loudness.Add(left, right, count);
                 frames += count;
                 return true;
             },
@@ -161,7 +164,7 @@ RenderResult WorkspaceRenderer::PrepareLevel(uint32_t length, uint32_t rate,
             return measured;
         }
     }
-    stage.emplace(options.level, rate, peak, frames);
+    stage.emplace(options.level, rate, peak, loudness.Lufs(), frames);
     return {};
 }
 

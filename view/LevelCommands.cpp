@@ -2,7 +2,12 @@
 // changes the selected frames as one edit, which the frame records as one undoable step.
 
 #include <wx/filename.h>
+#include <wx/progdlg.h>
 
+#include <cmath>
+#include <optional>
+
+#include "audio/LoudnessMeter.h"
 #include "audio/Workspace.h"
 #include "platform/gui/MessageBox.h"
 #include "resources/CommandIds.h"
@@ -24,6 +29,27 @@ bool WaveformView::NormalizeSelectionPeak(double dbfs) {
         return false;  // silence has no level to bring anywhere
     }
     ScaleSelection(32768.0 * level::FromDecibels(dbfs) / peak);
+    return true;
+}
+
+std::optional<bool> WaveformView::NormalizeSelectionLoudness(double lufs) {
+    const uint32_t count = selectionLength;
+    wxProgressDialog progress("Normalize", "Measuring the loudness of the selection...", 1000, this,
+                              wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE);
+    const Workspace& source = *workspace;
+    const std::optional<LoudnessFigures> figures = MeasureLoudness(
+        [&source](void* buffer, uint32_t n, uint32_t& got, uint32_t at) {
+            return source.ReadFrames(buffer, n, got, at);
+        },
+        selectionStart, count, workspace->SampleRate(),
+        [&progress](double done) { return progress.Update(static_cast<int>(done * 1000)); });
+    if (!figures) {
+        return std::nullopt;  // cancelled, or the audio could not be read
+    }
+    if (!std::isfinite(figures->integratedLufs)) {
+        return false;  // silent, or shorter than the 400 ms loudness is measured over
+    }
+    ScaleSelection(level::FromDecibels(lufs - figures->integratedLufs));
     return true;
 }
 
@@ -49,7 +75,16 @@ void WaveformView::OnLevelCommand(wxCommandEvent& event) {
             ScaleSelection(level::FromDecibels(lastLevel.gainDecibels));
             break;
         case cmd::kNormalize:
-            if (!NormalizeSelectionPeak(lastLevel.targetDbfs)) {
+            if (lastLevel.measure == LevelRequest::Measure::kLoudness) {
+                const std::optional<bool> done = NormalizeSelectionLoudness(lastLevel.targetLufs);
+                if (done && !*done) {
+                    platform::ShowMessageBox(
+                        this, {"The selection is silent or shorter than 0.4 s: it has no "
+                               "loudness to normalize.",
+                               str::Text(str::kAppTitle), platform::MessageButtons::kOk,
+                               platform::MessageIcon::kInformation});
+                }
+            } else if (!NormalizeSelectionPeak(lastLevel.targetDbfs)) {
                 platform::ShowMessageBox(this,
                                          {"The selection is silent: there is no peak to normalize.",
                                           str::Text(str::kAppTitle), platform::MessageButtons::kOk,

@@ -43,11 +43,21 @@ bool AskLevel(wxWindow* parent, int command, LevelRequest& request) {
         AddRow(dialog, *grid, "Gain (dB):", decibels);
     } else if (command == cmd::kNormalize) {
         choice = new wxChoice(&dialog, wxID_ANY);
-        choice->Append("Peak");
+        choice->Append("Peak (dBFS)");
+        choice->Append("Loudness (LUFS)");
         choice->SetSelection(static_cast<int>(request.measure));
         AddRow(dialog, *grid, "Measure:", choice);
-        decibels = DecibelField(dialog, -96.0, 0.0, request.targetDbfs);
-        AddRow(dialog, *grid, "Level (dBFS):", decibels);
+        const bool loudness = request.measure == LevelRequest::Measure::kLoudness;
+        decibels = DecibelField(dialog, loudness ? -70.0 : -96.0, 0.0,
+                                loudness ? request.targetLufs : request.targetDbfs);
+        AddRow(dialog, *grid, "Level:", decibels);
+        // Each measure keeps its own target: switching shows that one.
+        choice->Bind(wxEVT_CHOICE, [&request, decibels](wxCommandEvent& event) {
+            const bool toLoudness = event.GetSelection() == 1;
+            (toLoudness ? request.targetDbfs : request.targetLufs) = decibels->GetValue();
+            decibels->SetRange(toLoudness ? -70.0 : -96.0, 0.0);
+            decibels->SetValue(toLoudness ? request.targetLufs : request.targetDbfs);
+        });
     } else if (fade) {
         choice = new wxChoice(&dialog, wxID_ANY);
         for (const char* name : kCurveNames) {
@@ -69,8 +79,11 @@ bool AskLevel(wxWindow* parent, int command, LevelRequest& request) {
     if (command == cmd::kGain) {
         request.gainDecibels = decibels->GetValue();
     } else if (command == cmd::kNormalize) {
-        request.measure = LevelRequest::Measure::kPeak;
-        request.targetDbfs = decibels->GetValue();
+        request.measure = choice->GetSelection() == 1 ? LevelRequest::Measure::kLoudness
+                                                      : LevelRequest::Measure::kPeak;
+        (request.measure == LevelRequest::Measure::kLoudness ? request.targetLufs
+                                                             : request.targetDbfs) =
+            decibels->GetValue();
     } else {
         request.curve = static_cast<FadeCurve>(std::max(choice->GetSelection(), 0));
     }

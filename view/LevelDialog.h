@@ -8,12 +8,13 @@ class wxWindow;
 
 /// What a level command (Gain, Normalize, Fade In, Fade Out) asks the user for.
 struct LevelRequest {
-    /// What Normalize measures. Loudness comes with a loudness meter; until then, the peak.
-    enum class Measure { kPeak };
+    /// What Normalize measures: the highest sample, or the integrated loudness (EBU R128).
+    enum class Measure { kPeak, kLoudness };
 
     double gainDecibels = 0.0;  // Gain
     Measure measure = Measure::kPeak;
     double targetDbfs = -1.0;              // Normalize: where the selection's peak goes
+    double targetLufs = -23.0;             // Normalize: where the selection's loudness goes
     FadeCurve curve = FadeCurve::kLinear;  // Fade In and Fade Out
 };
 

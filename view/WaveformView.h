@@ -100,6 +100,10 @@ public:
     /// Brings the selection's largest sample to `dbfs` (full scale is 32768); false, with
     /// nothing changed, when the selection is silent.
     bool NormalizeSelectionPeak(double dbfs);
+    /// Brings the selection's integrated loudness (EBU R128) to `lufs`, measuring it first with
+    /// a progress dialog; false, with nothing changed, when it has no loudness (silent, or
+    /// shorter than 0.4 s), empty when cancelled or unreadable.
+    std::optional<bool> NormalizeSelectionLoudness(double lufs);
     /// Fades the selection in or out along `curve`.
     void FadeSelection(FadeCurve curve, bool fadeIn);
     /// Replaces the selection with the effects' rendering of it (Apply to Selection); false

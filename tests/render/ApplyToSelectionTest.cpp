@@ -172,4 +172,38 @@ TEST_F(ApplyToSelectionTest, CommandLineLevelsShapeTheWholeOutput) {
     }
 }
 
+// A stereo 1 kHz sine reads its own level in LUFS (EBU Tech 3341, case 1), so a render asked
+// for -23 LUFS must bring a sine of peak -30 dBFS up by 7 dB, whatever --gain said before.
+TEST(OutputLevelCli, LoudnessBringsTheOutputToTheTarget) {
+    testing_support::TempDir dir;
+    constexpr uint32_t kRate = 44100;
+    constexpr uint32_t kFrames = 3 * kRate;
+    const double amplitude = std::pow(10.0, -30.0 / 20) * 32768;
+    std::vector<Frame> source;
+    for (uint32_t i = 0; i < kFrames; ++i) {
+        const auto s =
+            static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * 1000 * i / kRate)));
+        source.push_back(uint16_t(s) | uint32_t(uint16_t(s)) << 16);
+    }
+    WriteWav(dir.File("in.wav"), source);
+    RenderSettings settings;
+    settings.format = RenderFormat::kWavFloat;
+    settings.level.gainDecibels = -12.0;
+    settings.level.loudnessLufs = -23.0;
+    std::string error;
+    ASSERT_EQ(RunRenderCommand(dir.File("out.wav"), dir.File("in.wav"), {}, settings, error), 0)
+        << error;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(dir.File("out.wav").c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    std::vector<float> out(size_t{kFrames} * 2);
+    ASSERT_EQ(sf_readf_float(file, out.data(), kFrames), sf_count_t{kFrames});
+    sf_close(file);
+    double peak = 0;
+    for (float v : out) {
+        peak = std::max(peak, double{std::abs(v)});
+    }
+    EXPECT_NEAR(20 * std::log10(peak), -23.0, 0.1);
+}
+
 }  // namespace
