@@ -78,30 +78,36 @@ std::optional<LoudnessFigures> MeasureLoudness(const FrameReader& reader, uint32
     return figures;
 }
 
-IntegratedLoudness::IntegratedLoudness(uint32_t rate)
-    : state(rate != 0 ? ebur128_init(kChannels, rate, EBUR128_MODE_I) : nullptr) {}
+struct IntegratedLoudness::Meter {
+    std::unique_ptr<ebur128_state, StateDeleter> state;
+    std::vector<float> interleaved;
+};
 
-IntegratedLoudness::~IntegratedLoudness() {
-    if (state != nullptr) {
-        ebur128_destroy(&state);
+IntegratedLoudness::IntegratedLoudness(uint32_t rate) : meter(std::make_unique<Meter>()) {
+    if (rate != 0) {
+        meter->state.reset(ebur128_init(kChannels, rate, EBUR128_MODE_I));
     }
 }
 
+IntegratedLoudness::~IntegratedLoudness() = default;
+
 void IntegratedLoudness::Add(const float* left, const float* right, uint32_t count) {
-    if (state == nullptr) {
+    if (meter->state == nullptr) {
         return;
     }
+    std::vector<float>& interleaved = meter->interleaved;
     interleaved.resize(size_t{count} * kChannels);
     for (uint32_t i = 0; i < count; ++i) {
         interleaved[size_t{i} * 2] = left[i];
         interleaved[size_t{i} * 2 + 1] = right[i];
     }
-    ebur128_add_frames_float(state, interleaved.data(), count);
+    ebur128_add_frames_float(meter->state.get(), interleaved.data(), count);
 }
 
 double IntegratedLoudness::Lufs() const {
     double lufs = -HUGE_VAL;
-    if (state == nullptr || ebur128_loudness_global(state, &lufs) != EBUR128_SUCCESS) {
+    if (meter->state == nullptr ||
+        ebur128_loudness_global(meter->state.get(), &lufs) != EBUR128_SUCCESS) {
         return -HUGE_VAL;
     }
     return lufs;

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <vector>
 
 #include "audio/FrameReader.h"
 
@@ -34,8 +34,8 @@ public:
     double Lufs() const;
 
 private:
-    struct ebur128_state* state = nullptr;
-    std::vector<float> interleaved;
+    struct Meter;  // libebur128's state, kept out of this header
+    std::unique_ptr<Meter> meter;
 };
 
 /// Measures the integrated loudness, the loudness range, the true peak and the sample peak of

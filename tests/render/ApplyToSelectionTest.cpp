@@ -139,9 +139,9 @@ TEST_F(ApplyToSelectionTest, CommandLineLevelsShapeTheWholeOutput) {
         uint32_t fadeInFrames;  // linear, 0 at the first frame, 1 at the last of the fade
         uint32_t fadeOutFrames;
     } cases[] = {
-        {"gain", {-6.0, {}, 0, 0}, std::pow(10.0, -6.0 / 20), 0, 0},
-        {"normalize after a gain", {12.0, -3.0, 0, 0}, std::pow(10.0, -3.0 / 20) / peak, 0, 0},
-        {"fades", {{}, {}, 0.01, 0.02}, 1.0, 441, 882},
+        {"gain", {-6.0, {}, 0, 0, {}}, std::pow(10.0, -6.0 / 20), 0, 0},
+        {"normalize after a gain", {12.0, -3.0, 0, 0, {}}, std::pow(10.0, -3.0 / 20) / peak, 0, 0},
+        {"fades", {{}, {}, 0.01, 0.02, {}}, 1.0, 441, 882},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -86,10 +86,10 @@ TEST(FadePicture, ColumnsUnderAFadeStayWithinAPixelOfTheExactOnes) {
             const auto position = uint32_t(x * c.framesPerPixel);
             const ColumnPeaks drawn = reader.Read(ws, true, 0, position, c.framesPerPixel);
             const ColumnPeaks exact = ExactColumn(ws, position, perColumn);
-            for (const auto [a, b] : {std::pair{drawn.leftMax, exact.leftMax},
-                                      {drawn.leftMin, exact.leftMin},
-                                      {drawn.rightMax, exact.rightMax},
-                                      {drawn.rightMin, exact.rightMin}}) {
+            for (const auto& [a, b] : {std::pair{drawn.leftMax, exact.leftMax},
+                                       {drawn.leftMin, exact.leftMin},
+                                       {drawn.rightMax, exact.rightMax},
+                                       {drawn.rightMin, exact.rightMin}}) {
                 worst = std::max(worst, std::abs(int(a) - int(b)));
             }
         }
