@@ -22,7 +22,7 @@ inline constexpr int kDelete = 32775;
 inline constexpr int kUndo = 57643;
 inline constexpr int kRedo = 57644;
 inline constexpr int kSelectAll = 57642;
-inline constexpr int kSnapToZeroCrossings = 32871;
+inline constexpr int kSnapToZeroCrossings = 32881;
 
 // Process: level changes on the selection
 inline constexpr int kGain = 32890;
@@ -44,12 +44,12 @@ inline constexpr int kToggleNavigationBar = 32784;
 inline constexpr int kToggleZoomBar = 32793;
 inline constexpr int kToggleStatusBar = 59393;
 inline constexpr int kToggleEffectsPane = 32856;
-inline constexpr int kToggleLevelsPane = 32872;
+inline constexpr int kToggleLevelsPane = 32882;
 inline constexpr int kShowWorkspace = 32777;
 inline constexpr int kNoFilesLoaded = 32782;
 
 // Analyze
-inline constexpr int kAnalyzeLoudness = 32870;
+inline constexpr int kAnalyzeLoudness = 32880;
 
 // Help
 inline constexpr int kAbout = 57664;
