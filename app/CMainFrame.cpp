@@ -116,18 +116,21 @@ CMainFrame::CMainFrame(const Services& frameServices)
     CreateWindows();
     transport = std::make_unique<TransportController>(
         *this, TransportController::Parts{*player, *host, workspace, *view}, soundEnabled);
-    effects = std::make_unique<EffectsController>(
-        EffectsController::Parts{*this, *host, *editors, services.fileDialogs, docking,
-                                 [this] {
-                                     if (catalogue != nullptr) {
-                                         catalogue->ShowChooser();
-                                     }
-                                 },
-                                 [this] {
-                                     if (sessions != nullptr) {
-                                         sessions->EffectsChanged();
-                                     }
-                                 }});
+    effects = std::make_unique<EffectsController>(EffectsController::Parts{
+        *this, *host, *editors, services.fileDialogs, docking,
+        [this] {
+            if (catalogue != nullptr) {
+                catalogue->ShowChooser();
+            }
+        },
+        [this] {
+            if (sessions != nullptr) {
+                sessions->EffectsChanged();
+            }
+        },
+        [this](const wxString& text) {
+            ShowStatusMessage("effects", text, StatusLine::Priority::kWarning);
+        }});
     docking.Update();
     catalogue = std::make_unique<PluginCatalogController>(
         PluginCatalogController::Parts{*this, *host, *pluginMenu, *status, *view, *effects});
