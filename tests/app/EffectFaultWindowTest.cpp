@@ -15,6 +15,8 @@
 #include "app/FrameFixture.h"
 #include "playback/WavePlayer.h"
 #include "plugins/PluginHost.h"
+#include "plugins/PluginPaths.h"
+#include "plugins/PluginScanner.h"
 #include "resources/CommandIds.h"
 
 using namespace testing_support;
@@ -141,6 +143,35 @@ TEST_F(EffectFaultWindowTest, AFaultIsShownThePaneOffersReloadAndPlaybackGoesOn)
         }
         EXPECT_TRUE(MessageTexts().empty()) << MessageTexts().front();
     }
+}
+
+TEST_F(EffectFaultWindowTest, RunInsideOrvaneReloadsTheEffectWithItsSettingsAndIsKept) {
+    PluginHost& host = frame->Host();
+    ASSERT_NE(host.AddEffect("gain.so"), nullptr) << host.LastLoadError();
+    frame->Effects().ChainChanged();
+    EffectSlot& slot = host.Chain().At(0);
+    const std::string path = slot.Path();
+    const auto keptInCache = [&] {
+        for (const PluginInfo& info : PluginScanner::ReadCache(plugin_paths::CacheFile())) {
+            if (info.path == path) {
+                return info.runInProcess;
+            }
+        }
+        ADD_FAILURE() << path << " is not in the cache";
+        return false;
+    };
+    Pane().SelectRow(0);
+    for (const bool inside : {true, false}) {
+        SCOPED_TRACE(inside ? "inside" : "in a process of its own");
+        const float gain = inside ? 0.2f : 0.7f;
+        slot.Effect()->setParameter(slot.Effect(), 0, gain);
+        wxCommandEvent choose(wxEVT_MENU, Pane().RunInsideItemId());
+        Pane().GetEventHandler()->ProcessEvent(choose);
+        EXPECT_EQ(slot.OutOfProcess(), !inside);
+        EXPECT_FLOAT_EQ(slot.Effect()->getParameter(slot.Effect(), 0), gain);
+        EXPECT_EQ(keptInCache(), inside);
+    }
+    EXPECT_TRUE(MessageTexts().empty());
 }
 
 }  // namespace
