@@ -115,7 +115,7 @@ int EffectsController::SelectedSlot() const {
 
 void EffectsController::OnEditCommand(wxCommandEvent&) {
     if (const int slot = SelectedSlot(); slot >= 0) {
-        parts.editors.OpenEditor(static_cast<size_t>(slot));
+        OpenEditor(static_cast<size_t>(slot));
     }
 }
 
@@ -209,9 +209,17 @@ void EffectsController::SetBypassed(size_t row, bool bypassed) {
 }
 
 void EffectsController::OpenEditor(size_t row) {
-    if (Valid(row)) {
-        parts.editors.OpenEditor(row);
+    if (!Valid(row)) {
+        return;
     }
+    // A faulted effect has nothing to show: its process is gone.
+    const EffectSlot& slot = parts.host.Chain().At(row);
+    if (const EffectFault fault = slot.Fault(); fault != EffectFault::None) {
+        ShowError("\"" + slot.Name() + "\" " + EffectSlot::FaultText(fault) +
+                  "; Reload it to open its editor.");
+        return;
+    }
+    parts.editors.OpenEditor(row);
 }
 
 void EffectsController::ChooseProgram(size_t row, int program) {
