@@ -96,7 +96,9 @@ TEST_F(EffectFaultWindowTest, AFaultIsShownThePaneOffersReloadAndPlaybackGoesOn)
             faulty.MarkSettingsTouched();
             ASSERT_TRUE(Until([&] { return !faulty.KeptState().empty(); }));
         }
-        frame->Effects().ChainChanged();
+        frame->Effects().OpenEditor(0);
+        ASSERT_NE(faulty.Editor(), nullptr);
+        frame->Effects().ChainChanged();  // the session takes the chain's settings
 
         const uint64_t played = audio.LastQueue() ? audio.LastQueue()->PlayedBytes() : 0;
         Command(cmd::kPlay);
@@ -112,6 +114,7 @@ TEST_F(EffectFaultWindowTest, AFaultIsShownThePaneOffersReloadAndPlaybackGoesOn)
         const wxString name = wxString::FromUTF8(faulty.Name());
         EXPECT_EQ(Pane().List()->GetItemText(0, 0), name) << "the name stays";
         EXPECT_FALSE(Pane().List()->IsItemChecked(0)) << "the tick says it does not run";
+        EXPECT_EQ(faulty.Editor(), nullptr) << "its editor shows nothing any more";
         EXPECT_TRUE(Pane().List()->IsItemChecked(1));
         const std::string status = frame->Status().FullText();
         EXPECT_NE(status.find("\"" + faulty.Name() + "\" "), std::string::npos) << status;
