@@ -101,8 +101,7 @@ TEST_F(EffectFaultWindowTest, AFaultIsShownThePaneOffersReloadAndPlaybackGoesOn)
         frame->Effects().ChainChanged();  // the session takes the chain's settings
 
         const uint64_t played = audio.LastQueue() ? audio.LastQueue()->PlayedBytes() : 0;
-        Command(cmd::kPlay);
-        ASSERT_TRUE(frame->Player().IsPlaying());
+        Command(cmd::kPlay);   // may play out at once: the device is as fast as it is fed
         if (!deviceRunning) {  // the device keeps its queue, and its thread, across plays
             audio.LastQueue()->StartDeviceThread();
             deviceRunning = true;
