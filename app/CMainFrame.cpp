@@ -121,18 +121,21 @@ CMainFrame::CMainFrame(const Services& frameServices)
     CreateWindows();
     transport = std::make_unique<TransportController>(
         *this, TransportController::Parts{*player, *host, workspace, *view}, soundEnabled);
-    effects = std::make_unique<EffectsController>(
-        EffectsController::Parts{*this, *host, *editors, services.fileDialogs, docking,
-                                 [this] {
-                                     if (catalogue != nullptr) {
-                                         catalogue->ShowChooser();
-                                     }
-                                 },
-                                 [this] {
-                                     if (sessions != nullptr) {
-                                         sessions->EffectsChanged();
-                                     }
-                                 }});
+    effects = std::make_unique<EffectsController>(EffectsController::Parts{
+        *this, *host, *editors, services.fileDialogs, docking,
+        [this] {
+            if (catalogue != nullptr) {
+                catalogue->ShowChooser();
+            }
+        },
+        [this] {
+            if (sessions != nullptr) {
+                sessions->EffectsChanged();
+            }
+        },
+        [this](const wxString& text) {
+            ShowStatusMessage("effects", text, StatusLine::Priority::kWarning);
+        }});
     levels = std::make_unique<LevelsController>(*this, docking, *player);
     loudness = std::make_unique<LoudnessController>(*this, *view);
     docking.Update();

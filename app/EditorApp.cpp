@@ -6,6 +6,7 @@
 #include "platform/AudioOutput.h"
 #include "platform/X11Window.h"
 #include "platform/gui/FileChooser.h"
+#include "plugins/PluginHost.h"
 #include "resources/AppIcon.h"
 
 EditorApp::EditorApp(CommandLine line) : commandLine(std::move(line)) {}
@@ -18,6 +19,8 @@ bool EditorApp::OnInit() {
     audio = platform::MakeSystemAudioOutput();
     fileDialogs = std::make_unique<platform::SystemFileChooser>();
     auto* frame = new CMainFrame({*audio, *fileDialogs});
+    // --in-process: every effect inside Orvane, as the library settings would have it alone.
+    frame->Host().SetAllInProcess(commandLine.renderSettings.inProcess);
     wxIcon icon;
     icon.CopyFromBitmap(AppIconBitmap(48));
     frame->SetIcon(icon);

@@ -2,11 +2,14 @@
 
 #include <wx/aui/framemanager.h>
 #include <wx/frame.h>
+#include <wx/utils.h>
 
 #include "platform/gui/FileChooser.h"
 #include "platform/gui/MessageBox.h"
 #include "plugins/EffectState.h"
 #include "plugins/PluginHost.h"
+#include "plugins/PluginPaths.h"
+#include "plugins/PluginScanner.h"
 #include "plugins/PresetFile.h"
 #include "plugins/editor/PluginEditors.h"
 #include "resources/CommandIds.h"
@@ -112,7 +115,7 @@ int EffectsController::SelectedSlot() const {
 
 void EffectsController::OnEditCommand(wxCommandEvent&) {
     if (const int slot = SelectedSlot(); slot >= 0) {
-        parts.editors.OpenEditor(static_cast<size_t>(slot));
+        OpenEditor(static_cast<size_t>(slot));
     }
 }
 
@@ -154,7 +157,18 @@ std::vector<EffectRow> EffectsController::Rows() const {
         row.bypassed = slot.Bypassed();
         row.hasEditor = (slot.Effect()->flags & vst::effFlagsHasEditor) != 0;
         row.status = LatencyText(slot.LatencyFrames());
-        if (slot.Effect()->numPrograms > 0) {
+        row.faulted = slot.Fault() != EffectFault::None;
+        if (row.faulted) {
+            row.status = EffectSlot::FaultText(slot.Fault());
+        }
+        row.runInside = parts.host.AllInProcess();
+        for (const PluginInfo& info : parts.host.Catalog()) {
+            if (info.path == slot.Path()) {
+                row.runInside = row.runInside || info.runInProcess;
+                row.canChooseInside = !parts.host.AllInProcess();
+            }
+        }
+        if (!row.faulted && slot.Effect()->numPrograms > 0) {
             // Between blocks: an effect that names only its current program is switched
             // through all of them to list them.
             ChainGuardHold hold(chain.Guard());
@@ -195,9 +209,17 @@ void EffectsController::SetBypassed(size_t row, bool bypassed) {
 }
 
 void EffectsController::OpenEditor(size_t row) {
-    if (Valid(row)) {
-        parts.editors.OpenEditor(row);
+    if (!Valid(row)) {
+        return;
     }
+    // A faulted effect has nothing to show: its process is gone.
+    const EffectSlot& slot = parts.host.Chain().At(row);
+    if (const EffectFault fault = slot.Fault(); fault != EffectFault::None) {
+        ShowError("\"" + slot.Name() + "\" " + EffectSlot::FaultText(fault) +
+                  "; Reload it to open its editor.");
+        return;
+    }
+    parts.editors.OpenEditor(row);
 }
 
 void EffectsController::ChooseProgram(size_t row, int program) {
@@ -254,7 +276,106 @@ void EffectsController::ExportPreset(size_t row, bool wholeBank) {
     }
 }
 
+void EffectsController::ReloadEffect(size_t row) {
+    if (!Valid(row)) {
+        return;
+    }
+    EffectSlot& slot = parts.host.Chain().At(row);
+    std::string error;
+    bool reloaded = false;
+    {
+        wxBusyCursor busy;
+        reloaded = slot.Reload(error);
+    }
+    if (!reloaded) {
+        ShowError("\"" + slot.Name() + "\" could not be reloaded: " + error + ".");
+    }
+    NoticeFaults();
+    ChainChanged();
+}
+
+void EffectsController::SetRunInside(size_t row, bool inside) {
+    if (!Valid(row)) {
+        return;
+    }
+    const std::string path = parts.host.Chain().At(row).Path();
+    std::vector<PluginInfo> catalogue = parts.host.Catalog();
+    for (PluginInfo& info : catalogue) {
+        if (info.path == path) {
+            info.runInProcess = inside;
+        }
+    }
+    const std::string cacheFile = plugin_paths::CacheFile();
+    const bool kept = PluginScanner::WriteCache(cacheFile, catalogue);
+    parts.host.SetCatalog(std::move(catalogue));
+    // Every effect of that library is loaded again the new way, with its settings.
+    const bool wanted = inside || parts.host.AllInProcess();
+    std::string problems;
+    EffectChain& chain = parts.host.Chain();
+    for (size_t i = 0; i < chain.Size(); ++i) {
+        EffectSlot& slot = chain.At(i);
+        if (slot.Path() != path || slot.OutOfProcess() != wanted) {
+            continue;
+        }
+        KeepSettings(slot);
+        std::string error;
+        wxBusyCursor busy;
+        if (!slot.ReloadAs(wanted, error)) {
+            problems += "\n\"" + slot.Name() + "\" could not be loaded again: " + error + ".";
+        }
+    }
+    if (!kept) {
+        problems +=
+            "\nThe choice could not be saved in " + cacheFile + "; it lasts until Orvane ends.";
+    }
+    if (!problems.empty()) {
+        ShowError(problems.substr(1));
+    }
+    NoticeFaults();
+    ChainChanged();
+}
+
+void EffectsController::KeepSettings(EffectSlot& slot) {
+    if (slot.Fault() != EffectFault::None) {
+        return;  // what was kept before the fault is all there is
+    }
+    std::string why;
+    if (const std::optional<EffectState> state = EffectState::Read(slot.Effect(), why)) {
+        const std::string bytes = state->Encode();
+        slot.KeepState({bytes.begin(), bytes.end()});
+    }
+}
+
+bool EffectsController::NoticeFaults() {
+    std::set<const EffectSlot*> faulted;
+    EffectChain& chain = parts.host.Chain();
+    for (size_t i = 0; i < chain.Size(); ++i) {
+        EffectSlot& slot = chain.At(i);
+        const EffectFault fault = slot.Fault();
+        if (fault == EffectFault::None) {
+            continue;
+        }
+        faulted.insert(&slot);
+        if (faultsTold.contains(&slot)) {
+            continue;
+        }
+        // Its editor shows an effect that is gone.
+        slot.CloseEditor();
+        if (parts.tell) {
+            const char* what = fault == EffectFault::Crashed ? "crashed" : "stopped responding";
+            parts.tell(wxString::FromUTF8("\"" + slot.Name() + "\" " + what +
+                                          "; it is passed by. Reload brings it back."));
+        }
+    }
+    const bool changed = faulted != faultsTold;
+    faultsTold = std::move(faulted);
+    return changed;
+}
+
 void EffectsController::OnSettingsTimer(wxTimerEvent&) {
+    if (NoticeFaults()) {
+        pane->Rebuild();
+    }
     bool touched = false;
     EffectChain& chain = parts.host.Chain();
     for (size_t i = 0; i < chain.Size(); ++i) {
@@ -264,11 +385,7 @@ void EffectsController::OnSettingsTimer(wxTimerEvent&) {
         }
         touched = true;
         // Kept while the effect can still be asked: a crash later would lose them.
-        std::string why;
-        if (const std::optional<EffectState> state = EffectState::Read(slot.Effect(), why)) {
-            const std::string bytes = state->Encode();
-            slot.KeepState({bytes.begin(), bytes.end()});
-        }
+        KeepSettings(slot);
     }
     if (touched) {
         ChainChanged();  // a program's name or the latency may have changed too

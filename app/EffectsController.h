@@ -4,12 +4,14 @@
 #include <wx/timer.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/EffectsPane.h"
 #include "session/EffectRecord.h"
 
+class EffectSlot;
 class PluginEditors;
 class PluginHost;
 class wxAuiManager;
@@ -39,6 +41,8 @@ public:
         wxAuiManager& docking;
         std::function<void()> chooseEffect;  // asks for an effect to add (the chooser)
         std::function<void()> changed;       // the chain or a setting changed
+        /// Says a line in the status bar (an effect that crashed or hung).
+        std::function<void(const wxString&)> tell;
     };
 
     explicit EffectsController(const Parts& parts);
@@ -80,20 +84,28 @@ public:
     void ChooseProgram(size_t row, int program) override;
     void ImportPreset(size_t row) override;
     void ExportPreset(size_t row, bool wholeBank) override;
+    void ReloadEffect(size_t row) override;
+    void SetRunInside(size_t row, bool inside) override;
 
 private:
     void OnEditCommand(wxCommandEvent& event);
     void OnRemoveCommand(wxCommandEvent& event);
     void OnUpdateChainCommands(wxUpdateUIEvent& event);
     void OnSettingsTimer(wxTimerEvent& event);
+    /// Tells the faults that came since the last look, closes those effects' editors; true
+    /// when the set of faulted effects changed.
+    bool NoticeFaults();
+    /// Keeps `slot`'s settings (see EffectSlot::KeepState), while it can still be asked for them.
+    void KeepSettings(EffectSlot& slot);
     void OnTogglePane(wxCommandEvent& event);
     void OnUpdateTogglePane(wxUpdateUIEvent& event);
     void ShowError(const std::string& text) const;
     bool Valid(size_t row) const;
 
     Parts parts;
-    std::string chosenPath;       // the library of the catalogue entry chosen last
-    int chosenIndex = -1;         // that entry, while the catalogue is the same
-    EffectsPane* pane = nullptr;  // owned by the frame's window tree
-    wxTimer settingsTimer;        // looks for settings changed in the effects' editors
+    std::string chosenPath;                  // the library of the catalogue entry chosen last
+    int chosenIndex = -1;                    // that entry, while the catalogue is the same
+    EffectsPane* pane = nullptr;             // owned by the frame's window tree
+    wxTimer settingsTimer;                   // looks for settings changed and for faulted effects
+    std::set<const EffectSlot*> faultsTold;  // the faulted effects the user was told about
 };

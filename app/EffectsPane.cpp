@@ -88,6 +88,10 @@ void EffectsPane::BuildControls() {
     editorButton = new wxButton(this, wxID_ANY, "&Editor...");
     presetsButton = new wxButton(this, wxID_ANY, wxString::FromUTF8("Pre&sets \u25BE"));
     presetsButton->SetToolTip("Load or save the selected effect's programs");
+    reloadButton = new wxButton(this, wxID_ANY, "Re&load");
+    reloadButton->SetToolTip(
+        "Load the selected effect afresh with its last settings, after it crashed or stopped "
+        "responding");
 
     importId = NewControlId();
     exportProgramId = NewControlId();
@@ -98,6 +102,12 @@ void EffectsPane::BuildControls() {
                        "Save the selected effect's current program");
     presetsMenu.Append(exportBankId, "Export &Bank (.fxb)...",
                        "Save all of the selected effect's programs");
+    reloadId = NewControlId();
+    runInsideId = NewControlId();
+    rowMenu.Append(reloadId, "Re&load", "Load the effect afresh with its last settings");
+    rowMenu.AppendCheckItem(runInsideId, "Run &inside Orvane",
+                            "Run this plug-in inside Orvane instead of in a process of its own "
+                            "(for a plug-in that cannot work there; its crash is Orvane's)");
 
     const int gap = FromDIP(6);
     // What acts on the chain sits under the list; what acts on the selected effect below a
@@ -110,7 +120,7 @@ void EffectsPane::BuildControls() {
     programRow->Add(programLabel, 0, wxALIGN_CENTRE_VERTICAL | wxRIGHT, gap);
     programRow->Add(programChoice, 1, wxALIGN_CENTRE_VERTICAL);
     auto* effectButtons = new wxGridSizer(2, gap, gap);
-    for (wxButton* button : {editorButton, presetsButton}) {
+    for (wxButton* button : {editorButton, presetsButton, reloadButton}) {
         effectButtons->Add(button, 0, wxEXPAND);
     }
     auto* layout = new wxBoxSizer(wxVERTICAL);
@@ -159,6 +169,8 @@ void EffectsPane::BindEvents() {
     list->Bind(wxEVT_LIST_KEY_DOWN, [this](wxListEvent& event) {
         if (event.GetKeyCode() == WXK_DELETE || event.GetKeyCode() == WXK_NUMPAD_DELETE) {
             WithSelected([this](size_t row) { model.RemoveEffect(row); });
+        } else if (event.GetKeyCode() == WXK_MENU || event.GetKeyCode() == WXK_WINDOWS_MENU) {
+            ShowRowMenu();
         } else {
             event.Skip();
         }
@@ -187,6 +199,27 @@ void EffectsPane::BindEvents() {
     Bind(wxEVT_MENU, &EffectsPane::OnPresetsCommand, this, importId);
     Bind(wxEVT_MENU, &EffectsPane::OnPresetsCommand, this, exportProgramId);
     Bind(wxEVT_MENU, &EffectsPane::OnPresetsCommand, this, exportBankId);
+    list->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, [this](wxListEvent& event) {
+        SelectRow(event.GetIndex());
+        ShowRowMenu();
+    });
+    reloadButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        WithSelected([this](size_t row) { model.ReloadEffect(row); });
+    });
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent&) { WithSelected([this](size_t row) { model.ReloadEffect(row); }); },
+        reloadId);
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent&) {
+            WithSelected([this](size_t row) {
+                if (rows[row].canChooseInside) {
+                    model.SetRunInside(row, !rows[row].runInside);
+                }
+            });
+        },
+        runInsideId);
 }
 
 template <typename Action>
@@ -242,9 +275,10 @@ void EffectsPane::FillList() {
         const long item = static_cast<long>(i);
         list->SetItem(item, kNameColumn, Text(rows[i].name));
         list->SetItem(item, kStateColumn, StateText(rows[i]));
-        list->SetItemTextColour(item, rows[i].bypassed ? bypassed : active);
-        if (list->IsItemChecked(item) == rows[i].bypassed) {
-            list->CheckItem(item, !rows[i].bypassed);
+        const bool runs = !rows[i].bypassed && !rows[i].faulted;
+        list->SetItemTextColour(item, runs ? active : bypassed);
+        if (list->IsItemChecked(item) != runs) {
+            list->CheckItem(item, runs);
         }
     }
     filling = false;
@@ -317,6 +351,7 @@ void EffectsPane::UpdateControls() {
     downButton->Enable(any && static_cast<size_t>(row) + 1 < rows.size());
     editorButton->Enable(any);
     presetsButton->Enable(any);
+    reloadButton->Enable(any && rows[row].faulted);
     editorButton->SetToolTip(!any || rows[row].hasEditor
                                  ? "Open the selected effect's editor"
                                  : "Open a dialog with the selected effect's parameters "
@@ -352,11 +387,29 @@ void EffectsPane::Move(int step) {
 
 void EffectsPane::OnChecked(wxListEvent& event, bool checked) {
     const long row = event.GetIndex();
-    if (filling || row < 0 || static_cast<size_t>(row) >= rows.size() ||
-        rows[row].bypassed == !checked) {
+    if (filling || row < 0 || static_cast<size_t>(row) >= rows.size()) {
+        return;
+    }
+    if (rows[row].faulted) {
+        // A faulted effect does not run whatever its tick says: the tick goes back.
+        CallAfter([this] { FillList(); });
+        return;
+    }
+    if (rows[row].bypassed == !checked) {
         return;
     }
     model.SetBypassed(static_cast<size_t>(row), !checked);
+}
+
+void EffectsPane::ShowRowMenu() {
+    const long row = SelectedRow();
+    if (row < 0 || static_cast<size_t>(row) >= rows.size()) {
+        return;
+    }
+    rowMenu.Enable(reloadId, rows[row].faulted);
+    rowMenu.Enable(runInsideId, rows[row].canChooseInside);
+    rowMenu.Check(runInsideId, rows[row].runInside);
+    PopupMenu(&rowMenu);
 }
 
 void EffectsPane::OnPresetsCommand(wxCommandEvent& event) {

@@ -20,6 +20,9 @@ struct EffectRow {
     bool bypassed = false;              ///< true: the effect passes the sound through untouched
     bool hasEditor = true;              ///< false: "Editor..." opens the generated dialog
     std::string status;                 ///< "" or a short state, e.g. "latency 220 frames"
+    bool faulted = false;               ///< its process crashed or hung: it does not run
+    bool runInside = false;             ///< its library is set to run inside Orvane
+    bool canChooseInside = false;       ///< false: runInside cannot be changed for it
     std::vector<std::string> programs;  ///< the plug-in's own programs (may be empty)
     int program = -1;                   ///< the current program, -1 if none
 };
@@ -48,12 +51,18 @@ public:
     virtual void ImportPreset(size_t row) = 0;
     /// Asks for a file name and saves effect `row`'s current program, or its whole bank.
     virtual void ExportPreset(size_t row, bool wholeBank) = 0;
+    /// Loads effect `row` afresh with its last settings, after its process crashed or hung.
+    virtual void ReloadEffect(size_t row) = 0;
+    /// Makes effect `row`'s library run inside Orvane, or in a process of its own.
+    virtual void SetRunInside(size_t row, bool inside) = 0;
 };
 
 /// The docked "Effects" pane: the chain in processing order, a tick per effect that runs it
 /// (untick to bypass), the selected effect's program, and buttons to add, remove, reorder and
 /// edit effects and to import and export presets. Double-click or Enter opens the editor,
-/// Delete removes the effect.
+/// Delete removes the effect. An effect whose process crashed or hung shows it in its state,
+/// its tick cleared; Reload (a button and the row's context menu) brings it back. The context
+/// menu also chooses whether the effect's library runs inside Orvane.
 ///
 ///     auto* pane = new EffectsPane(frame, chainModel);
 ///     docking.AddPane(pane, EffectsPane::PaneInfo());
@@ -87,6 +96,11 @@ public:
     wxButton* DownButton() const { return downButton; }
     wxButton* EditorButton() const { return editorButton; }
     wxButton* PresetsButton() const { return presetsButton; }
+    wxButton* ReloadButton() const { return reloadButton; }
+    /// The menu a right-click on a row shows; its items act on the selected row.
+    wxMenu& RowMenu() { return rowMenu; }
+    int ReloadItemId() const { return reloadId; }
+    int RunInsideItemId() const { return runInsideId; }
     /// The menu "Presets" drops down; its items act on the selected row.
     wxMenu& PresetsMenu() { return presetsMenu; }
 
@@ -104,6 +118,8 @@ private:
     void Move(int step);
     void OnChecked(wxListEvent& event, bool checked);
     void OnPresetsCommand(wxCommandEvent& event);
+    /// Enables and ticks the row menu's items for the selected row, then shows it.
+    void ShowRowMenu();
     /// Calls `action` with the selected row, when there is one.
     template <typename Action>
     void WithSelected(Action action);
@@ -124,7 +140,11 @@ private:
     wxButton* downButton = nullptr;
     wxButton* editorButton = nullptr;
     wxButton* presetsButton = nullptr;
+    wxButton* reloadButton = nullptr;
     wxMenu presetsMenu;
+    wxMenu rowMenu;
+    int reloadId = wxID_ANY;
+    int runInsideId = wxID_ANY;
     int importId = wxID_ANY;
     int exportProgramId = wxID_ANY;
     int exportBankId = wxID_ANY;

@@ -143,7 +143,9 @@ bool PluginCatalogController::Retry(size_t index) {
     }
     wxBusyCursor busy;
     PluginScanner scanner(InstalledScanSettings(true));
+    const bool runInProcess = catalogue[index].runInProcess;
     catalogue[index] = scanner.Examine(catalogue[index].path);
+    catalogue[index].runInProcess = runInProcess;
     const bool ok = catalogue[index].ok;
     PluginScanner::WriteCache(plugin_paths::CacheFile(), catalogue);
     parts.host.SetCatalog(std::move(catalogue));

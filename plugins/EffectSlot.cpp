@@ -208,13 +208,13 @@ const char* EffectSlot::FaultText(EffectFault fault) {
     return "";
 }
 
-bool EffectSlot::Reload(std::string& error) {
+bool EffectSlot::ReloadAs(bool runInProcess, std::string& error) {
     if (opened == nullptr) {
         error = "it is closed";
         return false;
     }
     std::unique_ptr<OpenedEffect> fresh =
-        OpenHostable(opened->Path(), opened->Setup(), error, inProcess);
+        OpenHostable(opened->Path(), opened->Setup(), error, runInProcess);
     if (fresh == nullptr) {
         return false;
     }
@@ -234,6 +234,7 @@ bool EffectSlot::Reload(std::string& error) {
         opened = std::move(fresh);
         opened->slot = this;
         channels = EffectChannels();
+        inProcess = runInProcess;
     }
     PluginHost::Dispatch(old->Effect(), vst::effMainsChanged, 0, 0);
     old->Close();

@@ -158,7 +158,9 @@ public:
     /// it was loaded), gives it the kept state, resumes it and swaps it in under the chain's
     /// guard; the editor is closed and the old effect closed. False with `error` set when the
     /// new one cannot be loaded or refuses the kept state; the slot is unchanged then.
-    bool Reload(std::string& error);
+    bool Reload(std::string& error) { return ReloadAs(inProcess, error); }
+    /// Reload, in this process (`runInProcess`) or in a child of its own.
+    bool ReloadAs(bool runInProcess, std::string& error);
 
     /// A bypassed effect is not run and adds no latency. Changed under the chain's guard.
     bool Bypassed() const { return bypassed; }

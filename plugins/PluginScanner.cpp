@@ -75,9 +75,14 @@ std::vector<PluginInfo> PluginScanner::Scan(const std::vector<std::string>& libr
     done.store(0);
     total.store(libraries.size());
     std::map<std::string, PluginInfo> cached;
-    if (!settings.cacheFile.empty() && !settings.rescan) {
+    // Libraries the user chose to run inside Orvane stay so through rescans and changes.
+    std::map<std::string, bool> runInProcess;
+    if (!settings.cacheFile.empty()) {
         for (PluginInfo& info : ReadCache(settings.cacheFile)) {
-            cached.emplace(info.path, std::move(info));
+            runInProcess[info.path] = info.runInProcess;
+            if (!settings.rescan) {
+                cached.emplace(info.path, std::move(info));
+            }
         }
     }
     const size_t cachedBefore = cached.size();
@@ -105,6 +110,9 @@ std::vector<PluginInfo> PluginScanner::Scan(const std::vector<std::string>& libr
         for (size_t n = next++; n < toExamine.size() && !cancelled.load(); n = next++) {
             const size_t i = toExamine[n];
             catalogue[i] = Examine(libraries[i]);
+            if (const auto kept = runInProcess.find(libraries[i]); kept != runInProcess.end()) {
+                catalogue[i].runInProcess = kept->second;
+            }
             if (!cancelled.load()) {
                 present[i] = 1;  // each index is written by one worker only
             }

@@ -57,6 +57,12 @@ const std::map<std::string, Setter>& Setters() {
              info.hasEditor = value == "1";
              return value == "0" || value == "1";
          }},
+        // The user's choice, kept by the cache only; a record without it runs in a child.
+        {"inprocess",
+         [](PluginInfo& info, const std::string& value) {
+             info.runInProcess = value == "1";
+             return value == "0" || value == "1";
+         }},
     };
     return setters;
 }
@@ -81,8 +87,11 @@ std::string FormatRecord(const PluginInfo& info) {
         << "inputs=" << info.inputs << '\n'
         << "outputs=" << info.outputs << '\n'
         << "parameters=" << info.parameters << '\n'
-        << "editor=" << (info.hasEditor ? 1 : 0) << '\n'
-        << "end\n";
+        << "editor=" << (info.hasEditor ? 1 : 0) << '\n';
+    if (info.runInProcess) {
+        out << "inprocess=1\n";
+    }
+    out << "end\n";
     return out.str();
 }
 

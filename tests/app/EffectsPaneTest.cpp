@@ -65,6 +65,10 @@ public:
     void ExportPreset(size_t r, bool bank) override {
         Record("export " + N(r) + (bank ? " bank" : " program"));
     }
+    void ReloadEffect(size_t r) override { Record("reload " + N(r)); }
+    void SetRunInside(size_t r, bool inside) override {
+        Record("inside " + N(r) + (inside ? " on" : " off"));
+    }
 
     static std::string N(auto number) { return std::to_string(number); }
     void Record(const std::string& call) { calls += (calls.empty() ? "" : "; ") + call; }

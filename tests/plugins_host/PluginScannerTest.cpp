@@ -115,6 +115,22 @@ TEST_F(ScannerFixture, OnlyNewOrChangedLibrariesAreExaminedAgain) {
         EXPECT_EQ(scan_report::FormatRecord(second[i]), scan_report::FormatRecord(first[i]));
     }
 
+    // The user's choice to run gain inside Orvane, as the window writes it.
+    std::vector<PluginInfo> chosen = PluginScanner::ReadCache(Settings().cacheFile);
+    for (PluginInfo& info : chosen) {
+        info.runInProcess = fs::path(info.path).filename() == "gain.so";
+    }
+    ASSERT_TRUE(PluginScanner::WriteCache(Settings().cacheFile, chosen));
+    const auto runsInside = [&](const std::vector<PluginInfo>& catalogue) {
+        std::vector<std::string> inside;
+        for (const PluginInfo& info : catalogue) {
+            if (info.runInProcess) {
+                inside.push_back(fs::path(info.path).filename().string());
+            }
+        }
+        return inside;
+    };
+
     // A touched library and a new one are examined; a removed one leaves the catalogue.
     fs::last_write_time(Installed("gain.so"),
                         fs::last_write_time(Installed("gain.so")) + std::chrono::seconds(5));
@@ -127,12 +143,16 @@ TEST_F(ScannerFixture, OnlyNewOrChangedLibrariesAreExaminedAgain) {
     std::sort(latest.begin(), latest.end());  // two examinations run at a time
     EXPECT_EQ(latest, (std::vector<std::string>{"doubler.so", "gain.so"}));
     EXPECT_EQ(third.size(), 3u);
+    EXPECT_EQ(runsInside(third), std::vector<std::string>{"gain.so"}) << "kept though examined";
 
     // Rescan examines everything.
     PluginScanner::Settings again = Settings(scanner);
     again.rescan = true;
-    PluginScanner(again).Scan(Libraries());
+    const std::vector<PluginInfo> rescanned = PluginScanner(again).Scan(Libraries());
     EXPECT_EQ(ScansLogged().size(), 8u);
+    EXPECT_EQ(runsInside(rescanned), std::vector<std::string>{"gain.so"}) << "kept by a rescan";
+    EXPECT_EQ(runsInside(PluginScanner::ReadCache(Settings().cacheFile)),
+              std::vector<std::string>{"gain.so"});
 }
 
 TEST_F(ScannerFixture, ADamagedCacheIsRebuilt) {
