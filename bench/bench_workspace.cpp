@@ -53,8 +53,10 @@ void BuildWorkspace(Workspace& ws, uint32_t segments) {
     std::vector<Piece> pieces(segments);
     const uint32_t length = kWorkspaceFrames / segments;
     for (uint32_t k = 0; k < segments; ++k) {
-        pieces[k] = Piece{k * length, k + 1 == segments ? kWorkspaceFrames : (k + 1) * length,
-                          state.files->front(), {}};
+        pieces[k] = Piece{k * length,
+                          k + 1 == segments ? kWorkspaceFrames : (k + 1) * length,
+                          state.files->front(),
+                          {}};
     }
     state.segments = EditList::FromPieces(pieces);
     ws.Replace(std::move(state));
