@@ -134,7 +134,11 @@ CMainFrame::CMainFrame(const Services& frameServices)
             }
         },
         [this](const wxString& text) {
-            ShowStatusMessage("effects", text, StatusLine::Priority::kWarning);
+            if (text.empty()) {
+                WithdrawStatusMessage("effects");
+            } else {
+                ShowStatusMessage("effects", text, StatusLine::Priority::kWarning);
+            }
         }});
     levels = std::make_unique<LevelsController>(*this, docking, *player);
     loudness = std::make_unique<LoudnessController>(*this, *view);

@@ -368,6 +368,9 @@ bool EffectsController::NoticeFaults() {
         }
     }
     const bool changed = faulted != faultsTold;
+    if (changed && faulted.empty() && !faultsTold.empty() && parts.tell) {
+        parts.tell({});  // the last faulted effect was reloaded or removed: the line goes
+    }
     faultsTold = std::move(faulted);
     return changed;
 }

@@ -41,7 +41,8 @@ public:
         wxAuiManager& docking;
         std::function<void()> chooseEffect;  // asks for an effect to add (the chooser)
         std::function<void()> changed;       // the chain or a setting changed
-        /// Says a line in the status bar (an effect that crashed or hung).
+        /// Says a line in the status bar (an effect that crashed or hung); an empty text
+        /// withdraws it, once no effect is faulted any more.
         std::function<void(const wxString&)> tell;
     };
 

@@ -146,6 +146,9 @@ TEST_F(EffectFaultWindowTest, AFaultIsShownThePaneOffersReloadAndPlaybackGoesOn)
             EXPECT_TRUE(Pane().List()->IsItemChecked(0));
             EXPECT_FLOAT_EQ(faulty.Effect()->getParameter(faulty.Effect(), 0), 0.3f)
                 << "the last settings came back";
+            EXPECT_TRUE(Until([&] {
+                return frame->Status().FullText().find("Reload brings") == std::string::npos;
+            })) << "the line about the fault outlived it";
         }
         EXPECT_TRUE(MessageTexts().empty()) << MessageTexts().front();
     }
