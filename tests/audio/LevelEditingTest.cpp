@@ -156,7 +156,7 @@ TEST_F(LevelEditingTest, RandomEditsReadAsTheFrameModelSays) {
             models.push_back(model);
         }
         ExpectHeard(ws, model, where);
-        if (b > a) {
+        if (b > a && b <= model.size()) {  // a cut may have taken the range away
             EXPECT_EQ(ws.PeakMagnitude(a, b), ModelPeak(model, a, b)) << where;
         }
         if (HasFatalFailure()) {
