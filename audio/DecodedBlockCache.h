@@ -22,10 +22,11 @@
 ///     uint32_t got = blocks.Read(frames, 512, 1000000);
 class DecodedBlockCache {
 public:
-    /// Small enough that a read whose block is not kept decodes it within a millisecond or two.
-    static constexpr uint32_t kBlockFrames = 16384;
+    /// Small enough that a read whose block is not kept decodes it within a millisecond (an
+    /// MP3 block of 16,384 frames took 2.2 ms at the 99th percentile).
+    static constexpr uint32_t kBlockFrames = 8192;
     /// Blocks kept: 8 MB of native frames.
-    static constexpr size_t kBlocksKept = 128;
+    static constexpr size_t kBlocksKept = 256;
     /// Decoders of the file at most: one streaming, one seeking.
     static constexpr size_t kDecoders = 2;
 
